@@ -1,0 +1,51 @@
+# Build conventions shared by every folder.
+
+if(QEL_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+elseif(QEL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+endif()
+
+if(WIN32)
+  # One statically linked .exe: no libstdc++/winpthread DLL beside it.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_library(qel_win_system_libs INTERFACE)
+  target_link_libraries(qel_win_system_libs INTERFACE
+    gdiplus gdi32 comctl32 comdlg32 ole32 oleaut32 rpcrt4 uuid shell32 shlwapi ws2_32
+    advapi32 version user32 kernel32 msimg32)
+endif()
+
+set(QEL_TESTS OFF)
+if(NOT QEL_FUZZ)
+  set(QEL_TESTS ON)
+  enable_testing()
+  include(FetchContent)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  FetchContent_Declare(googletest SOURCE_DIR /usr/src/googletest)
+  FetchContent_MakeAvailable(googletest)
+  include(GoogleTest)
+endif()
+
+# qel_test(name SOURCES a.cpp ... LIBS lib ...): one GoogleTest program, each case a ctest test.
+function(qel_test name)
+  if(NOT QEL_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
+  if(WIN32)
+    target_link_libraries(${name} PRIVATE qel_win_system_libs)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       PROPERTIES TIMEOUT 300
+                       ENVIRONMENT "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};QEL_BINARY_DIR=${CMAKE_BINARY_DIR}")
+endfunction()

@@ -1,0 +1,89 @@
+#include "qel_lib/qel_subject.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Cmd {
+  int id;
+};
+using CmdSubject = SimpleSubject<void*, void, const Cmd*>;
+
+class Listener : public ZulIObject {
+ public:
+  void OnCmd(const Cmd* c) {
+    seen.push_back(c->id);
+    if (subject && detach_on_event) subject->Detach(&adapter);
+  }
+  ObserverAdapter<Listener, CmdSubject> adapter;
+  std::vector<int> seen;
+  CmdSubject* subject = nullptr;
+  bool detach_on_event = false;
+};
+
+shared_ptr<Listener> make_listener(CmdSubject& s) {
+  shared_ptr<Listener> l(new Listener);
+  l->adapter.Bind(l, &Listener::OnCmd);
+  s.Attach(&l->adapter, 0);
+  l->subject = &s;
+  return l;
+}
+
+TEST(Subject, DeliversInOrderAndTwiceWhenAttachedTwice) {
+  CmdSubject s;
+  auto a = make_listener(s);
+  auto b = make_listener(s);
+  s.Attach(&a->adapter, 0);
+  Cmd c{1};
+  s.Notify(&c);
+  EXPECT_EQ(a->seen, (std::vector<int>{1, 1}));
+  EXPECT_EQ(b->seen, (std::vector<int>{1}));
+  EXPECT_TRUE(s.Detach(&a->adapter));
+  c.id = 2;
+  s.Notify(&c);
+  EXPECT_EQ(a->seen, (std::vector<int>{1, 1, 2}));
+  EXPECT_TRUE(s.Detach(&a->adapter));
+  EXPECT_FALSE(s.Detach(&a->adapter));
+}
+
+TEST(Subject, ExpiredObserversAreSkippedAndKept) {
+  CmdSubject s;
+  {
+    auto gone = make_listener(s);
+  }
+  EXPECT_EQ(s.size(), 1u);
+  Cmd c{3};
+  s.Notify(&c);  // must not touch the deleted listener
+  EXPECT_EQ(s.size(), 1u);
+}
+
+TEST(Subject, ObserverWhoseOwnerIsGoneIgnoresEvents) {
+  CmdSubject s;
+  ObserverAdapter<Listener, CmdSubject> orphan;
+  {
+    shared_ptr<Listener> owner(new Listener);
+    orphan.Bind(owner, &Listener::OnCmd);
+  }
+  s.Attach(&orphan, 0);
+  Cmd c{4};
+  s.Notify(&c);
+  ObserverAdapter<Listener, CmdSubject> unbound;
+  s.Attach(&unbound, 0);
+  s.Notify(&c);
+}
+
+TEST(Subject, ObserversMayDetachDuringDelivery) {
+  CmdSubject s;
+  auto a = make_listener(s);
+  auto b = make_listener(s);
+  a->detach_on_event = true;
+  Cmd c{5};
+  s.Notify(&c);
+  s.Notify(&c);
+  EXPECT_EQ(a->seen, (std::vector<int>{5}));
+  EXPECT_EQ(b->seen, (std::vector<int>{5, 5}));
+}
+
+}  // namespace
