@@ -1,0 +1,133 @@
+// ZulProfileValue: counted value handles and their typed accessors.
+#include <cstring>
+#include <vector>
+
+#include "library/qel_profile.h"
+
+ZulProfileValue::ZulProfileValue(ZulProfileValueImpl* impl) : m_impl(impl) {
+  if (m_impl)
+    m_impl->AddRef();
+}
+
+ZulProfileValue::ZulProfileValue(const ZulProfileValue& other) : ZulProfileValue(other.m_impl) {}
+
+ZulProfileValue::ZulProfileValue(ZulProfileValue&& other) noexcept : m_impl(other.m_impl) {
+  other.m_impl = nullptr;
+}
+
+ZulProfileValue& ZulProfileValue::operator=(const ZulProfileValue& other) {
+  if (other.m_impl)
+    other.m_impl->AddRef();
+  if (m_impl)
+    m_impl->Release();
+  m_impl = other.m_impl;
+  return *this;
+}
+
+ZulProfileValue& ZulProfileValue::operator=(ZulProfileValue&& other) noexcept {
+  if (this != &other) {
+    if (m_impl)
+      m_impl->Release();
+    m_impl = other.m_impl;
+    other.m_impl = nullptr;
+  }
+  return *this;
+}
+
+ZulProfileValue::~ZulProfileValue() {
+  if (m_impl)
+    m_impl->Release();
+}
+
+bool ZulProfileValue::Read(void* buffer, uint32_t* size) const {
+  if (!m_impl)
+    return false;
+  platform::RegKey key = m_impl->Key()->GetOpenHKEY();
+  return key && platform::reg_query_value(key, m_impl->Name().c_str(), nullptr, buffer, size) ==
+                    platform::kErrorSuccess;
+}
+
+bool ZulProfileValue::Write(uint32_t type, const void* data, uint32_t size) const {
+  if (!m_impl)
+    return false;
+  platform::RegKey key = m_impl->Key()->AssertOpenHKEY();
+  return key && platform::reg_set_value(key, m_impl->Name().c_str(), type, data, size) ==
+                    platform::kErrorSuccess;
+}
+
+bool ZulProfileValue::GetDWORD(uint32_t* value) const {
+  uint32_t data = 0;
+  uint32_t size = sizeof data;
+  // A shorter value would leave part of the caller's default in place: not a DWORD.
+  if (!value || !Read(&data, &size) || size != sizeof data)
+    return false;
+  *value = data;
+  return true;
+}
+
+bool ZulProfileValue::GetDWORD(int32_t* value) const {
+  uint32_t data = 0;
+  if (!value || !GetDWORD(&data))
+    return false;
+  *value = static_cast<int32_t>(data);
+  return true;
+}
+
+bool ZulProfileValue::SetDWORD(uint32_t value) const {
+  return Write(platform::kRegDword, &value, sizeof value);
+}
+
+bool ZulProfileValue::GetBool(bool* value) const {
+  uint32_t data = 0;
+  if (!value || !GetDWORD(&data))
+    return false;
+  *value = data != 0;
+  return true;
+}
+
+bool ZulProfileValue::SetBool(bool value) const {
+  return SetDWORD(value ? 1 : 0);
+}
+
+// The registry leaves a buffer's contents undefined when the value does not fit, so reads go
+// through a scratch buffer and reach the caller's only on success.
+bool ZulProfileValue::GetString(char* buffer, uint32_t size) const {
+  if (!buffer || size == 0)
+    return false;
+  std::vector<char> scratch(size);
+  uint32_t count = size;
+  if (!Read(scratch.data(), &count) || count > size)
+    return false;
+  if (count == size && scratch[size - 1] != '\0')
+    return false;
+  std::memcpy(buffer, scratch.data(), count);
+  if (count < size)
+    buffer[count] = '\0';
+  return true;
+}
+
+bool ZulProfileValue::SetString(std::string_view text) const {
+  return Write(platform::kRegSz, text.data(), static_cast<uint32_t>(text.size()));
+}
+
+bool ZulProfileValue::SetWString(std::u16string_view text) const {
+  return Write(platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2));
+}
+
+bool ZulProfileValue::GetBinary(void* buffer, uint32_t capacity, uint32_t* out_count) const {
+  if (!buffer || !out_count || capacity == 0)
+    return false;
+  std::vector<unsigned char> scratch(capacity);
+  uint32_t count = capacity;
+  if (!Read(scratch.data(), &count) || count > capacity)
+    return false;
+  std::memcpy(buffer, scratch.data(), count);
+  *out_count = count;
+  return true;
+}
+
+bool ZulProfileValue::SetBinary(const void* data, uint32_t count) const {
+  if (!data && count)
+    return false;
+  return Write(platform::kRegBinary, data, count);
+}
