@@ -1,0 +1,188 @@
+// Builds small AVI files byte by byte for the tests, and in-memory targets to write into.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "library/byte_file.h"
+
+namespace avi_test {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void put32(Bytes* b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b->push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+inline void put_id(Bytes* b, const char* id) { b->insert(b->end(), id, id + 4); }
+
+inline Bytes chunk(const char* id, const Bytes& data) {
+  Bytes b;
+  put_id(&b, id);
+  put32(&b, static_cast<uint32_t>(data.size()));
+  b.insert(b.end(), data.begin(), data.end());
+  if (data.size() & 1) b.push_back(0);
+  return b;
+}
+
+inline Bytes list(const char* id, const char* type, const std::vector<Bytes>& children) {
+  Bytes data;
+  put_id(&data, type);
+  for (const Bytes& c : children) data.insert(data.end(), c.begin(), c.end());
+  Bytes b;
+  put_id(&b, id);
+  put32(&b, static_cast<uint32_t>(data.size()));
+  b.insert(b.end(), data.begin(), data.end());
+  return b;
+}
+
+inline Bytes filler(size_t n, uint32_t seed) {
+  Bytes b(n);
+  for (size_t i = 0; i < n; ++i) {
+    seed = seed * 1103515245 + 12345;
+    b[i] = static_cast<uint8_t>(seed >> 16);
+  }
+  return b;
+}
+
+struct Stream {
+  const char* type;
+  uint32_t scale, rate, start, length;
+};
+
+inline Bytes strh(const Stream& s) {
+  Bytes b;
+  put_id(&b, s.type);
+  put_id(&b, "\0\0\0\0");
+  for (uint32_t v : {0u, 0u, 0u, s.scale, s.rate, s.start, s.length, 0u, 0u, 0u, 0u, 0u})
+    put32(&b, v);
+  return b;  // 56 bytes
+}
+
+// A qel payload of the given version (24 or 36 bytes) with recognisable fields.
+inline Bytes qel_payload(int32_t version, uint32_t len, int32_t app = 7, int64_t start = 1000) {
+  Bytes b(len, 0);
+  memcpy(b.data(), &version, 4);
+  memcpy(b.data() + 4, &app, 4);
+  memcpy(b.data() + 8, &start, 8);
+  if (len >= 36) {
+    int32_t fields[3] = {42, 1, 1};
+    memcpy(b.data() + 24, fields, 12);
+  }
+  return b;
+}
+
+struct Spec {
+  std::vector<Stream> streams = {{"vids", 1, 25, 0, 250}, {"auds", 1, 8000, 0, 80000}};
+  uint32_t top_junk = 0;   // JUNK data size before movi, 0 for none
+  uint32_t hdrl_junk = 0;  // JUNK data size at the end of hdrl
+  Bytes qel_hdrl, qel_top, qel_tail;  // "_qel" inside hdrl, before movi, after idx1
+  uint32_t movi_bytes = 2000;
+  int avix_segments = 0;
+  bool odml_index = false;  // an indx super index pointing at each segment's ix chunk
+};
+
+inline Bytes movi_list(uint32_t bytes, uint32_t seed, const Bytes& ix = {}) {
+  std::vector<Bytes> frames;
+  if (!ix.empty()) frames.push_back(ix);
+  for (uint32_t done = 0; done < bytes; done += 500) frames.push_back(chunk("00dc", filler(499, seed++)));
+  return list("LIST", "movi", frames);
+}
+
+// A standard index (AVI_INDEX_OF_CHUNKS) whose base offset is `base`.
+inline Bytes ix_chunk(uint64_t base) {
+  Bytes d;
+  d.push_back(2), d.push_back(0), d.push_back(0), d.push_back(1);
+  put32(&d, 0);
+  put_id(&d, "00dc");
+  put32(&d, static_cast<uint32_t>(base)), put32(&d, static_cast<uint32_t>(base >> 32));
+  put32(&d, 0);
+  return chunk("ix00", d);
+}
+
+inline Bytes build(const Spec& s);
+
+// The super index needs the segments' offsets, which depend on the super index's own size;
+// it has a fixed size, so build once with placeholders and again with the real offsets.
+inline Bytes build_with_offsets(const Spec& s, const std::vector<uint64_t>& ix_offsets) {
+  std::vector<Bytes> hdrl = {chunk("avih", Bytes(56, 0))};
+  for (size_t i = 0; i < s.streams.size(); ++i) {
+    std::vector<Bytes> strl = {chunk("strh", strh(s.streams[i])), chunk("strf", Bytes(40, 0))};
+    if (s.odml_index && i == 0) {
+      Bytes d;
+      d.push_back(4), d.push_back(0), d.push_back(0), d.push_back(0);
+      put32(&d, static_cast<uint32_t>(s.avix_segments));
+      put_id(&d, "00dc");
+      put32(&d, 0), put32(&d, 0), put32(&d, 0);
+      for (int k = 0; k < s.avix_segments; ++k) {
+        uint64_t off = k < static_cast<int>(ix_offsets.size()) ? ix_offsets[k] : 0;
+        put32(&d, static_cast<uint32_t>(off)), put32(&d, static_cast<uint32_t>(off >> 32));
+        put32(&d, 32), put32(&d, 0);
+      }
+      strl.push_back(chunk("indx", d));
+    }
+    hdrl.push_back(list("LIST", "strl", strl));
+  }
+  if (s.hdrl_junk) hdrl.push_back(chunk("JUNK", Bytes(s.hdrl_junk, 0)));
+  if (!s.qel_hdrl.empty()) hdrl.push_back(chunk("_qel", s.qel_hdrl));
+  std::vector<Bytes> top = {list("LIST", "hdrl", hdrl)};
+  if (!s.qel_top.empty()) top.push_back(chunk("_qel", s.qel_top));
+  if (s.top_junk) top.push_back(chunk("JUNK", Bytes(s.top_junk, 0)));
+  top.push_back(movi_list(s.movi_bytes, 1));
+  top.push_back(chunk("idx1", Bytes(16, 0)));
+  if (!s.qel_tail.empty()) top.push_back(chunk("_qel", s.qel_tail));
+  Bytes file = list("RIFF", "AVI ", top);
+  for (int k = 0; k < s.avix_segments; ++k) {
+    uint64_t seg = file.size();
+    // RIFF header 12 + LIST movi header 12: the ix chunk opens the movi list.
+    Bytes ix = s.odml_index ? ix_chunk(seg + 24) : Bytes();
+    Bytes b = list("RIFF", "AVIX", {movi_list(s.movi_bytes, 100 + 10 * k, ix)});
+    file.insert(file.end(), b.begin(), b.end());
+  }
+  return file;
+}
+
+inline Bytes build(const Spec& s) {
+  if (!s.odml_index) return build_with_offsets(s, {});
+  Bytes first = build_with_offsets(s, {});
+  // Offsets of each segment's ix chunk: segment start + 24.
+  std::vector<uint64_t> offsets;
+  size_t at = 0;
+  uint32_t riff_size;
+  memcpy(&riff_size, first.data() + 4, 4);
+  at = 8 + riff_size;
+  for (int k = 0; k < s.avix_segments; ++k) {
+    offsets.push_back(at + 24);
+    uint32_t seg_size;
+    memcpy(&seg_size, first.data() + at + 4, 4);
+    at += 8 + seg_size;
+  }
+  return build_with_offsets(s, offsets);
+}
+
+class MemoryAviTarget : public AviTarget {
+ public:
+  explicit MemoryAviTarget(Bytes bytes) : original_(std::move(bytes)) {}
+  ByteFile& original() override { return original_; }
+  ByteFile* create_replacement() override {
+    replacement_ = MemoryByteFile();
+    has_replacement_ = true;
+    return &replacement_;
+  }
+  bool commit_replacement() override {
+    if (!has_replacement_) return false;
+    original_.bytes() = replacement_.bytes();
+    has_replacement_ = false;
+    return true;
+  }
+  void discard_replacement() override { has_replacement_ = false; }
+  Bytes& bytes() { return original_.bytes(); }
+
+ private:
+  MemoryByteFile original_;
+  MemoryByteFile replacement_;
+  bool has_replacement_ = false;
+};
+
+}  // namespace avi_test
