@@ -1,0 +1,270 @@
+#include "library/qel_app_setting.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "library/qel_app_constants.h"
+#include "platform/paths.h"
+#include "qel_lib/qel_assert_capture.h"
+#if !defined(_WIN32)
+#include "platform/posix/registry_test_hooks.h"
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace setting = qel_app_setting;
+
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+ZulProfileKey product(const char* sub) {
+  return ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path).GetSubKey(sub);
+}
+
+void delete_value(const std::string& path, const char* name) {
+  platform::RegKey key = nullptr;
+  if (platform::reg_open_key(platform::reg_current_user(), path.c_str(), &key) != 0)
+    return;
+  platform::reg_delete_value(key, name);
+  platform::reg_close_key(key);
+}
+
+// Under Wine the settings live in the test prefix's real registry, which parallel test
+// processes share: a lock directory keeps them apart, and each test leaves no setting behind.
+class SettingsLock {
+ public:
+  SettingsLock() {
+#if defined(_WIN32)
+    dir_ = fs::temp_directory_path() / "qel_settings_test.lock";
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    std::error_code ec;
+    while (!fs::create_directory(dir_, ec) && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+#endif
+  }
+  ~SettingsLock() {
+    std::error_code ec;
+    if (!dir_.empty())
+      fs::remove(dir_, ec);
+  }
+
+ private:
+  fs::path dir_;
+};
+
+void clear_settings() {
+  for (const char* sub : {"0", "local_wfex", "remote_wfex"})
+    ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path).RemoveSubKey(sub);
+  delete_value(std::string(g_qel_settings_path) + "\\avi_file_info_cache", "dest_dir");
+  delete_value(kRunKey, "quorvantine_msn");
+}
+
+class AppSettingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lock_ = std::make_unique<SettingsLock>();
+#if !defined(_WIN32)
+    platform::test::reg_reset();
+    docs_ =
+        fs::temp_directory_path() /
+        ("qel_docs_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    setenv("QEL_DOCUMENTS", docs_.string().c_str(), 1);
+#endif
+    clear_settings();
+  }
+  void TearDown() override {
+    clear_settings();
+#if !defined(_WIN32)
+    unsetenv("QEL_DOCUMENTS");
+    std::error_code ec;
+    fs::remove_all(docs_, ec);
+#endif
+    lock_.reset();
+  }
+
+  static std::unique_ptr<qel_output_settings> Load() {
+    auto settings = std::make_unique<qel_output_settings>();
+    setting::load_output_settings(settings.get());
+    return settings;
+  }
+
+  std::unique_ptr<SettingsLock> lock_;
+  fs::path docs_;
+};
+
+TEST_F(AppSettingTest, FreshProfileLoadsDefaults) {
+  auto s = Load();
+  EXPECT_EQ(s->container_file_fmt, 1);
+  EXPECT_EQ(s->audio_codec, 1);
+  EXPECT_EQ(s->audio_channels, 2);
+  EXPECT_EQ(s->audio_sampling_rate, 3);
+  EXPECT_EQ(s->audio_settings, 4);
+  EXPECT_EQ(s->video_codec, 3);
+  EXPECT_EQ(s->video_img_size, 7);
+  EXPECT_EQ(s->video_frame_rate, 1);
+  EXPECT_EQ(s->video_settings, 4);
+  EXPECT_EQ(s->video_local_pos_PIP, 4);
+  EXPECT_EQ(s->video_local_pos_SBS, 6);
+  EXPECT_EQ(s->video_local_size, 2);
+  EXPECT_FALSE(setting::get_auto_record());
+  EXPECT_EQ(setting::get_output_audio_settings(), 4);
+  EXPECT_EQ(setting::get_output_video_settings(), 4);
+}
+
+TEST_F(AppSettingTest, OutOfRangeStoredValuesLoadAsDefaults) {
+  product("0").GetValue("output_video_img_size").SetDWORD(1);
+  product("0").GetValue("output_video_local_pos_PIP").SetDWORD(5);
+  product("0").GetValue("output_video_local_pos_SBS").SetDWORD(4);
+  product("0").GetValue("output_video_frame_rate").SetDWORD(2);
+  product("0").GetValue("profile_name").SetString("someone");
+  auto s = Load();
+  EXPECT_EQ(s->video_img_size, 7);
+  EXPECT_EQ(s->video_local_pos_PIP, 4);
+  EXPECT_EQ(s->video_local_pos_SBS, 6);
+  EXPECT_EQ(s->video_frame_rate, 2);
+  EXPECT_EQ(s->profile_name[0], '\0');
+}
+
+TEST_F(AppSettingTest, SaveWritesOnlyTheUserSelectableValues) {
+  product("0").GetValue("output_container_file_fmt").SetDWORD(9);
+  auto s = Load();
+  EXPECT_EQ(s->container_file_fmt, 1);
+  s->video_settings = 5;
+  s->audio_settings = 99;
+  setting::save_output_settings(s.get());
+  EXPECT_EQ(s->audio_settings, 4);
+
+  uint32_t value = 0;
+  EXPECT_TRUE(product("0").GetValue("output_container_file_fmt").GetDWORD(&value));
+  EXPECT_EQ(value, 9u);
+  EXPECT_FALSE(product("0").GetValue("output_audio_codec").GetDWORD(&value));
+  EXPECT_TRUE(product("0").GetValue("output_video_local_size").GetDWORD(&value));
+  EXPECT_EQ(value, 2u);
+  EXPECT_EQ(setting::get_output_video_settings(), 5);
+}
+
+TEST_F(AppSettingTest, SingleModeSettersStoreOnlyValidModes) {
+  setting::set_output_audio_settings(1);
+  EXPECT_EQ(setting::get_output_audio_settings(), 4);
+  setting::set_output_audio_settings(3);
+  EXPECT_EQ(setting::get_output_audio_settings(), 3);
+  setting::set_output_video_settings(7);
+  EXPECT_EQ(setting::get_output_video_settings(), 4);
+  setting::set_output_video_settings(6);
+  EXPECT_EQ(setting::get_output_video_settings(), 6);
+  setting::set_auto_record(true);
+  EXPECT_TRUE(setting::get_auto_record());
+}
+
+TEST_F(AppSettingTest, DestDirIsComputedOnceAndKept) {
+  std::u16string docs;
+  ASSERT_TRUE(platform::documents_folder(&docs));
+  char16_t dir[g_qel_avi_file_max_path_len];
+  ASSERT_TRUE(setting::get_dest_dir(dir, g_qel_avi_file_max_path_len));
+  EXPECT_EQ(std::u16string(dir), docs + u"\\Quorvantine Records for Msn");
+
+  char16_t stored[g_qel_avi_file_max_path_len] = {};
+  uint32_t count = 0;
+  ASSERT_TRUE(
+      product("avi_file_info_cache").GetValue("dest_dir").GetBinary(stored, sizeof stored, &count));
+  EXPECT_EQ(count, std::char_traits<char16_t>::length(dir) * 2);
+
+  setting::set_dest_dir(u"D:\\recordings");
+  ASSERT_TRUE(setting::get_dest_dir(dir, g_qel_avi_file_max_path_len));
+  EXPECT_EQ(std::u16string(dir), u"D:\\recordings");
+
+  AssertCapture capture;
+  setting::set_dest_dir(u"");
+  EXPECT_TRUE(capture.Has("qel_app_setting::set_dest_dir", "_dest_dir && _dest_dir[0]"));
+  ASSERT_TRUE(setting::get_dest_dir(dir, g_qel_avi_file_max_path_len));
+  EXPECT_EQ(std::u16string(dir), u"D:\\recordings");
+}
+
+TEST_F(AppSettingTest, StoredDestDirFillingTheBufferIsReplaced) {
+  std::u16string full(g_qel_avi_file_max_path_len, u'x');
+  setting::set_dest_dir(full.c_str());
+  auto dir = std::make_unique<char16_t[]>(g_qel_avi_file_max_path_len);
+  ASSERT_TRUE(setting::get_dest_dir(dir.get(), g_qel_avi_file_max_path_len));
+  std::u16string got(dir.get());
+  EXPECT_NE(got.find(u"\\Quorvantine Records for Msn"), std::u16string::npos);
+
+  std::u16string longest(g_qel_avi_file_max_path_len - 1, u'y');
+  setting::set_dest_dir(longest.c_str());
+  ASSERT_TRUE(setting::get_dest_dir(dir.get(), g_qel_avi_file_max_path_len));
+  EXPECT_EQ(std::u16string(dir.get()), longest);
+}
+
+TEST_F(AppSettingTest, AutoStartWritesTheRunValueAndDisablingLeavesItEmpty) {
+  setting::set_auto_start(true);
+  EXPECT_TRUE(setting::get_auto_start());
+  ZulProfileValue run =
+      ZulProfileKey::Root_CurrentUser().GetSubKey(kRunKey).GetValue("quorvantine_msn");
+  char text[4096] = {};
+  ASSERT_TRUE(run.GetString(text, sizeof text));
+  EXPECT_EQ(std::string(text), platform::program_path_ansi() + " /start_context sys_auto");
+
+  setting::set_auto_start(false);
+  EXPECT_FALSE(setting::get_auto_start());
+  uint32_t count = 99;
+  unsigned char raw[8];
+  EXPECT_TRUE(run.GetBinary(raw, sizeof raw, &count));
+  EXPECT_LE(count, 1u);
+}
+
+TEST_F(AppSettingTest, HistoryWaveFormatNeedsAllThreeValues) {
+  AssertCapture capture;
+  EXPECT_FALSE(setting::set_history_wfex(44100, 0, 16, true));
+  EXPECT_TRUE(capture.Has("qel_app_setting::set_history_wfex",
+                          "_sample_rate && _channels && _sample_bits"));
+  uint32_t rate = 1, channels = 1, bits = 1;
+  EXPECT_FALSE(setting::get_history_wfex(&rate, &channels, &bits, true));
+  EXPECT_EQ(rate + channels + bits, 3u);
+
+  EXPECT_TRUE(setting::set_history_wfex(44100, 2, 16, true));
+  EXPECT_FALSE(setting::get_history_wfex(&rate, &channels, &bits, false));
+  EXPECT_TRUE(setting::get_history_wfex(&rate, &channels, &bits, true));
+  EXPECT_EQ(rate, 44100u);
+  EXPECT_EQ(channels, 2u);
+  EXPECT_EQ(bits, 16u);
+}
+
+TEST(AppSettingTablesTest, MenuCommandsAndModesMapBothWays) {
+  for (int mode = 1; mode <= 4; ++mode)
+    EXPECT_EQ(setting::static_get_audio_settings_by_cmd_id(
+                  setting::static_get_cmd_id_by_audio_settings(mode)),
+              mode);
+  for (int mode = 1; mode <= 6; ++mode)
+    EXPECT_EQ(setting::static_get_video_settings_by_cmd_id(
+                  setting::static_get_cmd_id_by_video_settings(mode)),
+              mode);
+  EXPECT_EQ(setting::static_get_ui_cmd_id_by_video_settings(6), 20u);
+  EXPECT_EQ(setting::static_get_cmd_id_by_video_settings(6), 40004u);
+}
+
+TEST(AppSettingTablesTest, UnknownValuesReportAndFallBack) {
+  AssertCapture capture;
+  EXPECT_EQ(setting::static_get_cmd_id_by_audio_settings(0), 32810u);
+  EXPECT_EQ(setting::static_get_ui_cmd_id_by_audio_settings(5), 0u);
+  EXPECT_EQ(setting::static_get_video_settings_by_cmd_id(1), 0);
+  EXPECT_EQ(setting::static_get_cmd_id_by_video_settings(0), 32812u);
+  EXPECT_EQ(std::u16string(setting::static_get_video_local_pos_str(7)), u"Bottom-Right");
+  EXPECT_EQ(std::u16string(setting::static_get_video_img_size_str(0)), u"320x240");
+  EXPECT_EQ(std::u16string(setting::dojob_get_video_img_size_name(11)), u"invalid");
+  int w = -1, h = -1;
+  EXPECT_FALSE(setting::dojob_get_video_img_size_wxh(-1, &w, &h));
+  EXPECT_EQ(w, -1);
+  EXPECT_EQ(capture.count(), 8u);
+  EXPECT_EQ(std::u16string(setting::static_get_audio_settings_str(9)), u"Unknown");
+  EXPECT_EQ(std::u16string(setting::static_get_video_local_size_str(0)), u"Huge");
+  EXPECT_TRUE(setting::dojob_get_video_img_size_wxh(0, &w, &h));
+  EXPECT_EQ(w + h, 0);
+  EXPECT_EQ(capture.count(), 8u);
+}
+
+}  // namespace

@@ -1,0 +1,269 @@
+#include "library/qel_profile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "qel_lib/qel_assert_capture.h"
+#if !defined(_WIN32)
+#include "platform/posix/registry_test_hooks.h"
+#endif
+
+namespace {
+
+// Each test works below a key of its own under HKEY_CURRENT_USER, removed afterwards; natively
+// the in-memory registry starts empty as well.
+class ProfileKeyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#if !defined(_WIN32)
+    platform::test::reg_reset();
+#endif
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    leaf_ = std::string(info->name()) + "_" +
+            std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    path_ = std::string(kParent) + "\\" + leaf_;
+  }
+
+  void TearDown() override {
+    ZulProfileKey::Root_CurrentUser().GetSubKey(kParent).RemoveSubKey(leaf_);
+    // Every node is gone again: nothing but the roots stays in memory.
+    EXPECT_EQ(ZulProfileKey::Root_CurrentUser().Impl()->SubKeyCount(), 0u);
+#if !defined(_WIN32)
+    EXPECT_EQ(platform::test::reg_open_handle_count(), 0u);
+#endif
+  }
+
+  ZulProfileKey Key(const std::string& sub = "") const {
+    ZulProfileKey key = ZulProfileKey::Root_CurrentUser().GetSubKey(path_);
+    return sub.empty() ? key : key.GetSubKey(sub);
+  }
+
+  // Opens the test key's sub-key with a raw call; true when it exists.
+  bool RawExists(const std::string& sub) const {
+    platform::RegKey key = nullptr;
+    std::string full = sub.empty() ? path_ : path_ + "\\" + sub;
+    if (platform::reg_open_key(platform::reg_current_user(), full.c_str(), &key) != 0)
+      return false;
+    platform::reg_close_key(key);
+    return true;
+  }
+
+  void RawSet(const std::string& sub,
+              const char* name,
+              uint32_t type,
+              const void* data,
+              uint32_t size) const {
+    platform::RegKey key = nullptr;
+    std::string full = path_ + "\\" + sub;
+    ASSERT_EQ(platform::reg_create_key(platform::reg_current_user(), full.c_str(), &key), 0);
+    ASSERT_EQ(platform::reg_set_value(key, name, type, data, size), 0);
+    platform::reg_close_key(key);
+  }
+
+  static constexpr char kParent[] = "Software\\QelTests";
+  std::string leaf_;
+  std::string path_;
+};
+
+TEST_F(ProfileKeyTest, ReadingUnderMissingKeyCreatesPathAndKeepsDefault) {
+  uint32_t value = 77;
+  EXPECT_FALSE(Key("a\\b\\c").GetValue("v").GetDWORD(&value));
+  EXPECT_EQ(value, 77u);
+  EXPECT_TRUE(RawExists("a\\b\\c"));
+}
+
+TEST_F(ProfileKeyTest, PathNodesAreSharedWhileHeldAndFreedBottomUp) {
+  ZulProfileKey c = Key("a\\b\\c");
+  ZulProfileKeyImpl* b = c.Impl()->SuperKey();
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->Name(), "b");
+  EXPECT_EQ(Key("a\\b").Impl(), b);
+  EXPECT_EQ(Key("a\\b\\c").Impl(), c.Impl());
+  EXPECT_EQ(c.Impl()->RefCount(), 1);
+
+  ZulProfileKey a = Key("a");
+  c = ZulProfileKey();
+  // "a" is still held; "b" and "c" went with the last handle to "c".
+  EXPECT_EQ(a.Impl()->SubKeyCount(), 0u);
+  EXPECT_NE(Key("a\\b").Impl()->SuperKey(), nullptr);
+}
+
+TEST_F(ProfileKeyTest, NamesDifferingInCaseAreDistinctNodesOfOneKey) {
+  ZulProfileKey upper = Key("Case");
+  ZulProfileKey lower = Key("case");
+  EXPECT_NE(upper.Impl(), lower.Impl());
+  ASSERT_TRUE(upper.GetValue("n").SetDWORD(5));
+  uint32_t value = 0;
+  EXPECT_TRUE(lower.GetValue("N").GetDWORD(&value));
+  EXPECT_EQ(value, 5u);
+}
+
+TEST_F(ProfileKeyTest, ValueNodeKeepsKeyOpenUntilItGoes) {
+  ZulProfileKey key = Key("open");
+  {
+    ZulProfileValue value = key.GetValue("v");
+    ASSERT_TRUE(value.SetDWORD(1));
+    EXPECT_TRUE(key.Impl()->IsOpen());
+    EXPECT_TRUE(key.Impl()->SuperKey()->IsOpen());
+  }
+  EXPECT_FALSE(key.Impl()->IsOpen());
+  EXPECT_FALSE(key.Impl()->SuperKey()->IsOpen());
+}
+
+TEST_F(ProfileKeyTest, EnumSubKeysListsRegistryKeysAndClosesIdleHandle) {
+  for (const char* name : {"x", "y", "z"})
+    RawSet(std::string("list\\") + name, "v", platform::kRegDword, "\1\0\0\0", 4);
+  ZulProfileKey list = Key("list");
+  std::vector<ZulProfileKey> found;
+  EXPECT_EQ(list.EnumSubKeys(&found), 3);
+  ASSERT_EQ(found.size(), 3u);
+  for (const ZulProfileKey& sub : found) {
+    EXPECT_EQ(sub.Impl()->SuperKey(), list.Impl());
+    EXPECT_FALSE(sub.Impl()->IsOpen());
+  }
+  EXPECT_FALSE(list.Impl()->IsOpen());
+
+  std::vector<ZulProfileKey> none;
+  EXPECT_EQ(Key("list\\x").EnumSubKeys(&none), 0);
+  EXPECT_FALSE(Key("list\\x").Impl()->IsOpen());
+
+  ZulProfileKey root = ZulProfileKey::Root_CurrentUser();
+  std::vector<ZulProfileKey> top;
+  EXPECT_GT(root.EnumSubKeys(&top), 0);
+  EXPECT_TRUE(root.Impl()->IsOpen());
+}
+
+TEST_F(ProfileKeyTest, RemoveDeletesTheTreeAndRootsAreRefused) {
+  RawSet("tree\\a\\b", "v", platform::kRegDword, "\1\0\0\0", 4);
+  RawSet("tree\\c", "v", platform::kRegDword, "\1\0\0\0", 4);
+  ZulProfileKey tree = Key("tree");
+  ZulProfileValue held = Key("tree\\a").GetValue("w");
+  ASSERT_TRUE(held.SetDWORD(2));
+  EXPECT_TRUE(tree.Remove());
+  EXPECT_FALSE(RawExists("tree"));
+  // The node stays usable: the next write recreates the key.
+  EXPECT_TRUE(held.SetDWORD(3));
+  EXPECT_TRUE(RawExists("tree\\a"));
+  EXPECT_TRUE(Key().RemoveSubKey("tree"));
+  EXPECT_FALSE(RawExists("tree"));
+
+  AssertCapture capture;
+  EXPECT_FALSE(ZulProfileKey::Root_CurrentUser().Remove());
+  EXPECT_FALSE(ZulProfileKey::Root_LocalMachine().Remove());
+  EXPECT_TRUE(RawExists(""));
+  EXPECT_EQ(capture.count(), 0u);
+}
+
+TEST_F(ProfileKeyTest, TypedValuesRoundTrip) {
+  ZulProfileKey key = Key("typed");
+  bool flag = false;
+  EXPECT_TRUE(key.GetValue("bool").SetBool(true));
+  EXPECT_TRUE(key.GetValue("bool").GetBool(&flag));
+  EXPECT_TRUE(flag);
+  int32_t number = 0;
+  EXPECT_TRUE(key.GetValue("dword").SetDWORD(0xFFFFFFFEu));
+  EXPECT_TRUE(key.GetValue("dword").GetDWORD(&number));
+  EXPECT_EQ(number, -2);
+
+  char text[16] = {};
+  EXPECT_TRUE(key.GetValue("text").SetString("hello"));
+  EXPECT_TRUE(key.GetValue("text").GetString(text, sizeof text));
+  EXPECT_STREQ(text, "hello");
+
+  const unsigned char bytes[] = {0, 1, 2, 255};
+  unsigned char read[8] = {};
+  uint32_t count = 0;
+  EXPECT_TRUE(key.GetValue("bin").SetBinary(bytes, sizeof bytes));
+  EXPECT_TRUE(key.GetValue("bin").GetBinary(read, sizeof read, &count));
+  ASSERT_EQ(count, 4u);
+  EXPECT_EQ(std::memcmp(read, bytes, 4), 0);
+}
+
+TEST_F(ProfileKeyTest, WrongTypesAndSizesFailAndLeaveTheDefault) {
+  RawSet("odd", "short", platform::kRegSz, "ab", 2);
+  RawSet("odd", "long", platform::kRegBinary, "12345678", 8);
+  RawSet("odd", "bin4", platform::kRegBinary, "\7\0\0\0", 4);
+  RawSet("odd", "full", platform::kRegBinary, "abcd", 4);
+  ZulProfileKey odd = Key("odd");
+
+  uint32_t value = 9;
+  EXPECT_FALSE(odd.GetValue("short").GetDWORD(&value));
+  EXPECT_FALSE(odd.GetValue("long").GetDWORD(&value));
+  EXPECT_EQ(value, 9u);
+  EXPECT_TRUE(odd.GetValue("bin4").GetDWORD(&value));
+  EXPECT_EQ(value, 7u);
+
+  char small[4] = {'x', 'x', 'x', 'x'};
+  EXPECT_FALSE(odd.GetValue("long").GetString(small, sizeof small));
+  EXPECT_FALSE(odd.GetValue("full").GetString(small, sizeof small));
+  EXPECT_EQ(std::memcmp(small, "xxxx", 4), 0);
+
+  unsigned char bin[4] = {'y', 'y', 'y', 'y'};
+  uint32_t count = 123;
+  EXPECT_FALSE(odd.GetValue("long").GetBinary(bin, sizeof bin, &count));
+  EXPECT_EQ(std::memcmp(bin, "yyyy", 4), 0);
+  EXPECT_EQ(count, 123u);
+}
+
+TEST_F(ProfileKeyTest, OverlongNamesGiveNullHandles) {
+  AssertCapture capture;
+  std::string huge(kZulProfileNameMax, 'k');
+  EXPECT_FALSE(Key().GetSubKey(huge).IsValid());
+  EXPECT_FALSE(Key().GetSubKey("a\\" + huge + "\\b").IsValid());
+  ZulProfileValue value = Key().GetValue(huge);
+  EXPECT_FALSE(value.IsValid());
+  uint32_t dword = 4;
+  EXPECT_FALSE(value.GetDWORD(&dword));
+  EXPECT_FALSE(value.SetDWORD(1));
+  EXPECT_EQ(dword, 4u);
+  EXPECT_EQ(capture.count(), 3u);
+  EXPECT_TRUE(capture.Has("ZulProfileKey::GetSubKey", "name.size() < kZulProfileNameMax"));
+}
+
+TEST_F(ProfileKeyTest, KeyDeletedUnderAnOpenHandleFailsReadsAndWrites) {
+  ZulProfileKey gone = Key("gone");
+  ZulProfileValue keep_open = gone.GetValue("v");
+  ASSERT_TRUE(keep_open.SetDWORD(1));
+  ASSERT_EQ(platform::reg_delete_key(platform::reg_current_user(), (path_ + "\\gone").c_str()), 0);
+
+  AssertCapture capture;
+  uint32_t value = 6;
+  EXPECT_FALSE(keep_open.GetDWORD(&value));
+  EXPECT_FALSE(gone.GetValue("child_read").GetDWORD(&value));
+  EXPECT_EQ(value, 6u);
+  EXPECT_FALSE(gone.GetSubKey("sub").GetValue("x").SetDWORD(1));
+  EXPECT_TRUE(capture.Has("ZulProfileKeyImpl::AssertOpenHKEY", "m_hKeyHandle"));
+}
+
+#if !defined(_WIN32)
+TEST_F(ProfileKeyTest, KeysThatRefuseAccessFallBackToDefaults) {
+  platform::test::reg_deny_access(platform::reg_current_user(), path_ + "\\locked");
+  AssertCapture capture;
+  bool flag = true;
+  EXPECT_FALSE(Key("locked\\inner").GetValue("b").GetBool(&flag));
+  EXPECT_TRUE(flag);
+  EXPECT_FALSE(Key("locked").GetValue("b").SetBool(false));
+  EXPECT_TRUE(capture.Has("ZulProfileKeyImpl::AssertOpenHKEY", "m_hKeyHandle"));
+  std::vector<ZulProfileKey> list;
+  EXPECT_EQ(Key("locked").EnumSubKeys(&list), 0);
+  EXPECT_FALSE(Key("locked").Remove());
+}
+#endif
+
+TEST(ProfileKeyNullTest, NullHandlesDoNothing) {
+  ZulProfileKey key;
+  EXPECT_FALSE(key.GetSubKey("a").IsValid());
+  EXPECT_FALSE(key.GetValue("a").IsValid());
+  EXPECT_FALSE(key.Remove());
+  EXPECT_FALSE(key.RemoveSubKey("a"));
+  std::vector<ZulProfileKey> list;
+  EXPECT_EQ(key.EnumSubKeys(&list), 0);
+  bool flag = true;
+  EXPECT_FALSE(ZulProfileValue().GetBool(&flag));
+  EXPECT_FALSE(ZulProfileValue().SetString("x"));
+}
+
+}  // namespace
