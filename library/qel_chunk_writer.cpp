@@ -51,6 +51,8 @@ class ChunkWriter {
   bool copy(ByteFile& to, uint64_t from, uint64_t to_offset, uint64_t count);
   bool patch_indexes(ByteFile& f, uint64_t moved_from, uint32_t delta);
   bool patch_base_offset(ByteFile& f, uint64_t index_data, uint64_t moved_from, uint32_t delta);
+  bool same_bytes(ByteFile& copy, uint64_t from, uint64_t to, uint64_t count);
+  bool same_media(ByteFile& copy, const RiffChunk& x, const RiffChunk& y);
   bool verify_copy(ByteFile& copy);
 
   AviTarget& target_;
@@ -109,7 +111,7 @@ bool ChunkWriter::retire_old_chunks(ByteFile& f) {
 }
 
 bool ChunkWriter::copy(ByteFile& to, uint64_t from, uint64_t to_offset, uint64_t count) {
-  std::vector<uint8_t> buf(kCopyBlock);
+  std::vector<uint8_t> buf(std::min<uint64_t>(kCopyBlock, count));
   for (uint64_t done = 0; done < count;) {
     uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kCopyBlock, count - done));
     if (!file_.read_at(from + done, buf.data(), n) || !to.write_at(to_offset + done, buf.data(), n))
@@ -155,6 +157,35 @@ bool ChunkWriter::patch_indexes(ByteFile& f, uint64_t moved_from, uint32_t delta
   return true;
 }
 
+bool ChunkWriter::same_bytes(ByteFile& copy, uint64_t from, uint64_t to, uint64_t count) {
+  std::vector<uint8_t> a(std::min<uint64_t>(kCopyBlock, count)), b(a.size());
+  for (uint64_t done = 0; done < count;) {
+    uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kCopyBlock, count - done));
+    if (!file_.read_at(from + done, a.data(), n) || !copy.read_at(to + done, b.data(), n) ||
+        memcmp(a.data(), b.data(), n) != 0)
+      return false;
+    done += n;
+  }
+  return true;
+}
+
+// Media chunks must be identical; standard index chunks ("ix##") differ only in the base
+// offsets patched above.
+bool ChunkWriter::same_media(ByteFile& copy, const RiffChunk& x, const RiffChunk& y) {
+  if (x.size != y.size) return false;
+  uint64_t end = x.data() + x.size;
+  uint64_t shift = y.offset - x.offset;
+  for (uint64_t at = x.data() + 4; at < end;) {
+    uint8_t h[8];
+    if (end - at < 8 || !file_.read_at(at, h, 8)) return same_bytes(copy, at, at + shift, end - at);
+    uint64_t next = std::min<uint64_t>(end, at + 8 + get32(h + 4) + (get32(h + 4) & 1));
+    bool index = h[0] == 'i' && h[1] == 'x';
+    if (!same_bytes(copy, at, at + shift, index ? 8 : next - at)) return false;
+    at = next;
+  }
+  return true;
+}
+
 bool ChunkWriter::verify_copy(ByteFile& copy) {
   AviLayout l;
   uint8_t buf[kMaxQelChunkLen];
@@ -163,18 +194,8 @@ bool ChunkWriter::verify_copy(ByteFile& copy) {
       got != len_ || memcmp(buf, padded_payload(), len_) != 0 ||
       l.movi.size() != layout_.movi.size())
     return false;
-  std::vector<uint8_t> a(kCopyBlock), b(kCopyBlock);
-  for (size_t i = 0; i < l.movi.size(); ++i) {
-    const RiffChunk &x = layout_.movi[i], &y = l.movi[i];
-    if (x.size != y.size) return false;
-    for (uint64_t done = 0; done < x.size;) {
-      uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(kCopyBlock, x.size - done));
-      if (!file_.read_at(x.data() + done, a.data(), n) ||
-          !copy.read_at(y.data() + done, b.data(), n) || memcmp(a.data(), b.data(), n) != 0)
-        return false;
-      done += n;
-    }
-  }
+  for (size_t i = 0; i < l.movi.size(); ++i)
+    if (!same_media(copy, layout_.movi[i], l.movi[i])) return false;
   return true;
 }
 
@@ -201,14 +222,20 @@ Step ChunkWriter::rewrite() {
 
 QelChunkPlacement ChunkWriter::run() {
   if (!read_avi_layout(file_, &layout_)) return QelChunkPlacement::kFailed;
-  Step (ChunkWriter::*steps[])() = {&ChunkWriter::in_place, &ChunkWriter::into_junk,
-                                    &ChunkWriter::append, &ChunkWriter::rewrite};
-  const QelChunkPlacement placements[] = {QelChunkPlacement::kInPlace, QelChunkPlacement::kJunk,
-                                          QelChunkPlacement::kAppend, QelChunkPlacement::kRewrite};
-  for (size_t i = 0; i < 4; ++i) {
-    Step s = (this->*steps[i])();
-    if (s == Step::kDone) return placements[i];
-    if (s == Step::kFailed) return QelChunkPlacement::kFailed;
+  struct Strategy {
+    Step (ChunkWriter::*step)();
+    QelChunkPlacement placement;
+  };
+  static constexpr Strategy kStrategies[] = {
+      {&ChunkWriter::in_place, QelChunkPlacement::kInPlace},
+      {&ChunkWriter::into_junk, QelChunkPlacement::kJunk},
+      {&ChunkWriter::append, QelChunkPlacement::kAppend},
+      {&ChunkWriter::rewrite, QelChunkPlacement::kRewrite},
+  };
+  for (const Strategy& s : kStrategies) {
+    Step result = (this->*s.step)();
+    if (result == Step::kDone) return s.placement;
+    if (result == Step::kFailed) break;
   }
   return QelChunkPlacement::kFailed;
 }

@@ -1,0 +1,181 @@
+#include "library/qel_chunk_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "library/avi_test_builder.h"
+#include "library/riff_reader.h"
+
+namespace {
+
+using namespace avi_test;
+
+struct Tagged {
+  QelChunkPlacement placement;
+  Bytes bytes;
+};
+
+Tagged tag(const Bytes& file, const Bytes& payload) {
+  MemoryAviTarget t(file);
+  QelChunkPlacement p = write_qel_chunk(t, payload.data(), static_cast<uint32_t>(payload.size()));
+  return {p, t.bytes()};
+}
+
+uint32_t get32(const Bytes& b, size_t at) {
+  uint32_t v;
+  memcpy(&v, b.data() + at, 4);
+  return v;
+}
+
+AviLayout layout_of(const Bytes& b) {
+  MemoryByteFile f(b);
+  AviLayout l;
+  read_avi_layout(f, &l);
+  return l;
+}
+
+// The movie data: every chunk of every movi list except the OpenDML "ix##" indexes, whose
+// base offsets move when the file is rewritten.
+Bytes media(const Bytes& b) {
+  Bytes m;
+  for (const RiffChunk& c : layout_of(b).movi) {
+    for (uint64_t at = c.data() + 4; at < c.data() + c.size;) {
+      uint32_t size = get32(b, at + 4);
+      if (memcmp(b.data() + at, "ix", 2) != 0)
+        m.insert(m.end(), b.begin() + at, b.begin() + at + 8 + size + (size & 1));
+      at += 8 + size + (size & 1);
+    }
+  }
+  return m;
+}
+
+Bytes chunk_of(const Bytes& b) {
+  MemoryByteFile f(b);
+  AviLayout l;
+  read_avi_layout(f, &l);
+  uint8_t buf[64];
+  uint32_t len = 0;
+  return read_qel_chunk(f, l, buf, sizeof buf, &len) ? Bytes(buf, buf + len) : Bytes();
+}
+
+// Checks what every write must leave: a valid file, the same media, the new chunk.
+void expect_tagged(const Bytes& before, const Tagged& after, const Bytes& payload) {
+  ASSERT_TRUE(layout_of(after.bytes).valid);
+  EXPECT_EQ(media(before), media(after.bytes));
+  EXPECT_EQ(payload, chunk_of(after.bytes));
+  EXPECT_EQ(1u, layout_of(after.bytes).qel.size());
+}
+
+TEST(QelChunkWriter, UsesTheCheapestPlacementAndKeepsTheMedia) {
+  Bytes v2 = qel_payload(2, 36, 9, 77);
+  struct Case {
+    const char* name;
+    Spec spec;
+    QelChunkPlacement expected;
+    int64_t growth;
+  };
+  Spec in_place, junk_exact, junk_split, hdrl_junk, odd_junk, small_junk, bare;
+  in_place.qel_top = qel_payload(2, 36);
+  junk_exact.top_junk = 36;
+  junk_split.top_junk = 1016;
+  hdrl_junk.hdrl_junk = 100;
+  odd_junk.top_junk = 35;    // padded to 36: fits exactly once its size says 36
+  small_junk.top_junk = 40;  // too small to split, too large to fit
+  const Case cases[] = {
+      {"in place", in_place, QelChunkPlacement::kInPlace, 0},
+      {"junk exact", junk_exact, QelChunkPlacement::kJunk, 0},
+      {"junk split", junk_split, QelChunkPlacement::kJunk, 0},
+      {"hdrl junk", hdrl_junk, QelChunkPlacement::kJunk, 0},
+      {"odd junk", odd_junk, QelChunkPlacement::kJunk, 0},
+      {"small junk", small_junk, QelChunkPlacement::kAppend, 44},
+      {"bare", bare, QelChunkPlacement::kAppend, 44},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes before = build(c.spec);
+    Tagged after = tag(before, v2);
+    EXPECT_EQ(c.expected, after.placement);
+    EXPECT_EQ(static_cast<int64_t>(before.size()) + c.growth,
+              static_cast<int64_t>(after.bytes.size()));
+    expect_tagged(before, after, v2);
+    EXPECT_EQ(after.bytes.size() - 8, get32(after.bytes, 4));
+  }
+  Tagged split = tag(build(junk_split), v2);
+  ASSERT_EQ(1u, layout_of(split.bytes).header_junk.size());
+  EXPECT_EQ(1016u - 44u, layout_of(split.bytes).header_junk[0].size);
+}
+
+TEST(QelChunkWriter, ChangingTheLengthRetiresTheOldChunk) {
+  Spec s;
+  s.qel_hdrl = qel_payload(1, 24);
+  s.top_junk = 200;
+  Bytes before = build(s);
+  Bytes v2 = qel_payload(2, 36, 3, 5);
+  Tagged a = tag(before, v2);
+  EXPECT_EQ(QelChunkPlacement::kJunk, a.placement);
+  expect_tagged(before, a, v2);
+  // Back to 24 bytes: the retired chunk's 24 bytes of JUNK take it.
+  Bytes v1 = qel_payload(1, 24, 4, 6);
+  Tagged b = tag(a.bytes, v1);
+  EXPECT_EQ(QelChunkPlacement::kJunk, b.placement);
+  expect_tagged(before, b, v1);
+  EXPECT_EQ(before.size(), b.bytes.size());
+  // Without room the new chunk is appended and the old one still retired.
+  Spec bare;
+  bare.qel_top = qel_payload(1, 24);
+  Tagged c = tag(build(bare), v2);
+  EXPECT_EQ(QelChunkPlacement::kAppend, c.placement);
+  expect_tagged(build(bare), c, v2);
+}
+
+TEST(QelChunkWriter, OpenDmlFileWithoutRoomIsRewrittenWithItsIndexesMoved) {
+  Spec s;
+  s.avix_segments = 2;
+  s.odml_index = true;
+  Bytes before = build(s);
+  Bytes v2 = qel_payload(2, 36);
+  Tagged after = tag(before, v2);
+  EXPECT_EQ(QelChunkPlacement::kRewrite, after.placement);
+  expect_tagged(before, after, v2);
+  AviLayout l = layout_of(after.bytes);
+  ASSERT_EQ(2u, l.segments.size());
+  // Each super index entry still names its segment's ix chunk, whose base moved along.
+  uint64_t entries = l.indx[0].data() + 24;
+  for (size_t k = 0; k < 2; ++k) {
+    uint32_t ix = get32(after.bytes, entries + 16 * k);
+    EXPECT_EQ(l.segments[k].offset + 24, ix);
+    EXPECT_EQ(0, memcmp(after.bytes.data() + ix, "ix00", 4));
+    EXPECT_EQ(ix, get32(after.bytes, ix + 8 + 12));
+  }
+  // With JUNK in the header the same file is tagged in place instead.
+  s.top_junk = 100;
+  EXPECT_EQ(QelChunkPlacement::kJunk, tag(build(s), v2).placement);
+}
+
+TEST(QelChunkWriter, MalformedFilesAreNeverWritten) {
+  Spec s;
+  s.top_junk = 100;
+  Bytes good = build(s);
+  Bytes v2 = qel_payload(2, 36);
+  std::vector<Bytes> bad = {Bytes(good.begin(), good.end() - 1), Bytes(), Bytes(12, 0)};
+  Bytes huge = good;
+  uint32_t ff = 0xFFFFFFFF;
+  memcpy(huge.data() + 4, &ff, 4);
+  bad.push_back(huge);
+  for (const Bytes& b : bad) {
+    Tagged t = tag(b, v2);
+    EXPECT_EQ(QelChunkPlacement::kFailed, t.placement);
+    EXPECT_EQ(b, t.bytes);
+  }
+  EXPECT_EQ(QelChunkPlacement::kFailed, tag(good, Bytes()).placement);
+}
+
+TEST(QelChunkWriter, OddLengthPayloadGetsItsPadByte) {
+  Bytes odd(35, 0x5A);
+  Spec s;
+  Tagged t = tag(build(s), odd);
+  EXPECT_EQ(QelChunkPlacement::kAppend, t.placement);
+  EXPECT_EQ(odd, chunk_of(t.bytes));
+  EXPECT_EQ(0u, t.bytes.size() % 2);
+}
+
+}  // namespace
