@@ -35,8 +35,7 @@ TEST(CommandLine, BlankMatchesAnyWhiteSpaceIncludingNone) {
   // A longer option that begins with a known name hands its tail to the known one.
   EXPECT_EQ(get_arg_value(u"/start_context_extra 5", u"start_context"), u"_extra");
   EXPECT_EQ(get_arg_value(u"/start_context sys_auto\t/next", u"start_context"), u"sys_auto");
-  EXPECT_EQ(get_arg_value(u"/start_context /start_context", u"start_context"),
-            u"/start_context");
+  EXPECT_EQ(get_arg_value(u"/start_context /start_context", u"start_context"), u"/start_context");
 }
 
 TEST(CommandLine, OptionNeedsItsSlashAndAValue) {
@@ -55,8 +54,7 @@ TEST(CommandLine, LaterOccurrencesAreTriedAfterFailedOnes) {
   EXPECT_EQ(get_arg_value(u"xstart_context a /start_context", u"start_context"), u"");
   EXPECT_EQ(get_arg_value(u"/start_context  /start_context c", u"start_context"),
             u"/start_context");
-  EXPECT_EQ(get_arg_value(u"start_contextstart_context /start_context d", u"start_context"),
-            u"d");
+  EXPECT_EQ(get_arg_value(u"start_contextstart_context /start_context d", u"start_context"), u"d");
   EXPECT_EQ(get_arg_value(u"//start_context e", u"start_context"), u"e");
 }
 

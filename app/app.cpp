@@ -1,0 +1,95 @@
+#include "app/app.h"
+
+// GDI+ needs the COM stream declarations that the lean Windows headers leave out.
+#include <objidl.h>
+#include <ole2.h>
+
+#include <gdiplus.h>
+
+#include "qel_lib/qel_assert.h"
+#include "ui/qel_top_wnd.h"
+#include "winkit/wk_command_line_info.h"
+
+namespace {
+
+// The COM class objects and their registration scripts arrive with the COM objects; until
+// then there is nothing to register, revoke or write into the registry.
+bool register_class_objects() {
+  return true;
+}
+void revoke_class_objects() {}
+void register_server() {}
+void unregister_server() {}
+
+}  // namespace
+
+bool c_app::InitInstance() {
+  m_ole_started = SUCCEEDED(OleInitialize(nullptr));
+  if (!register_class_objects())
+    return false;
+  if (!dojob_handle_shell_command())
+    return false;
+  if (!WkApp::InitInstance())
+    return false;
+
+  WSADATA wsa;
+  m_sockets_started = WSAStartup(MAKEWORD(1, 1), &wsa) == 0;
+  if (!QEL_ASSERT_MSG(m_sockets_started, "false"))
+    return false;
+  if (!dojob_start_gdiplus())
+    return false;
+
+  m_app = qel_create_app(as_u16(m_lpCmdLine));
+  if (!m_app.valid())
+    return false;
+  shared_ptr<CMyTopWnd> top_wnd = m_app->GetTopWnd();
+  m_pMainWnd = top_wnd.valid() ? top_wnd->GetFrame() : nullptr;
+  if (!QEL_ASSERT(m_pMainWnd))
+    return false;
+  return true;
+}
+
+bool c_app::dojob_handle_shell_command() {
+  WkCommandLineInfo info;
+  WkParseCommandLine(GetCommandLineW(), &info);
+  if (info.m_nShellCommand == WkCommandLineInfo::kAppUnregister) {
+    unregister_server();
+    return false;
+  }
+  if (info.m_nShellCommand == WkCommandLineInfo::kAppRegister) {
+    register_server();
+    return false;
+  }
+  return true;
+}
+
+bool c_app::dojob_start_gdiplus() {
+  if (QEL_ASSERT(!m_gdiplus_started)) {
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::Status status = Gdiplus::GdiplusStartup(&m_gdiplus_token, &input, nullptr);
+    if (QEL_ASSERT(status == Gdiplus::Ok))
+      m_gdiplus_started = true;
+  }
+  return QEL_ASSERT(m_gdiplus_started && m_gdiplus_token);
+}
+
+int c_app::ExitInstance() {
+  m_pMainWnd = nullptr;
+  if (m_app.valid()) {
+    m_app->Finalize();
+    m_app.reset();
+  }
+  if (m_gdiplus_started) {
+    Gdiplus::GdiplusShutdown(m_gdiplus_token);
+    m_gdiplus_token = 0;
+    m_gdiplus_started = false;
+  }
+  revoke_class_objects();
+  if (m_sockets_started)
+    WSACleanup();
+  m_sockets_started = false;
+  if (m_ole_started)
+    OleUninitialize();
+  m_ole_started = false;
+  return WkApp::ExitInstance();
+}

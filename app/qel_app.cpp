@@ -1,0 +1,162 @@
+#include "app/qel_app.h"
+
+#include "app/qel_skype_plugin.h"
+#include "app/qel_ui_top_wnd.h"
+#include "library/qel_app_constants.h"
+#include "qel_lib/qel_assert.h"
+#include "ui/qel_top_wnd.h"
+
+namespace {
+
+constexpr char kAutoStartEnable[] = "sys_auto_start_enable";
+constexpr int kCmdExit = 5;
+// Show modes of the main window for a start by the user and an automatic one.
+constexpr int kShowModeShown = 0;
+constexpr int kShowModeAutomatic = 2;
+
+shared_ptr<c_quorvantine_app>* g_app_holder = nullptr;
+
+}  // namespace
+
+c_quorvantine_app::c_quorvantine_app() = default;
+
+c_quorvantine_app::~c_quorvantine_app() {
+  if (mIsValid)
+    Finalize();
+}
+
+void c_quorvantine_app::Shutdown() {
+  Finalize();
+  ::ExitProcess(0);
+}
+
+bool c_quorvantine_app::dojob_may_start(bool started_automatically) {
+  if (FindWindowA(g_qel_app_top_wnd_class, nullptr)) {
+    if (!started_automatically)
+      qel_send_show_ui(1);
+    return false;
+  }
+  ZulProfileValue enable = m_user_key.GetValue(kAutoStartEnable);
+  if (!started_automatically) {
+    enable.SetBool(true);
+    return true;
+  }
+  bool enabled = true;
+  enable.GetBool(&enabled);
+  return enabled;
+}
+
+bool c_quorvantine_app::Create(const char16_t* cmd_line) {
+  if (!QEL_ASSERT(!mIsValid))
+    return false;
+  m_user_key = ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path);
+  m_machine_key = ZulProfileKey::Root_LocalMachine().GetSubKey(g_qel_settings_path);
+  int start_context = 0;
+  int plugin_context = 0;
+  if (cmd_line) {
+    m_cmd_line = cmd_line;
+    proc_args(cmd_line, &start_context, &plugin_context);
+  }
+  bool automatic = qel_is_started_automatically(start_context, plugin_context);
+  if (!dojob_may_start(automatic))
+    return false;
+  if (!ZulIApp::Create())
+    return false;
+  mIsValid = true;
+
+  // Step 7 (recording folder manager) arrives with the recordings library.
+
+  m_ui_cmd_adapter.Bind(shared_ptr<c_quorvantine_app>(this), &c_quorvantine_app::OnWndEvent);
+  m_top_wnd = shared_ptr<CMyTopWnd>(new CMyTopWnd);
+  bool rtn = m_top_wnd->create(automatic ? kShowModeAutomatic : kShowModeShown);
+  if (!QEL_ASSERT(rtn))
+    return false;
+  m_top_wnd->m_ui_cmd_sink.Attach(&m_ui_cmd_adapter, 0);
+  // The totals, stream counts and history list of the main window arrive with the
+  // recordings library and the full main window.
+
+  qel_register_ui_wm();
+  rtn = qel_create_ui_top_wnd();
+  QEL_ASSERT(rtn);
+
+  // Step 12 (messenger instance registry) arrives with the messenger attachment.
+  // Step 13 (in-process application COM object) arrives with the COM objects.
+  return true;
+}
+
+void c_quorvantine_app::Finalize() {
+  if (!mIsValid)
+    return;
+  // The COM object lets go of its UI object first once it exists.
+  m_com_app.Release();
+  m_msg_box.reset();
+  qel_destroy_ui_top_wnd();
+  // Step 4 (finalizing the recording folder manager) arrives with the recordings library.
+  m_file_mngr.reset();
+  if (m_top_wnd.valid()) {
+    m_top_wnd->m_ui_cmd_sink.Detach(&m_ui_cmd_adapter);
+    m_top_wnd->Finalize();
+    m_top_wnd.reset();
+  }
+  // Step 6 (finalizing the messenger instance registry) arrives with the messenger attachment.
+  mOCInstWrapRep.reset();
+  ZulIApp::Finalize();
+}
+
+HWND c_quorvantine_app::GetTopWndHandle() {
+  return m_top_wnd.valid() ? m_top_wnd->GetSafeHwnd() : nullptr;
+}
+
+shared_ptr<CMyTopWnd> c_quorvantine_app::GetTopWnd() {
+  return m_top_wnd;
+}
+
+shared_ptr<qel_avi_file_mngr> c_quorvantine_app::GetFileMngr() {
+  return m_file_mngr;
+}
+
+ZulProfileKey c_quorvantine_app::GetUserKey() {
+  return m_user_key;
+}
+
+ZulProfileKey c_quorvantine_app::GetMachineKey() {
+  return m_machine_key;
+}
+
+// Recording notifications arrive with the recording session handling.
+void c_quorvantine_app::on_record_started() {}
+
+void c_quorvantine_app::on_record_stopped(int,
+                                          const wchar_t* const*,
+                                          int,
+                                          const wchar_t* const*,
+                                          int64_t) {}
+
+void c_quorvantine_app::OnWndEvent(const qel_ui_cmd* _ui_cmd) {
+  if (!QEL_ASSERT(_ui_cmd))
+    return;
+  // The other commands arrive with the recording session handling.
+  if (_ui_cmd->m_cmd_id != kCmdExit)
+    return;
+  // The next start at logon ends at once.
+  m_user_key.GetValue(kAutoStartEnable).SetBool(false);
+  ::PostQuitMessage(0);
+  Finalize();
+}
+
+shared_ptr<c_quorvantine_app> qel_create_app(const char16_t* cmd_line) {
+  if (!g_app_holder)
+    g_app_holder = new shared_ptr<c_quorvantine_app>();
+  if (g_app_holder->valid())
+    return *g_app_holder;
+  *g_app_holder = shared_ptr<c_quorvantine_app>(new c_quorvantine_app);
+  if ((*g_app_holder)->Create(cmd_line) && g_app_holder->valid())
+    return *g_app_holder;
+  delete g_app_holder;
+  g_app_holder = nullptr;
+  return {};
+}
+
+shared_ptr<c_quorvantine_app> qel_get_app() {
+  return g_app_holder ? *g_app_holder : shared_ptr<c_quorvantine_app>();
+}

@@ -1,0 +1,66 @@
+// The one application object: owns the main window, the registry keys and (as their issues
+// land) the recording folder manager, the messenger instance registry and its COM object.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/qel_iapp.h"
+#include "app/qel_ui_cmd.h"
+#include "library/qel_profile.h"
+#include "platform/win32/win.h"
+#include "qel_lib/qel_ptr.h"
+#include "qel_lib/qel_subject.h"
+#include "winkit/wk_com_ptr.h"
+
+class CMyTopWnd;
+class DlgMessageBox;
+class ZulMsnOCInstWrapRep;
+class qel_avi_file_mngr;
+
+class c_quorvantine_app : public ZulIApp {
+ public:
+  c_quorvantine_app();
+  ~c_quorvantine_app() override;
+
+  void Shutdown() override;
+  using ZulIApp::Create;
+  void Finalize() override;
+  // Reads the command line, enforces the single instance and builds the application.
+  virtual bool Create(const char16_t* cmd_line);
+  virtual HWND GetTopWndHandle();
+  virtual shared_ptr<CMyTopWnd> GetTopWnd();
+  virtual shared_ptr<qel_avi_file_mngr> GetFileMngr();
+  virtual ZulProfileKey GetUserKey();
+  virtual ZulProfileKey GetMachineKey();
+  virtual void on_record_started();
+  virtual void on_record_stopped(int _save_list_size,
+                                 const wchar_t* const* _save_list,
+                                 int _del_list_size,
+                                 const wchar_t* const* _del_list,
+                                 int64_t _start_time);
+
+  void OnWndEvent(const qel_ui_cmd* _ui_cmd);
+
+ private:
+  using UiCmdAdapter = ObserverAdapter<c_quorvantine_app, qel_ui_cmd_subject>;
+
+  // False when this process must end: another instance runs or the automatic start is off.
+  bool dojob_may_start(bool started_automatically);
+
+  shared_ptr<ZulMsnOCInstWrapRep> mOCInstWrapRep;
+  ZulProfileKey m_user_key;
+  ZulProfileKey m_machine_key;
+  std::u16string m_cmd_line;
+  shared_ptr<CMyTopWnd> m_top_wnd;
+  shared_ptr<qel_avi_file_mngr> m_file_mngr;
+  shared_ptr<DlgMessageBox> m_msg_box;
+  WkComPtr<IUnknown> m_com_app;
+  UiCmdAdapter m_ui_cmd_adapter;
+};
+
+// Creates the application once (Create runs while qel_get_app already returns it); later
+// calls return the existing one. Empty when creation failed.
+shared_ptr<c_quorvantine_app> qel_create_app(const char16_t* cmd_line);
+// The application, or an empty pointer when none exists.
+shared_ptr<c_quorvantine_app> qel_get_app();

@@ -1,0 +1,172 @@
+#include "app/qel_app.h"
+
+#include <gtest/gtest.h>
+
+#include "app/qel_ui_top_wnd.h"
+#include "library/qel_app_constants.h"
+#include "platform/event_loop.h"
+#include "qel_lib/qel_assert_capture.h"
+#include "ui/qel_top_wnd.h"
+
+namespace {
+
+constexpr char kEnable[] = "sys_auto_start_enable";
+
+// The real settings key of this prefix; each test starts from a known value.
+class AutoStartValue {
+ public:
+  AutoStartValue() { RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &key_); }
+  ~AutoStartValue() { RegCloseKey(key_); }
+  void Set(DWORD v) { RegSetValueExA(key_, kEnable, 0, REG_DWORD, (const BYTE*)&v, sizeof v); }
+  void Remove() { RegDeleteValueA(key_, kEnable); }
+  // -1 when missing.
+  long Get() {
+    DWORD v = 0, size = sizeof v;
+    if (RegQueryValueExA(key_, kEnable, nullptr, nullptr, (BYTE*)&v, &size) != ERROR_SUCCESS)
+      return -1;
+    return static_cast<long>(v);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+class AppTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(gApp, nullptr);
+    EXPECT_EQ(FindWindowA(g_qel_app_top_wnd_class, nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(g_qel_ui_top_wnd_class, nullptr), nullptr);
+  }
+  AssertCapture capture;
+  AutoStartValue enable;
+};
+
+TEST_F(AppTest, ManualStartBuildsWindowsAndSwitchesAutoStartBackOn) {
+  enable.Set(0);
+  shared_ptr<c_quorvantine_app> app(new c_quorvantine_app);
+  ASSERT_TRUE(app->Create(u"/start_context user_manual"));
+  EXPECT_EQ(enable.Get(), 1);
+  EXPECT_NE(FindWindowA(g_qel_app_top_wnd_class, nullptr), nullptr);
+  EXPECT_EQ(FindWindowA(g_qel_ui_top_wnd_class, nullptr), g_hwnd_ui_top);
+  HWND main_wnd = app->GetTopWndHandle();
+  ASSERT_NE(main_wnd, nullptr);
+  EXPECT_TRUE(IsWindowVisible(main_wnd));
+  EXPECT_EQ(app->GetTopWnd()->m_ui_cmd_sink.size(), 1u);
+
+  EXPECT_FALSE(app->Create(u""));
+  EXPECT_TRUE(capture.Has("c_quorvantine_app::Create", "!mIsValid"));
+  capture.Clear();
+
+  app->Finalize();
+  EXPECT_FALSE(app->IsValid());
+  EXPECT_FALSE(IsWindow(main_wnd));
+  EXPECT_FALSE(app->GetTopWnd().valid());
+  EXPECT_EQ(g_hwnd_ui_top, nullptr);
+  EXPECT_EQ(capture.count(), 0u);
+}
+
+TEST_F(AppTest, AutomaticStartWithAutoStartOffCreatesNothing) {
+  for (const char16_t* cmd : {u"/start_context sys_auto", u"/skype_extra_context 8"}) {
+    enable.Set(0);
+    shared_ptr<c_quorvantine_app> app(new c_quorvantine_app);
+    EXPECT_FALSE(app->Create(cmd));
+    EXPECT_FALSE(app->IsValid());
+    EXPECT_EQ(enable.Get(), 0);
+  }
+  EXPECT_EQ(capture.count(), 0u);
+}
+
+TEST_F(AppTest, AutomaticStartRunsHiddenAndLeavesTheSettingAlone) {
+  enable.Remove();
+  shared_ptr<c_quorvantine_app> app(new c_quorvantine_app);
+  ASSERT_TRUE(app->Create(u"/start_context sys_auto"));
+  HWND main_wnd = app->GetTopWndHandle();
+  ASSERT_NE(main_wnd, nullptr);
+  EXPECT_FALSE(IsWindowVisible(main_wnd));
+  EXPECT_EQ(enable.Get(), -1);
+  app->Finalize();
+}
+
+// A stand-in for the UI top window of an instance that already runs.
+UINT g_show_ui_wparam = 0;
+int g_show_ui_count = 0;
+LRESULT CALLBACK fake_ui_top_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == g_WM_ZUL_SHOW_UI && msg != 0) {
+    ++g_show_ui_count;
+    g_show_ui_wparam = static_cast<UINT>(wparam);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wparam, lparam);
+}
+
+TEST_F(AppTest, SecondInstanceHandsOverToTheRunningOne) {
+  qel_register_ui_wm();
+  register_wnd_cls(DefWindowProcA, g_qel_app_top_wnd_class);
+  register_wnd_cls(fake_ui_top_proc, g_qel_ui_top_wnd_class);
+  HWND running_top = create_hidden_top_wnd(g_qel_app_top_wnd_class);
+  HWND running_ui = create_hidden_top_wnd(g_qel_ui_top_wnd_class);
+  enable.Set(0);
+
+  shared_ptr<c_quorvantine_app> automatic(new c_quorvantine_app);
+  EXPECT_FALSE(automatic->Create(u"/start_context sys_auto"));
+  EXPECT_EQ(g_show_ui_count, 0);
+
+  shared_ptr<c_quorvantine_app> manual(new c_quorvantine_app);
+  EXPECT_FALSE(manual->Create(u"-Embedding"));
+  EXPECT_EQ(g_show_ui_count, 1);
+  EXPECT_EQ(g_show_ui_wparam, 1u);
+  // The running instance keeps its own setting.
+  EXPECT_EQ(enable.Get(), 0);
+  EXPECT_EQ(gApp, nullptr);
+
+  DestroyWindow(running_top);
+  DestroyWindow(running_ui);
+  UnregisterClassA(g_qel_app_top_wnd_class, nullptr);
+  UnregisterClassA(g_qel_ui_top_wnd_class, nullptr);
+  EXPECT_EQ(capture.count(), 0u);
+}
+
+TEST_F(AppTest, ExitCommandSwitchesAutoStartOffAndEndsTheLoop) {
+  enable.Set(1);
+  shared_ptr<c_quorvantine_app> app(new c_quorvantine_app);
+  ASSERT_TRUE(app->Create(u""));
+  app->OnWndEvent(nullptr);
+  EXPECT_TRUE(capture.Has("c_quorvantine_app::OnWndEvent", "_ui_cmd"));
+  EXPECT_TRUE(app->IsValid());
+
+  qel_ui_cmd exit_cmd{5, 0};
+  app->GetTopWnd()->m_ui_cmd_sink.Notify(&exit_cmd);
+  EXPECT_EQ(enable.Get(), 0);
+  EXPECT_FALSE(app->IsValid());
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// qel_create_app keeps one application per process, so its rules share one test.
+TEST_F(AppTest, CreatedApplicationAnswersTheShowUiMessage) {
+  enable.Set(1);
+  EXPECT_FALSE(qel_get_app().valid());
+  shared_ptr<c_quorvantine_app> app = qel_create_app(u"/start_context user_manual");
+  ASSERT_TRUE(app.valid());
+  EXPECT_EQ(qel_get_app().get(), app.get());
+  EXPECT_EQ(qel_create_app(u"/start_context sys_auto").get(), app.get());
+  HWND main_wnd = app->GetTopWndHandle();
+
+  EXPECT_TRUE(qel_send_show_ui(0));
+  EXPECT_FALSE(IsWindowVisible(main_wnd));
+  EXPECT_TRUE(qel_send_show_ui(1));
+  // Showing goes through a posted command.
+  EXPECT_TRUE(platform::run_loop_until([&] { return IsWindowVisible(main_wnd) != 0; }, 5000));
+
+  app->Finalize();
+  EXPECT_EQ(capture.count(), 0u);
+}
+
+TEST_F(AppTest, ShowUiMessageWithoutMainWindowIsReported) {
+  qel_register_ui_wm();
+  EXPECT_EQ(wndproc_ui_top_wnd(nullptr, g_WM_ZUL_SHOW_UI, 1, 0), 0);
+  EXPECT_TRUE(capture.Has("wndproc_ui_top_wnd", "top_wnd.m_hWnd"));
+}
+
+}  // namespace

@@ -1,0 +1,13 @@
+#include "ui/qel_top_wnd.h"
+
+CMyTopWnd::~CMyTopWnd() {
+  Finalize();
+}
+
+bool CMyTopWnd::create(int show_mode) {
+  return m_frame.create(show_mode);
+}
+
+void CMyTopWnd::Finalize() {
+  m_frame.DestroyWindow();
+}
