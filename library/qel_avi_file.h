@@ -1,0 +1,58 @@
+// One recording in the library: its path, streams, length, start time and producing
+// application, kept in the "_qel" chunk inside the AVI file and in a registry cache entry
+// named after the file.
+#pragma once
+
+#include <cstdint>
+
+#include "library/qel_profile.h"
+#include "qel_lib/qel_iobject.h"
+
+inline constexpr uint32_t const_qel_avi_file_name_len = 2048;
+inline constexpr uint32_t qel_chunk_format_v1_len = 24;
+inline constexpr uint32_t qel_chunk_format_v2_len = 36;
+
+class qel_avi_file : public ZulIObject {
+ public:
+  qel_avi_file();
+  ~qel_avi_file() override = default;
+
+  // Binds the record to a file and the cache key; no file access.
+  bool create(const char16_t* _name, const ZulProfileKey& _profile_key);
+  bool set_start_time(int64_t _start_time, bool _write_chunk);
+  bool set_src_app_type(int32_t _src_app_type, bool _write_chunk);
+
+  // Stream scan: audio/video flags and length in seconds.
+  bool dojob_load_file_info();
+  bool load_from_registry();
+  bool write_to_registry();
+
+  bool dojob_read_qel_chunk();
+  bool dojob_read_qel_chunk_v1(const uint8_t* _data, int _len);
+  bool dojob_read_qel_chunk_v2(const uint8_t* _data, int _len);
+  bool dojob_write_qel_chunk();
+  bool dojob_write_qel_chunk_v1();
+  bool dojob_write_qel_chunk_v2();
+
+  const char16_t* get_file_name() const { return m_file_name; }
+  int64_t get_start_time() const { return m_start_time; }
+  int32_t get_time_len() const { return m_time_len; }
+  bool get_has_video() const { return m_has_video; }
+  bool get_has_audio() const { return m_has_audio; }
+  int32_t get_src_app_type() const { return m_src_app_type; }
+  int32_t get_qel_chunk_version() const { return m_qel_chunk_version; }
+
+ private:
+  // The cache entry's key: Base64 of the UTF-16LE file name below the cache key.
+  bool dojob_get_file_key(ZulProfileKey* _file_key);
+  bool dojob_write_chunk_record(const uint8_t* _data, uint32_t _len);
+
+  char16_t m_file_name[const_qel_avi_file_name_len];
+  bool m_has_video = false;
+  bool m_has_audio = false;
+  int32_t m_time_len = 0;
+  int32_t m_qel_chunk_version = 2;
+  int32_t m_src_app_type = 0;
+  int64_t m_start_time = 0;
+  ZulProfileKey m_profile_key;
+};

@@ -1,0 +1,227 @@
+#include "library/qel_avi_file.h"
+
+#include <gtest/gtest.h>
+
+#include "library/avi_test_builder.h"
+#include "library/recording_test_util.h"
+#include "qel_lib/qel_assert_capture.h"
+#include "qel_lib/qel_ptr.h"
+
+namespace {
+
+using namespace avi_test;
+using rec_test::ScratchFolder;
+
+class QelAviFileTest : public ::testing::Test {
+ protected:
+  shared_ptr<qel_avi_file> record(const std::u16string& path) {
+    shared_ptr<qel_avi_file> f(new qel_avi_file);
+    EXPECT_TRUE(f->create(path.c_str(), cache_.key()));
+    return f;
+  }
+  std::u16string put(const std::string& name, const Bytes& bytes) {
+    rec_test::write_bytes(folder_.native(name), bytes);
+    return folder_.file(std::u16string(name.begin(), name.end()));
+  }
+
+  rec_test::RegistryLock lock_;
+  rec_test::TestCacheKey cache_;
+  ScratchFolder folder_{"avi_file"};
+  AssertCapture asserts_;
+};
+
+TEST_F(QelAviFileTest, CacheEntryIsNamedAfterTheFileAndRoundTrips) {
+  auto a = record(folder_.file(u"a.avi"));
+  a->set_src_app_type(5, false);
+  a->set_start_time(int64_t{1} << 40, false);
+  ASSERT_TRUE(a->write_to_registry());
+  ZulProfileKey entry = cache_.key().GetSubKey("YQAuAGEAdgBpAA==");
+  uint32_t type = 0;
+  ASSERT_TRUE(entry.GetValue("src_app_type").GetDWORD(&type));
+  EXPECT_EQ(5u, type);
+  uint8_t time[16];
+  uint32_t n = 0;
+  ASSERT_TRUE(entry.GetValue("start_time").GetBinary(time, sizeof time, &n));
+  EXPECT_EQ(8u, n);
+
+  // Another folder's a.avi shares the entry.
+  auto b = record(u"D:\\elsewhere\\a.avi");
+  ASSERT_TRUE(b->load_from_registry());
+  EXPECT_EQ(5, b->get_src_app_type());
+  EXPECT_EQ(int64_t{1} << 40, b->get_start_time());
+  EXPECT_EQ(0u, asserts_.count());
+}
+
+TEST_F(QelAviFileTest, LoadStopsAtTheFirstMissingValue) {
+  ZulProfileKey entry = cache_.key().GetSubKey("YQAuAGEAdgBpAA==");
+  entry.GetValue("src_app_type").SetDWORD(3);
+  int64_t t = 99;
+  entry.GetValue("start_time").SetBinary(&t, 8);
+  auto a = record(folder_.file(u"a.avi"));
+  EXPECT_FALSE(a->load_from_registry());
+  EXPECT_EQ(3, a->get_src_app_type());
+  EXPECT_EQ(99, a->get_start_time());
+  // A short start_time is reported and the load carries on.
+  entry.GetValue("start_time").SetBinary(&t, 4);
+  for (const char* v : {"time_len", "has_video", "has_audio"}) entry.GetValue(v).SetDWORD(1);
+  EXPECT_TRUE(a->load_from_registry());
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::load_from_registry", "readed == sizeof(int64_t)"));
+  EXPECT_EQ(1, a->get_time_len());
+}
+
+TEST_F(QelAviFileTest, NamesThatCannotBeCached) {
+  auto bare = record(u"a.avi");
+  EXPECT_FALSE(bare->write_to_registry());
+  EXPECT_FALSE(bare->load_from_registry());
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::dojob_get_file_key", "file_name"));
+  auto dir = record(folder_.u16() + u"\\");
+  EXPECT_FALSE(dir->write_to_registry());
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::dojob_get_file_key", "file_name_len"));
+  // 1600 characters make 4268 Base64 characters: more than the name buffer holds.
+  auto long_name = record(u"C:\\" + std::u16string(1600, u'x'));
+  EXPECT_FALSE(long_name->write_to_registry());
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::dojob_get_file_key",
+                           "rtn==0 && file_name_b64[file_name_b64_len] == 0"));
+
+  qel_avi_file too_long;
+  std::u16string path = u"C:\\" + std::u16string(2045, u'x');
+  EXPECT_FALSE(too_long.create(path.c_str(), cache_.key()));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::create", "len < const_qel_avi_file_name_len"));
+  path.pop_back();
+  EXPECT_TRUE(too_long.create(path.c_str(), cache_.key()));
+  EXPECT_FALSE(too_long.create(path.c_str(), cache_.key()));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::create", "m_file_name[0] == 0"));
+  qel_avi_file no_key;
+  EXPECT_FALSE(no_key.create(u"C:\\a.avi", ZulProfileKey()));
+}
+
+TEST_F(QelAviFileTest, ChunkVersionsAndLengths) {
+  Spec v1;
+  v1.qel_top = qel_payload(1, 24, 8, 1234);
+  auto a = record(put("v1.avi", build(v1)));
+  ZulProfileKey entry = cache_.key().GetSubKey("dgAxAC4AYQB2AGkA");
+  for (const char* v : {"src_app_type", "time_len", "has_video", "has_audio"})
+    entry.GetValue(v).SetDWORD(1);
+  int64_t t = 0;
+  entry.GetValue("start_time").SetBinary(&t, 8);
+  ASSERT_TRUE(a->load_from_registry());
+  ASSERT_TRUE(a->dojob_read_qel_chunk());
+  EXPECT_EQ(1, a->get_qel_chunk_version());
+  EXPECT_EQ(8, a->get_src_app_type());
+  EXPECT_EQ(1234, a->get_start_time());
+  EXPECT_EQ(1, a->get_time_len());  // left as it was
+  EXPECT_TRUE(a->get_has_video());
+
+  Spec short_v2;
+  short_v2.qel_top = qel_payload(2, 24);
+  auto b = record(put("short.avi", build(short_v2)));
+  EXPECT_FALSE(b->dojob_read_qel_chunk());
+  EXPECT_EQ(2, b->get_qel_chunk_version());
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::dojob_read_qel_chunk_v2",
+                           "_len == qel_chunk_format_v2_len"));
+
+  Spec v3;
+  v3.qel_top = qel_payload(3, 36);
+  auto c = record(put("v3.avi", build(v3)));
+  EXPECT_FALSE(c->dojob_read_qel_chunk());
+  EXPECT_EQ(3, c->get_qel_chunk_version());
+  asserts_.Clear();
+  EXPECT_FALSE(c->set_start_time(5, true));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::dojob_write_qel_chunk", "false"));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file::set_start_time", "rtn"));
+
+  Spec big;
+  big.qel_top = Bytes(40, 2);
+  EXPECT_FALSE(record(put("big.avi", build(big)))->dojob_read_qel_chunk());
+}
+
+TEST_F(QelAviFileTest, WrittenChunksReadBackInTheirVersion) {
+  Spec s;
+  s.top_junk = 1016;
+  s.streams = {{"vids", 1, 25, 0, 262}, {"auds", 1, 8000, 0, 80000}};
+  std::u16string path = put("new.avi", build(s));
+  auto a = record(path);
+  ASSERT_TRUE(a->dojob_load_file_info());
+  EXPECT_EQ(11, a->get_time_len());
+  ASSERT_TRUE(a->set_src_app_type(4, false));
+  ASSERT_TRUE(a->set_start_time(777, true));
+
+  auto b = record(path);
+  ASSERT_TRUE(b->dojob_read_qel_chunk());
+  EXPECT_EQ(2, b->get_qel_chunk_version());
+  EXPECT_EQ(4, b->get_src_app_type());
+  EXPECT_EQ(777, b->get_start_time());
+  EXPECT_EQ(11, b->get_time_len());
+  EXPECT_TRUE(b->get_has_video() && b->get_has_audio());
+
+  // A record read as version 1 keeps writing version 1.
+  Spec v1;
+  v1.qel_top = qel_payload(1, 24);
+  std::u16string old = put("old.avi", build(v1));
+  auto c = record(old);
+  ASSERT_TRUE(c->dojob_read_qel_chunk());
+  ASSERT_TRUE(c->set_start_time(55, true));
+  EXPECT_EQ(build(v1).size(), rec_test::read_bytes(folder_.native("old.avi")).size());
+  auto d = record(old);
+  ASSERT_TRUE(d->dojob_read_qel_chunk());
+  EXPECT_EQ(1, d->get_qel_chunk_version());
+  EXPECT_EQ(55, d->get_start_time());
+}
+
+TEST_F(QelAviFileTest, UnreadableFilesKeepTheirDefaults) {
+  Spec s;
+  Bytes truncated = build(s);
+  truncated.resize(truncated.size() / 2);
+  for (auto path : {put("cut.avi", truncated), folder_.file(u"missing.avi")}) {
+    auto a = record(path);
+    EXPECT_FALSE(a->dojob_load_file_info());
+    EXPECT_FALSE(a->dojob_read_qel_chunk());
+    EXPECT_FALSE(a->get_has_video() || a->get_has_audio() || a->get_time_len());
+    EXPECT_EQ(2, a->get_qel_chunk_version());
+    EXPECT_FALSE(a->set_start_time(1, true));
+  }
+  EXPECT_EQ(truncated, rec_test::read_bytes(folder_.native("cut.avi")));
+}
+
+#if !defined(_WIN32)
+// Real recordings: ffprobe must still read every stream after tagging, and the media must
+// hash the same.
+TEST_F(QelAviFileTest, FfmpegRecordingsStayIntactWhenTagged) {
+  rec_test::fs::path media = rec_test::media_folder(true);
+  ASSERT_FALSE(media.empty());
+  struct Expect {
+    const char* name;
+    bool video, audio;
+    int32_t seconds;
+  };
+  for (const Expect& e : {Expect{"av.avi", true, true, 11}, Expect{"video.avi", true, false, 4},
+                          Expect{"audio.avi", false, true, 5},
+                          Expect{"odml.avi", true, false, 24}}) {
+    SCOPED_TRACE(e.name);
+    rec_test::fs::path file = media / e.name;
+    if (std::string(e.name) != "odml.avi") {
+      rec_test::fs::copy_file(file, folder_.native(e.name));
+      file = folder_.native(e.name);
+    }
+    std::string probed = rec_test::probe(file);
+    uint64_t hash = rec_test::movi_hash(file);
+    ASSERT_FALSE(probed.empty());
+    auto a = record(file.u16string());
+    ASSERT_TRUE(a->dojob_load_file_info());
+    EXPECT_EQ(e.video, a->get_has_video());
+    EXPECT_EQ(e.audio, a->get_has_audio());
+    EXPECT_EQ(e.seconds, a->get_time_len());
+    for (int32_t app = 1; app <= 3; ++app) {
+      ASSERT_TRUE(a->set_src_app_type(app, true));
+      EXPECT_EQ(probed, rec_test::probe(file));
+      EXPECT_EQ(hash, rec_test::movi_hash(file));
+    }
+    auto b = record(file.u16string());
+    ASSERT_TRUE(b->dojob_read_qel_chunk());
+    EXPECT_EQ(3, b->get_src_app_type());
+    EXPECT_EQ(e.seconds, b->get_time_len());
+  }
+}
+#endif
+
+}  // namespace
