@@ -1,0 +1,284 @@
+#include "net/async_socket_ex.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "net/async_socket_ex_helper_window.h"
+#include "net/async_socket_ex_layer.h"
+#include "net/testing/test_servers.h"
+
+using namespace qel_net;
+using net_testing::RunFor;
+using net_testing::RunUntil;
+
+namespace {
+
+struct Event {
+  char kind;  // a accept, c close, C connect, r receive, s send
+  int error;
+  bool operator==(const Event& o) const { return kind == o.kind && error == o.error; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Event& e) {
+  return os << e.kind << "(" << e.error << ")";
+}
+
+// Records every notification; the tests plug their behaviour into the hooks.
+class Recorder : public CAsyncSocketEx {
+ public:
+  std::vector<Event> events;
+  std::string received;
+  std::function<void(Recorder&, const Event&)> hook;
+
+  int ReadAll() {
+    char buf[512];
+    int total = 0;
+    for (int n; (n = Receive(buf, sizeof buf)) > 0; total += n)
+      received.append(buf, n);
+    return total;
+  }
+  bool Has(char kind) const {
+    for (const Event& e : events)
+      if (e.kind == kind)
+        return true;
+    return false;
+  }
+
+ protected:
+  void Record(char kind, int error) {
+    events.push_back({kind, error});
+    if (hook)
+      hook(*this, events.back());
+  }
+  void OnAccept(int e) override { Record('a', e); }
+  void OnClose(int e) override { Record('c', e); }
+  void OnConnect(int e) override { Record('C', e); }
+  void OnReceive(int e) override { Record('r', e); }
+  void OnSend(int e) override { Record('s', e); }
+};
+
+void SendText(CAsyncSocketEx& s, const std::string& text) {
+  ASSERT_EQ(s.Send(text.data(), static_cast<int>(text.size())), static_cast<int>(text.size()));
+}
+
+std::string Request(const std::string& path) {
+  return "GET " + path + " HTTP/1.1\r\n\r\n";
+}
+
+int FreePort() {
+  CAsyncSocketEx probe;
+  probe.Create(0, kSockStream, 0, u"127.0.0.1");
+  SockAddr a;
+  a.length = sizeof a.bytes;
+  probe.GetSockName(a.bytes, &a.length);
+  a.family = kAfInet;
+  return sock_addr_port(a);
+}
+
+// An exchange with the scripted server: request on connect, read what comes, until close.
+void RunExchange(Recorder& s, const std::string& path) {
+  s.hook = [path](Recorder& r, const Event& e) {
+    if (e.kind == 'C' && !e.error)
+      SendText(r, Request(path));
+    if (e.kind == 'r')
+      r.ReadAll();
+  };
+  ASSERT_TRUE(RunUntil([&] { return s.Has('c'); }));
+}
+
+TEST(AsyncSocketEx, ConnectsSendsReceivesAndClosesInOrder) {
+  QEL_NEED_SERVER(port, "scripted");
+  for (bool layered : {false, true}) {
+    SCOPED_TRACE(layered ? "through a pass-through layer" : "bare");
+    Recorder s;
+    CAsyncSocketExLayer layer;
+    if (layered)
+      s.AddLayer(&layer);
+    ASSERT_TRUE(s.Create());
+    EXPECT_EQ(s.GetState(), unconnected);
+    SockAddr to;
+    uint32_t loopback;
+    ASSERT_TRUE(sock_parse_ipv4("127.0.0.1", &loopback));
+    to = sock_addr_ipv4(loopback, static_cast<uint16_t>(port));
+    EXPECT_FALSE(s.Connect(to.bytes, to.length));
+    EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+    EXPECT_EQ(s.GetState(), connecting);
+    RunExchange(s, "/hello");
+    EXPECT_EQ(s.received, "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello");
+    ASSERT_GE(s.events.size(), 3u);
+    EXPECT_EQ(s.events.front(), (Event{'C', 0}));
+    EXPECT_EQ(s.events[1], (Event{'s', 0}));
+    EXPECT_EQ(s.events.back(), (Event{'c', 0}));
+    EXPECT_EQ(s.GetState(), closed);
+    s.Close();
+    EXPECT_EQ(s.GetState(), notsock);
+    EXPECT_EQ(s.GetSocketHandle(), kInvalidSocket);
+  }
+}
+
+TEST(AsyncSocketEx, ReadAndWriteDuringConnectAreReplayedAfterIt) {
+  QEL_NEED_SERVER(port, "scripted");
+  Recorder s;
+  ASSERT_TRUE(s.Create());
+  // A name, so that the socket stays connecting while the lookup runs.
+  EXPECT_FALSE(s.Connect(u"localhost", port));
+  EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+  EXPECT_EQ(s.GetState(), connecting);
+  ASSERT_TRUE(s.TriggerEvent(kFdRead));
+  ASSERT_TRUE(s.TriggerEvent(kFdWrite));
+  ASSERT_TRUE(RunUntil([&] { return s.events.size() >= 3; }));
+  EXPECT_EQ(s.events[0], (Event{'C', 0}));
+  EXPECT_EQ(s.events[1], (Event{'r', 0}));
+  EXPECT_EQ(s.events[2], (Event{'s', 0}));
+}
+
+TEST(AsyncSocketEx, CloseInConnectHandlerStopsTheReplayAndEverythingAfter) {
+  QEL_NEED_SERVER(port, "scripted");
+  Recorder s;
+  s.hook = [](Recorder& r, const Event& e) {
+    if (e.kind == 'C')
+      r.Close();
+  };
+  ASSERT_TRUE(s.Create());
+  s.Connect(u"127.0.0.1", port);
+  ASSERT_TRUE(s.TriggerEvent(kFdRead));
+  ASSERT_TRUE(s.TriggerEvent(kFdWrite));
+  ASSERT_TRUE(RunUntil([&] { return !s.events.empty(); }));
+  RunFor(100);
+  EXPECT_EQ(s.events, (std::vector<Event>{{'C', 0}}));
+}
+
+TEST(AsyncSocketEx, CloseWithUnreadBytesAsksForThemFirst) {
+  QEL_NEED_SERVER(port, "scripted");
+  Recorder s;
+  int taken_on_close = -1;
+  s.hook = [&](Recorder& r, const Event& e) {
+    if (e.kind == 'C')
+      SendText(r, Request("/close100"));
+    // Plain read notifications are left alone, so the close finds the bytes unread.
+    if (e.kind == 'r' && e.error == kErrShutdown)
+      taken_on_close = r.ReadAll();
+  };
+  ASSERT_TRUE(s.Create());
+  s.Connect(u"127.0.0.1", port);
+  ASSERT_TRUE(RunUntil([&] { return s.Has('c'); }));
+  RunFor(50);
+  EXPECT_EQ(taken_on_close, 100);
+  ASSERT_GE(s.events.size(), 3u);
+  EXPECT_EQ(s.events[s.events.size() - 2], (Event{'r', kErrShutdown}));
+  EXPECT_EQ(s.events.back(), (Event{'c', 0}));
+}
+
+TEST(AsyncSocketEx, UnresolvableHostReportsTheLookupError) {
+  Recorder s;
+  ASSERT_TRUE(s.Create());
+  EXPECT_FALSE(s.Connect(u"no-such-host.invalid", 80));
+  EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+  ASSERT_TRUE(RunUntil([&] { return !s.events.empty(); }, 30000));
+  ASSERT_EQ(s.events.size(), 1u);
+  EXPECT_EQ(s.events[0].kind, 'C');
+  EXPECT_GE(s.events[0].error, 11001);
+  EXPECT_LE(s.events[0].error, 11004);
+}
+
+bool DualLookup(const char* host,
+                const char* port,
+                int family,
+                int type,
+                std::vector<SockAddr>* out) {
+  addr_lookup_override(nullptr);
+  bool ok = addr_lookup("::1", port, kAfInet6, type, out) &&
+            addr_lookup("127.0.0.1", port, kAfInet, type, out);
+  addr_lookup_override(DualLookup);
+  return ok;
+}
+
+struct DualName {
+  DualName() { addr_lookup_override(DualLookup); }
+  ~DualName() { addr_lookup_override(nullptr); }
+};
+
+TEST(AsyncSocketEx, FamilyZeroTriesTheNextAddressWithoutTellingTheOwner) {
+  QEL_NEED_SERVER(port, "scripted");
+  DualName dual;  // ::1 first, where nothing listens, then 127.0.0.1
+  Recorder s;
+  ASSERT_TRUE(s.Create(0, kSockStream, kFdAll, nullptr, kAfUnspec));
+  EXPECT_EQ(s.GetSocketHandle(), kInvalidSocket);
+  s.Connect(u"dual", port);
+  RunExchange(s, "/hello");
+  EXPECT_EQ(s.events.front(), (Event{'C', 0}));
+  EXPECT_EQ(s.GetFamily(), kAfInet);
+  EXPECT_EQ(s.received.substr(s.received.size() - 5), "hello");
+
+  Recorder refused;
+  ASSERT_TRUE(refused.Create(0, kSockStream, kFdAll, nullptr, kAfUnspec));
+  refused.Connect(u"dual", FreePort());
+  ASSERT_TRUE(RunUntil([&] { return !refused.events.empty(); }));
+  RunFor(100);
+  EXPECT_EQ(refused.events, (std::vector<Event>{{'C', kErrConnRefused}}));
+}
+
+TEST(AsyncSocketEx, ListenAcceptAndTalk) {
+  Recorder server, client;
+  std::vector<std::unique_ptr<Recorder>> accepted;
+  ASSERT_TRUE(server.Create(0, kSockStream, kFdAll, u"127.0.0.1"));
+  ASSERT_TRUE(server.Listen());
+  EXPECT_EQ(server.GetState(), listening);
+  SockAddr local;
+  local.length = sizeof local.bytes;
+  ASSERT_TRUE(server.GetSockName(local.bytes, &local.length));
+  local.family = kAfInet;
+  server.hook = [&](Recorder& r, const Event& e) {
+    if (e.kind != 'a')
+      return;
+    accepted.push_back(std::make_unique<Recorder>());
+    ASSERT_TRUE(r.Accept(*accepted.back()));
+    EXPECT_EQ(accepted.back()->GetState(), connected);
+    SendText(*accepted.back(), "hi");
+    accepted.back()->ShutDown(kShutBoth);
+  };
+  ASSERT_TRUE(client.Create());
+  client.Connect(u"127.0.0.1", sock_addr_port(local));
+  client.hook = [](Recorder& r, const Event& e) {
+    if (e.kind == 'r')
+      r.ReadAll();
+  };
+  ASSERT_TRUE(RunUntil([&] { return client.Has('c'); }));
+  EXPECT_EQ(client.received, "hi");
+  EXPECT_EQ(accepted.size(), 1u);
+}
+
+TEST(AsyncSocketEx, AlreadyCreatedAndBadBindAddressFail) {
+  CAsyncSocketEx s;
+  ASSERT_TRUE(s.Create());
+  EXPECT_FALSE(s.Create());
+  EXPECT_EQ(sock_last_error(), kErrAlready);
+  CAsyncSocketEx bad;
+  EXPECT_FALSE(bad.Create(0, kSockStream, kFdAll, u"not an address"));
+  EXPECT_EQ(bad.GetSocketHandle(), kInvalidSocket);
+  EXPECT_FALSE(bad.AttachHandle(0));
+}
+
+TEST(AsyncSocketEx, TableGrowsBy512BeforeItFills) {
+  t_AsyncSocketExThreadData* context = JoinThreadContext();
+  ASSERT_NE(context, nullptr);
+  CAsyncSocketExHelperWindow* helper = context->m_pHelperWindow;
+  std::vector<std::unique_ptr<CAsyncSocketEx>> sockets;
+  while (helper->Count() < 502) {
+    sockets.push_back(std::make_unique<CAsyncSocketEx>());
+    ASSERT_TRUE(sockets.back()->Create()) << sock_last_error();
+  }
+  EXPECT_EQ(helper->Capacity(), 512);
+  sockets.push_back(std::make_unique<CAsyncSocketEx>());
+  ASSERT_TRUE(sockets.back()->Create());
+  EXPECT_EQ(helper->Capacity(), 1024);
+  EXPECT_EQ(helper->Count(), 503);
+  sockets.clear();
+  EXPECT_EQ(helper->Count(), 0);
+  LeaveThreadContext(context);
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+#include "net/qel_async_socket.h"
+
+#include "net/async_socket_ex_layer.h"
+#include "qel_lib/qel_assert.h"
+
+using namespace qel_net;
+
+ZulMyCAsyncSocketEx::ZulMyCAsyncSocketEx(const ZulMyCAsyncSocketEx&)
+    : t_ZulIObject(), CAsyncSocketEx(), ZulIObject() {
+  QEL_ASSERT(false);
+}
+
+ZulMyCAsyncSocketEx& ZulMyCAsyncSocketEx::operator=(const ZulMyCAsyncSocketEx&) {
+  QEL_ASSERT(false);
+  return *this;
+}
+
+ZulMyCAsyncSocketEx::~ZulMyCAsyncSocketEx() {
+  RemoveAllLayers();
+  for (auto& [layer, cfg] : mLayers)
+    delete layer;
+  mLayers.clear();
+}
+
+bool ZulMyCAsyncSocketEx::Create(unsigned port,
+                                 int type,
+                                 long mask,
+                                 const char16_t* address,
+                                 int family) {
+  if (!CAsyncSocketEx::Create(port, type, mask, address, family))
+    return false;
+  for (auto& [layer, cfg] : mLayers) {
+    // Secure layers are set up once their socket exists; none can be built yet.
+    if (cfg->mType == 5)
+      return false;
+  }
+  return true;
+}
+
+bool ZulMyCAsyncSocketEx::AddLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg) {
+  if (!cfg.valid())
+    return false;
+  switch (cfg->mType) {
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+      if (cfg->mProxyHost.empty() || !cfg->mProxyPort)
+        return false;
+      // The proxy layer is not part of this build.
+      return false;
+    case 5:
+      // Nor is the secure layer.
+      return false;
+    default:
+      QEL_ASSERT(false);
+      return false;
+  }
+}
+
+int ZulMyCAsyncSocketEx::dojob_OnLayerCallback(CAsyncSocketExLayer* layer,
+                                               int type,
+                                               intptr_t param1,
+                                               intptr_t param2) {
+  if (!QEL_ASSERT_MSG(get_detail(), "locked"))
+    return 0;
+  shared_ptr<ZulMyCAsyncSocketEx> hold(this);
+  auto it = mLayers.find(layer);
+  if (it == mLayers.end() || type == 0)
+    return 0;
+  int cfg_type = it->second->mType;
+  if (type == 1 && cfg_type >= 1 && cfg_type <= 4)
+    return 0;
+  if (type == 1 && cfg_type == 5)
+    return 0;
+  QEL_ASSERT(false);
+  return 0;
+}
+
+void ZulMyCAsyncSocketEx::OnLayerCallback(std::list<t_callbackMsg>& callbacks) {
+  for (const t_callbackMsg& m : callbacks)
+    dojob_OnLayerCallback(m.pLayer, m.nType, m.nParam1, m.nParam2);
+  CAsyncSocketEx::OnLayerCallback(callbacks);
+}
+
+void ZulMyCAsyncSocketEx::Publish(int32_t type, int error) {
+  // Without a shared owner a temporary hold would delete the socket when it ends.
+  if (!QEL_ASSERT_MSG(get_detail(), "locked"))
+    return;
+  shared_ptr<ZulMyCAsyncSocketEx> hold(this);
+  ZulAsyncSocketEvent event{type, error};
+  mSubject.Notify(&event);
+}
+
+void ZulMyCAsyncSocketEx::OnAccept(int error) {
+  Publish(ZulAsyncSocketEvent::kAccept, error);
+}
+
+void ZulMyCAsyncSocketEx::OnClose(int error) {
+  Publish(ZulAsyncSocketEvent::kClose, error);
+}
+
+void ZulMyCAsyncSocketEx::OnConnect(int error) {
+  Publish(ZulAsyncSocketEvent::kConnect, error);
+}
+
+void ZulMyCAsyncSocketEx::OnReceive(int error) {
+  Publish(ZulAsyncSocketEvent::kReceive, error);
+}
+
+void ZulMyCAsyncSocketEx::OnSend(int error) {
+  Publish(ZulAsyncSocketEvent::kSend, error);
+}
+
+ZulAsyncSocket::ZulAsyncSocket() : mSocket(new ZulMyCAsyncSocketEx) {}
+
+ZulAsyncSocket::ZulAsyncSocket(const shared_ptr<ZulMyCAsyncSocketEx>& socket) : mSocket(socket) {}
+
+bool ZulAsyncSocket::Attach(ZulAsyncSocketSubject::IObserverAdapter* adapter, int tag) {
+  return mSocket->Subject().Attach(adapter, tag);
+}
+
+bool ZulAsyncSocket::Detach(ZulAsyncSocketSubject::IObserverAdapter* adapter) {
+  return mSocket->Subject().Detach(adapter);
+}
+
+bool ZulAsyncSocket::Create(unsigned port,
+                            int type,
+                            long mask,
+                            const char16_t* address,
+                            int family) {
+  return mSocket->Create(port, type, mask, address, family);
+}
+
+bool ZulAsyncSocket::AsyncSelect(long mask) {
+  return mSocket->AsyncSelect(mask);
+}
+
+void ZulAsyncSocket::Close() {
+  mSocket->Close();
+}
+
+bool ZulAsyncSocket::ShutDown(int how) {
+  return mSocket->ShutDown(how);
+}
+
+bool ZulAsyncSocket::Bind(unsigned port, const char16_t* address) {
+  return mSocket->Bind(port, address);
+}
+
+bool ZulAsyncSocket::Bind(const void* addr, int len) {
+  return sock_bind(mSocket->GetSocketHandle(), addr, len);
+}
+
+bool ZulAsyncSocket::Connect(const char16_t* host, int port) {
+  return mSocket->Connect(host, port);
+}
+
+bool ZulAsyncSocket::Connect(const void* addr, int len) {
+  return mSocket->Connect(addr, len);
+}
+
+bool ZulAsyncSocket::Accept(ZulAsyncSocket& other, void* addr, int* len) {
+  return mSocket->Accept(*other.mSocket, addr, len);
+}
+
+bool ZulAsyncSocket::AttachHandle(SocketHandle handle) {
+  return mSocket->AttachHandle(handle, kFdAll);
+}
+
+SocketHandle ZulAsyncSocket::DetachHandle() {
+  return mSocket->DetachHandle();
+}
+
+bool ZulAsyncSocket::GetPeerName(void* addr, int* len) {
+  return mSocket->GetPeerName(addr, len);
+}
+
+bool ZulAsyncSocket::GetSockName(void* addr, int* len) {
+  return mSocket->GetSockName(addr, len);
+}
+
+bool ZulAsyncSocket::Listen(int backlog) {
+  return mSocket->Listen(backlog);
+}
+
+int ZulAsyncSocket::Send(const void* buf, int len, int flags) {
+  return mSocket->Send(buf, len, flags);
+}
+
+int ZulAsyncSocket::Receive(void* buf, int size, int flags) {
+  return mSocket->Receive(buf, size, flags);
+}
+
+bool ZulAsyncSocket::AddLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg) {
+  return mSocket->AddLayer(cfg);
+}
+
+void ZulAsyncSocket::RemoveAllLayers() {
+  mSocket->RemoveAllLayers();
+}
+
+bool ZulAsyncSocket::IsLayerAttached() {
+  return mSocket->IsLayerAttached();
+}

@@ -1,0 +1,138 @@
+#!/usr/bin/env python3
+"""Starts and stops the servers the network tests talk to: the scripted server and nginx
+with a generated document root, all on 127.0.0.1, their ports written to DIR/ports as
+"name port" lines.
+
+  servers.py start DIR [--big-mb N]   start both (N: size of /big.bin, default 4)
+  servers.py stop DIR                 stop what start started
+"""
+import os
+import signal
+import socket
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+NGINX_CONF = """
+daemon on;
+user root;
+worker_processes 1;
+pid {dir}/nginx.pid;
+error_log {dir}/nginx-error.log;
+events {{ worker_connections 64; }}
+http {{
+  access_log off;
+  client_body_temp_path {dir}/tmp;
+  proxy_temp_path {dir}/tmp;
+  fastcgi_temp_path {dir}/tmp;
+  uwsgi_temp_path {dir}/tmp;
+  scgi_temp_path {dir}/tmp;
+  sendfile on;
+  server {{
+    listen 127.0.0.1:{port};
+    root {dir}/www;
+  }}
+}}
+"""
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def wait_connectable(port, seconds=10):
+    end = time.time() + seconds
+    while time.time() < end:
+        try:
+            socket.create_connection(("127.0.0.1", port), 0.5).close()
+            return True
+        except OSError:
+            time.sleep(0.05)
+    return False
+
+
+def make_file(path, size):
+    # Bytes i % 251, so that a test can check every byte of a download.
+    pattern = bytes(i % 251 for i in range(251 * 4096))
+    if os.path.exists(path) and os.path.getsize(path) == size:
+        return
+    with open(path, "wb") as f:
+        left = size
+        while left:
+            n = min(left, len(pattern))
+            f.write(pattern[:n])
+            left -= n
+
+
+def start(d, big_mb):
+    stop(d)
+    os.makedirs(os.path.join(d, "www"), exist_ok=True)
+    os.makedirs(os.path.join(d, "tmp"), exist_ok=True)
+    with open(os.path.join(d, "www", "small.txt"), "wb") as f:
+        f.write(b"small file\n")
+    make_file(os.path.join(d, "www", "big.bin"), big_mb * 1024 * 1024)
+
+    port_file = os.path.join(d, "scripted.port")
+    if os.path.exists(port_file):
+        os.remove(port_file)
+    log = open(os.path.join(d, "scripted.log"), "w")
+    proc = subprocess.Popen([sys.executable, os.path.join(HERE, "scripted_server.py"), port_file],
+                            stdout=log, stderr=log, start_new_session=True)
+    with open(os.path.join(d, "scripted.pid"), "w") as f:
+        f.write(str(proc.pid))
+    for _ in range(200):
+        if os.path.exists(port_file):
+            break
+        time.sleep(0.05)
+    scripted = int(open(port_file).read())
+
+    nginx = free_port()
+    conf = os.path.join(d, "nginx.conf")
+    with open(conf, "w") as f:
+        f.write(NGINX_CONF.format(dir=d, port=nginx))
+    subprocess.run(["nginx", "-p", d, "-c", conf], check=True)
+    if not wait_connectable(nginx) or not wait_connectable(scripted):
+        sys.exit("servers did not come up")
+    with open(os.path.join(d, "ports.tmp"), "w") as f:
+        f.write("scripted %d\nnginx %d\n" % (scripted, nginx))
+    os.rename(os.path.join(d, "ports.tmp"), os.path.join(d, "ports"))
+
+
+def kill_pid_file(path):
+    try:
+        pid = int(open(path).read().strip())
+        os.kill(pid, signal.SIGTERM)
+        for _ in range(100):
+            os.kill(pid, 0)
+            time.sleep(0.02)
+    except (OSError, ValueError):
+        pass
+    if os.path.exists(path):
+        os.remove(path)
+
+
+def stop(d):
+    kill_pid_file(os.path.join(d, "scripted.pid"))
+    kill_pid_file(os.path.join(d, "nginx.pid"))
+    ports = os.path.join(d, "ports")
+    if os.path.exists(ports):
+        os.remove(ports)
+
+
+def main():
+    if len(sys.argv) < 3 or sys.argv[1] not in ("start", "stop"):
+        sys.exit(__doc__)
+    d = os.path.abspath(sys.argv[2])
+    if sys.argv[1] == "start":
+        big = int(sys.argv[4]) if len(sys.argv) > 4 and sys.argv[3] == "--big-mb" else 4
+        start(d, big)
+    else:
+        stop(d)
+
+
+if __name__ == "__main__":
+    main()
