@@ -1,6 +1,7 @@
 #include "library/qel_avi_file.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -23,9 +24,18 @@ int32_t get_i32(const uint8_t* p) {
 
 void put_i32(uint8_t* p, int32_t v) { memcpy(p, &v, 4); }
 
+// Object addresses do not fit the 32-bit ids of the UI records; a counter does.
+uint32_t next_avi_file_id() {
+  static std::atomic<uint32_t> counter{0};
+  uint32_t id;
+  while ((id = ++counter) == 0) {
+  }
+  return id;
+}
+
 }  // namespace
 
-qel_avi_file::qel_avi_file() { m_file_name[0] = 0; }
+qel_avi_file::qel_avi_file() : m_id(next_avi_file_id()) { m_file_name[0] = 0; }
 
 bool qel_avi_file::create(const char16_t* _name, const ZulProfileKey& _profile_key) {
   if (!QEL_ASSERT(_name)) return false;

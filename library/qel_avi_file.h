@@ -34,6 +34,8 @@ class qel_avi_file : public ZulIObject {
   bool dojob_write_qel_chunk_v1();
   bool dojob_write_qel_chunk_v2();
 
+  // Non-zero, unique among live records and fixed for the record's life.
+  uint32_t get_id() const { return m_id; }
   const char16_t* get_file_name() const { return m_file_name; }
   int64_t get_start_time() const { return m_start_time; }
   int32_t get_time_len() const { return m_time_len; }
@@ -47,6 +49,7 @@ class qel_avi_file : public ZulIObject {
   bool dojob_get_file_key(ZulProfileKey* _file_key);
   bool dojob_write_chunk_record(const uint8_t* _data, uint32_t _len);
 
+  uint32_t m_id;
   char16_t m_file_name[const_qel_avi_file_name_len];
   bool m_has_video = false;
   bool m_has_audio = false;

@@ -1,0 +1,52 @@
+// The library of recordings: the "*.avi" files of the recording folder as qel_avi_file
+// records by id, new file names for recordings about to start, and play, delete, totals
+// and UI records on request.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <unordered_map>
+
+#include "library/qel_avi_file.h"
+#include "library/qel_profile.h"
+#include "library/qel_ui_file_info_list.h"
+#include "qel_lib/qel_iobject.h"
+#include "qel_lib/qel_ptr.h"
+
+// True when a file can be created in the folder (a temporary file, removed again).
+bool dojob_check_dir_writable(const char16_t* _path);
+
+class qel_avi_file_mngr : public ZulIObject {
+ public:
+  qel_avi_file_mngr();
+  ~qel_avi_file_mngr() override;
+
+  // _profile_key is the product key; the cache lives in its "avi_file_info_cache".
+  bool create(const ZulProfileKey& _profile_key);
+  void Finalize();
+
+  bool dojob_load_directory(const char16_t* _directory_name);
+  // Full path without extension for a recording starting now.
+  bool create_new_file_name(char16_t* _buf, uint32_t _buf_len);
+  shared_ptr<qel_avi_file> insert_new_file(const char16_t* _path, int64_t _start_time);
+  bool play_file(uint32_t _id);
+  bool del_file(uint32_t _id);
+  shared_ptr<qel_ui_avi_file_info> make_ui_file_info(shared_ptr<qel_avi_file> _avi_file);
+  int make_ui_file_info_list(std::list<shared_ptr<qel_ui_avi_file_info>>& _list);
+  int get_total_minutes();
+  int get_total_files();
+  bool reset_dest_dir(const char16_t* _path);
+  const char16_t* get_dest_dir() const { return m_dest_dir; }
+  shared_ptr<qel_avi_file> find_file(uint32_t _id);
+
+ protected:
+  // The clock behind file names; tests set it.
+  virtual int64_t dojob_current_time();
+
+ private:
+  bool m_is_valid = false;
+  char16_t m_dest_dir[const_qel_avi_file_name_len];
+  std::unordered_map<uint32_t, shared_ptr<qel_avi_file>> m_hash;
+  int64_t m_last_name_time = 0;
+  ZulProfileKey m_profile_key;
+};

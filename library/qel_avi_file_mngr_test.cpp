@@ -1,0 +1,271 @@
+#include "library/qel_avi_file_mngr.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "library/avi_test_builder.h"
+#include "library/qel_app_constants.h"
+#include "library/qel_app_setting.h"
+#include "library/recording_test_util.h"
+#include "qel_lib/qel_assert_capture.h"
+#if !defined(_WIN32)
+#include "platform/posix/registry_test_hooks.h"
+#include "platform/posix/shell_record.h"
+#endif
+
+namespace {
+
+using namespace avi_test;
+using rec_test::ScratchFolder;
+
+class ClockedMngr : public qel_avi_file_mngr {
+ public:
+  int64_t now = 0;
+
+ protected:
+  int64_t dojob_current_time() override { return now ? now : qel_avi_file_mngr::dojob_current_time(); }
+};
+
+int64_t local(int y, int mo, int d, int h, int mi, int s) {
+  std::tm tm = {};
+  tm.tm_year = y - 1900, tm.tm_mon = mo - 1, tm.tm_mday = d;
+  tm.tm_hour = h, tm.tm_min = mi, tm.tm_sec = s, tm.tm_isdst = -1;
+  return static_cast<int64_t>(std::mktime(&tm));
+}
+
+class QelAviFileMngrTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#if !defined(_WIN32)
+    platform::test::reg_reset();
+    platform::set_recycle_folder(bin_.path().string());
+#endif
+    cache().Remove();
+    qel_app_setting::set_dest_dir(folder_.u16().c_str());
+  }
+  void TearDown() override {
+    mngr_.Finalize();
+    cache().Remove();
+  }
+  ZulProfileKey product() {
+    return ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path);
+  }
+  ZulProfileKey cache() { return product().GetSubKey("avi_file_info_cache"); }
+  std::u16string put(const std::string& name, const Bytes& bytes) {
+    rec_test::write_bytes(folder_.native(name), bytes);
+    return folder_.file(std::u16string(name.begin(), name.end()));
+  }
+  void cache_entry(const char* b64, int32_t seconds) {
+    ZulProfileKey e = cache().GetSubKey(b64);
+    int64_t t = 1000;
+    e.GetValue("src_app_type").SetDWORD(1);
+    e.GetValue("start_time").SetBinary(&t, 8);
+    e.GetValue("time_len").SetDWORD(seconds);
+    e.GetValue("has_video").SetBool(true);
+    e.GetValue("has_audio").SetBool(false);
+  }
+  std::u16string stored_dest_dir() {
+    char16_t buf[2048];
+    qel_app_setting::get_dest_dir(buf, 2048);
+    return buf;
+  }
+
+  rec_test::RegistryLock lock_;
+  ScratchFolder folder_{"mngr"};
+  ScratchFolder bin_{"mngr_bin"};
+  AssertCapture asserts_;
+  ClockedMngr mngr_;
+};
+
+TEST_F(QelAviFileMngrTest, MissingFolderIsCreatedEmpty) {
+  rec_test::fs::remove_all(folder_.path());
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_TRUE(rec_test::fs::is_directory(folder_.path()));
+  EXPECT_EQ(0, mngr_.get_total_files());
+  EXPECT_EQ(0, mngr_.get_total_minutes());
+  EXPECT_EQ(folder_.u16(), mngr_.get_dest_dir());
+  EXPECT_FALSE(mngr_.create(product()));
+}
+
+TEST_F(QelAviFileMngrTest, LoadsCachedAndChunkOnlyFilesAndCachesTheRest) {
+  Spec plain;
+  put("a.avi", build(plain));  // cached
+  cache_entry("YQAuAGEAdgBpAA==", 59);
+  Spec tagged;
+  tagged.qel_top = qel_payload(2, 36, 2, 5000);  // 42 seconds, video and audio
+  put("b.avi", build(tagged));
+  put("c.avi", Bytes(100, 0));  // neither
+  put("notes.txt", Bytes(3, 0));
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(3, mngr_.get_total_files());
+  EXPECT_EQ((59 + 42) / 60, mngr_.get_total_minutes());
+
+  // Every file now has its cache entry; c.avi's holds the defaults.
+  int32_t seconds = -1;
+  EXPECT_TRUE(cache().GetSubKey("YgAuAGEAdgBpAA==").GetValue("time_len").GetDWORD(&seconds));
+  EXPECT_EQ(42, seconds);
+  EXPECT_TRUE(cache().GetSubKey("YwAuAGEAdgBpAA==").GetValue("time_len").GetDWORD(&seconds));
+  EXPECT_EQ(0, seconds);
+
+  std::list<shared_ptr<qel_ui_avi_file_info>> list;
+  EXPECT_EQ(3, mngr_.make_ui_file_info_list(list));
+  std::vector<std::u16string> titles;
+  for (auto& i : list) {
+    EXPECT_TRUE(mngr_.find_file(i->m_id));
+    titles.push_back(i->m_title);
+  }
+  std::sort(titles.begin(), titles.end());
+  EXPECT_EQ((std::vector<std::u16string>{u"a", u"b", u"c"}), titles);
+  EXPECT_EQ(0, mngr_.make_ui_file_info_list(list) - 3);
+  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::make_ui_file_info_list", "_list.size() == 0"));
+}
+
+TEST_F(QelAviFileMngrTest, TotalMinutesTruncate) {
+  const char* names[] = {"MQAuAGEAdgBpAA==", "MgAuAGEAdgBpAA==", "MwAuAGEAdgBpAA=="};
+  int32_t lengths[] = {59, 60, 61};
+  for (int i = 0; i < 3; ++i) {
+    put(std::to_string(i + 1) + ".avi", Bytes());
+    cache_entry(names[i], lengths[i]);
+  }
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(3, mngr_.get_total_minutes());
+  mngr_.Finalize();
+  cache_entry(names[0], 119);
+  rec_test::fs::remove(folder_.native("2.avi"));
+  rec_test::fs::remove(folder_.native("3.avi"));
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(1, mngr_.get_total_minutes());
+}
+
+TEST_F(QelAviFileMngrTest, NewFileNamesFollowTheLocalClock) {
+  mngr_.now = local(2010, 11, 17, 9, 12, 53);
+  ASSERT_TRUE(mngr_.create(product()));
+  char16_t buf[2048];
+  ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
+  EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53"), buf);
+  put("2010-11-17 09-12-53", Bytes(1, 0));
+  put("2010-11-17 09-12-53.avi", Bytes(1, 0));  // only the bare name counts
+  ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
+  EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53-1"), buf);
+  put("2010-11-17 09-12-53-1", Bytes(1, 0));
+  ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
+  EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53-2"), buf);
+
+  // The clock set back: names continue one second after the last one.
+  mngr_.now -= 3600;
+  ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
+  EXPECT_EQ(folder_.file(u"2010-11-17 09-12-54"), buf);
+  ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
+  EXPECT_EQ(folder_.file(u"2010-11-17 09-12-55"), buf);
+  EXPECT_EQ(0u, asserts_.count());
+
+  // A buffer too small is refused, never overrun.
+  char16_t small[8];
+  EXPECT_FALSE(mngr_.create_new_file_name(small, 8));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::create_new_file_name", "_buf_len > 1024"));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::create_new_file_name", "rtn == 0"));
+}
+
+TEST_F(QelAviFileMngrTest, InsertedRecordingsAreScannedTaggedAndCached) {
+  ASSERT_TRUE(mngr_.create(product()));
+  Spec s;
+  s.top_junk = 1016;
+  s.streams = {{"vids", 1, 25, 0, 262}, {"auds", 1, 8000, 0, 80000}};
+  std::u16string path = put("2010-11-17 09-12-53.avi", build(s));
+  shared_ptr<qel_avi_file> f = mngr_.insert_new_file(path.c_str(), 1290000000);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(11, f->get_time_len());
+  EXPECT_EQ(f, mngr_.find_file(f->get_id()));
+  EXPECT_FALSE(mngr_.insert_new_file(u"", 1));
+
+  shared_ptr<qel_ui_avi_file_info> ui = mngr_.make_ui_file_info(f);
+  EXPECT_EQ(f->get_id(), ui->m_id);
+  EXPECT_EQ(std::u16string(u"2010-11-17 09-12-53"), ui->m_title);
+  EXPECT_EQ(path, ui->m_file_path);
+  EXPECT_EQ(1290000000, ui->m_start_time);
+  EXPECT_TRUE(ui->m_has_video && ui->m_has_audio);
+
+  // A fresh load finds it through the cache, and the chunk says the same.
+  mngr_.Finalize();
+  ASSERT_TRUE(mngr_.create(product()));
+  ASSERT_EQ(1, mngr_.get_total_files());
+  ASSERT_TRUE(cache().RemoveSubKey("MgAwADEAMAAtADEAMQAtADEANwAgADAAOQAtADEAMgAtADUAMwAuAGEAdgBpAA=="));
+  mngr_.Finalize();
+  ASSERT_TRUE(mngr_.create(product()));
+  std::list<shared_ptr<qel_ui_avi_file_info>> list;
+  mngr_.make_ui_file_info_list(list);
+  ASSERT_EQ(1u, list.size());
+  EXPECT_EQ(1290000000, list.front()->m_start_time);
+  EXPECT_EQ(11, list.front()->m_time_len);
+}
+
+TEST_F(QelAviFileMngrTest, PlayAndDeleteById) {
+  put("x.avi", Bytes(10, 0));
+  put("y.avi", Bytes(10, 0));
+  ASSERT_TRUE(mngr_.create(product()));
+  std::list<shared_ptr<qel_ui_avi_file_info>> list;
+  mngr_.make_ui_file_info_list(list);
+  ASSERT_EQ(2u, list.size());
+  uint32_t first = list.front()->m_id, second = list.back()->m_id;
+  EXPECT_FALSE(mngr_.play_file(first + second + 1));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::play_file", "file"));
+#if !defined(_WIN32)
+  EXPECT_TRUE(mngr_.play_file(first));
+  EXPECT_EQ(std::u16string(list.front()->m_file_path), platform::played_files().back());
+#endif
+  EXPECT_TRUE(mngr_.del_file(first));
+  EXPECT_FALSE(rec_test::fs::exists(rec_test::fs::path(list.front()->m_file_path)));
+  EXPECT_FALSE(mngr_.find_file(first));
+  EXPECT_FALSE(mngr_.del_file(first));
+#if !defined(_WIN32)
+  // The shell failing does not keep the record in the library.
+  platform::set_recycle_folder("");
+  EXPECT_TRUE(mngr_.del_file(second));
+  EXPECT_FALSE(mngr_.find_file(second));
+  EXPECT_TRUE(rec_test::fs::exists(bin_.native(std::string("x.avi"))) ||
+              rec_test::fs::exists(bin_.native(std::string("y.avi"))));
+  EXPECT_EQ(0, mngr_.get_total_files());
+#endif
+}
+
+TEST_F(QelAviFileMngrTest, FolderChangeNeedsAWritableFolder) {
+  put("keep.avi", Bytes(10, 0));
+  ASSERT_TRUE(mngr_.create(product()));
+  std::u16string missing = folder_.u16() + u"\\no\\such";
+  EXPECT_FALSE(dojob_check_dir_writable(missing.c_str()));
+  EXPECT_FALSE(dojob_check_dir_writable(nullptr));
+  EXPECT_FALSE(mngr_.reset_dest_dir(missing.c_str()));
+  std::u16string too_long = folder_.u16() + u"\\" + std::u16string(2048, u'x');
+  EXPECT_FALSE(mngr_.reset_dest_dir(too_long.c_str()));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::reset_dest_dir", "len < const_qel_avi_file_name_len"));
+  EXPECT_EQ(folder_.u16(), mngr_.get_dest_dir());
+  EXPECT_EQ(folder_.u16(), stored_dest_dir());
+  EXPECT_EQ(1, mngr_.get_total_files());
+
+  ScratchFolder other("mngr_other");
+  EXPECT_TRUE(dojob_check_dir_writable(other.u16().c_str()));
+  EXPECT_TRUE(rec_test::fs::is_empty(other.path()));
+  ASSERT_TRUE(mngr_.reset_dest_dir(other.u16().c_str()));
+  EXPECT_EQ(other.u16(), mngr_.get_dest_dir());
+  EXPECT_EQ(other.u16(), stored_dest_dir());
+  EXPECT_EQ(0, mngr_.get_total_files());
+}
+
+#if !defined(_WIN32)
+// Windows itself refuses paths this long before the library's limit is reached.
+TEST_F(QelAviFileMngrTest, NamesTooLongForAPathAreDropped) {
+  std::string name(200, 'n');
+  put(name + ".avi", Bytes(10, 0));
+  put("short.avi", Bytes(10, 0));
+  // Pretend the folder's path is long: only names that still fit 2048 characters load.
+  std::u16string deep = folder_.u16();
+  while (deep.size() < 1900) deep += u"\\.";
+  qel_app_setting::set_dest_dir(deep.c_str());
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(1, mngr_.get_total_files());
+  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::dojob_load_directory", "rtn"));
+}
+#endif
+
+}  // namespace
