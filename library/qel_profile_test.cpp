@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -252,6 +253,38 @@ TEST_F(ProfileKeyTest, KeysThatRefuseAccessFallBackToDefaults) {
   std::vector<ZulProfileKey> list;
   EXPECT_EQ(Key("locked").EnumSubKeys(&list), 0);
   EXPECT_FALSE(Key("locked").Remove());
+}
+#endif
+
+#if !defined(_WIN32)
+// Roots are created once per process, so each failure runs in a fresh one; the posix message
+// box and the default assertion sink both write to stderr.
+class ProfileRootDeathTest : public ::testing::Test {
+ protected:
+  void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+  template <class Root>
+  static void FailThenRetry(long code, Root root) {
+    platform::test::reg_fail_next_query_info(code, 30000);
+    bool failed = !root().IsValid();
+    std::exit(failed && root().IsValid() ? 0 : 1);
+  }
+};
+
+TEST_F(ProfileRootDeathTest, CurrentUserClassTooLongShowsTheSizes) {
+  EXPECT_EXIT(FailThenRetry(platform::kErrorMoreData, &ZulProfileKey::Root_CurrentUser),
+              ::testing::ExitedWithCode(0),
+              "RegQueryInfoKey failed\\. Max: 26000, Needed: 30000.*function "
+              "ZulProfileKey::Root_CurrentUser:\n assertion `gCurrentUserKeyImpl' failed");
+}
+
+TEST_F(ProfileRootDeathTest, LocalMachineFailuresAssert) {
+  EXPECT_EXIT(FailThenRetry(platform::kErrorMoreData, &ZulProfileKey::Root_LocalMachine),
+              ::testing::ExitedWithCode(0),
+              "assertion `rtn != ERROR_MORE_DATA' failed.*assertion `gLocalMachineKeyImpl'");
+  EXPECT_EXIT(FailThenRetry(platform::kErrorInvalidParameter, &ZulProfileKey::Root_LocalMachine),
+              ::testing::ExitedWithCode(0), "assertion `rtn != ERROR_INVALID_PARAMETER' failed");
+  EXPECT_EXIT(FailThenRetry(platform::kErrorAccessDenied, &ZulProfileKey::Root_LocalMachine),
+              ::testing::ExitedWithCode(0), "assertion `false' failed");
 }
 #endif
 

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/registry_test_hooks.h"
@@ -55,6 +56,8 @@ struct Registry {
   std::unordered_map<uintptr_t, std::shared_ptr<Node>> handles;
   uintptr_t next_handle = 0x1000;
   std::set<std::pair<int, std::string>> denied;
+  long query_info_failure = kErrorSuccess;
+  uint32_t query_info_needed = 0;
 
   Registry() { Reset(); }
 
@@ -65,6 +68,7 @@ struct Registry {
     }
     handles.clear();
     denied.clear();
+    query_info_failure = kErrorSuccess;
   }
 
   // The node behind a handle, or the error a call on it gives.
@@ -173,9 +177,15 @@ long reg_close_key(RegKey key) {
 }
 
 long reg_query_info_key(RegKey key, char* class_name, uint32_t* class_len, uint32_t* sub_keys) {
-  Lock lock(registry().lock);
+  Registry& r = registry();
+  Lock lock(r.lock);
+  if (long rc = std::exchange(r.query_info_failure, kErrorSuccess)) {
+    if (class_len)
+      *class_len = r.query_info_needed;
+    return rc;
+  }
   std::shared_ptr<Node> node;
-  if (long rc = registry().Resolve(key, &node))
+  if (long rc = r.Resolve(key, &node))
     return rc;
   // Class strings are always empty here; the terminator still needs room.
   if (class_name && class_len) {
@@ -285,6 +295,12 @@ void reg_deny_access(RegKey root, const std::string& path) {
   for (int i = 0; i < kRootCount; ++i)
     if (id == kPredefined[i])
       registry().denied.insert({i, lower(path)});
+}
+
+void reg_fail_next_query_info(long code, uint32_t needed) {
+  Lock lock(registry().lock);
+  registry().query_info_failure = code;
+  registry().query_info_needed = needed;
 }
 
 size_t reg_open_handle_count() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "platform/registry.h"
@@ -12,6 +13,8 @@ namespace platform::test {
 void reg_reset();
 // Opening or creating `path` below `root` (or anything below it) fails with access denied.
 void reg_deny_access(RegKey root, const std::string& path);
+// The next reg_query_info_key fails with `code`, reporting `needed` as the class length.
+void reg_fail_next_query_info(long code, uint32_t needed);
 // Handles opened and not yet closed (predefined roots not counted).
 size_t reg_open_handle_count();
 
