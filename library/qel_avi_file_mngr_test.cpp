@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 
 #include "library/avi_test_builder.h"
@@ -201,7 +202,8 @@ TEST_F(QelAviFileMngrTest, InsertedRecordingsAreScannedTaggedAndCached) {
 }
 
 TEST_F(QelAviFileMngrTest, PlayAndDeleteById) {
-  put("x.avi", Bytes(10, 0));
+  std::string x = "x" + std::to_string(rec_test::process_id()) + ".avi";
+  put(x, Bytes(10, 0));
   put("y.avi", Bytes(10, 0));
   ASSERT_TRUE(mngr_.create(product()));
   std::list<shared_ptr<qel_ui_avi_file_info>> list;
@@ -214,8 +216,22 @@ TEST_F(QelAviFileMngrTest, PlayAndDeleteById) {
   EXPECT_TRUE(mngr_.play_file(first));
   EXPECT_EQ(std::u16string(list.front()->m_file_path), platform::played_files().back());
 #endif
+  std::u16string deleted = list.front()->m_file_path;
+  std::u16string leaf16 = deleted.substr(deleted.rfind(u'\\') + 1);
+  std::string leaf(leaf16.begin(), leaf16.end());
   EXPECT_TRUE(mngr_.del_file(first));
-  EXPECT_FALSE(rec_test::fs::exists(rec_test::fs::path(list.front()->m_file_path)));
+  EXPECT_FALSE(rec_test::fs::exists(rec_test::fs::path(deleted)));
+#if defined(_WIN32)
+  // Wine's recycle bin is the desktop trash of the Unix user.
+  if (const char* home = std::getenv("HOME")) {
+    rec_test::fs::path trash = std::string("Z:") + home + "/.local/share/Trash/files/" + leaf;
+    EXPECT_TRUE(rec_test::fs::exists(trash)) << trash;
+    std::error_code ec;
+    rec_test::fs::remove(trash, ec);
+  }
+#else
+  EXPECT_TRUE(rec_test::fs::exists(bin_.native(leaf)));
+#endif
   EXPECT_FALSE(mngr_.find_file(first));
   EXPECT_FALSE(mngr_.del_file(first));
 #if !defined(_WIN32)
@@ -223,8 +239,6 @@ TEST_F(QelAviFileMngrTest, PlayAndDeleteById) {
   platform::set_recycle_folder("");
   EXPECT_TRUE(mngr_.del_file(second));
   EXPECT_FALSE(mngr_.find_file(second));
-  EXPECT_TRUE(rec_test::fs::exists(bin_.native(std::string("x.avi"))) ||
-              rec_test::fs::exists(bin_.native(std::string("y.avi"))));
   EXPECT_EQ(0, mngr_.get_total_files());
 #endif
 }
@@ -250,6 +264,55 @@ TEST_F(QelAviFileMngrTest, FolderChangeNeedsAWritableFolder) {
   EXPECT_EQ(other.u16(), mngr_.get_dest_dir());
   EXPECT_EQ(other.u16(), stored_dest_dir());
   EXPECT_EQ(0, mngr_.get_total_files());
+}
+
+// A folder nobody may write to, not even root: the immutable attribute, set with chattr
+// (under Wine through "start /unix"). Null when the file system cannot do it.
+class ReadOnlyFolder {
+ public:
+  ReadOnlyFolder() {
+    std::string name = "qel_ro_" + std::to_string(rec_test::process_id());
+    unix_ = "/tmp/" + name;
+#if defined(_WIN32)
+    path_ = u"Z:\\tmp\\" + std::u16string(name.begin(), name.end());
+#else
+    path_ = std::u16string(unix_.begin(), unix_.end());
+#endif
+    rec_test::fs::create_directories(rec_test::fs::path(path_));
+    chattr("+i");
+    ok_ = !dojob_check_dir_writable(path_.c_str());
+  }
+  ~ReadOnlyFolder() {
+    chattr("-i");
+    std::error_code ec;
+    rec_test::fs::remove_all(rec_test::fs::path(path_), ec);
+  }
+  bool ok() const { return ok_; }
+  const std::u16string& path() const { return path_; }
+
+ private:
+  void chattr(const char* flag) {
+#if defined(_WIN32)
+    std::string cmd = "start /wait /unix /usr/bin/chattr " + std::string(flag) + " " + unix_;
+#else
+    std::string cmd = "chattr " + std::string(flag) + " " + unix_ + " 2>/dev/null";
+#endif
+    if (std::system(cmd.c_str()) != 0) return;
+  }
+  std::string unix_;
+  std::u16string path_;
+  bool ok_ = false;
+};
+
+TEST_F(QelAviFileMngrTest, ReadOnlyFolderIsRefusedAndNothingChanges) {
+  put("keep.avi", Bytes(10, 0));
+  ASSERT_TRUE(mngr_.create(product()));
+  ReadOnlyFolder ro;
+  if (!ro.ok()) GTEST_SKIP() << "no immutable folders on this file system";
+  EXPECT_FALSE(mngr_.reset_dest_dir(ro.path().c_str()));
+  EXPECT_EQ(folder_.u16(), mngr_.get_dest_dir());
+  EXPECT_EQ(folder_.u16(), stored_dest_dir());
+  EXPECT_EQ(1, mngr_.get_total_files());
 }
 
 #if !defined(_WIN32)

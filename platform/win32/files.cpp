@@ -81,6 +81,8 @@ bool temp_file_name(const std::u16string& folder, const std::u16string& prefix,
                     std::u16string* name) {
   wchar_t buf[MAX_PATH + 1] = {};
   if (!GetTempFileNameW(as_wide(folder.c_str()), as_wide(prefix.c_str()), 0, buf)) return false;
+  // Wine returns the name even when it could not create the file (a read-only folder).
+  if (GetFileAttributesW(buf) == INVALID_FILE_ATTRIBUTES) return false;
   *name = as_u16(buf);
   return true;
 }
