@@ -99,14 +99,7 @@ TEST_F(RegistryTest, ShortBuffersReportTheSizeNeeded) {
   size = 0;
   EXPECT_EQ(reg_query_value(key_, "bin", nullptr, nullptr, &size), kErrorSuccess);
   EXPECT_EQ(size, 10u);
-  size = sizeof buffer;
-  EXPECT_EQ(reg_query_value(key_, "missing", nullptr, buffer, &size), kErrorFileNotFound);
-
   reg_close_key(Create("c"));
-  char name[1];
-  uint32_t len = sizeof name;
-  EXPECT_EQ(reg_enum_key(key_, 0, name, &len), kErrorMoreData);
-
   char class_name[8] = {'x'};
   uint32_t class_len = sizeof class_name, sub_keys = 0;
   EXPECT_EQ(reg_query_info_key(key_, class_name, &class_len, &sub_keys), kErrorSuccess);
