@@ -108,6 +108,9 @@ def kill_pid_file(path):
         os.kill(pid, signal.SIGTERM)
         for _ in range(100):
             os.kill(pid, 0)
+            with open("/proc/%d/stat" % pid) as f:
+                if f.read().split(")")[-1].split()[0] == "Z":
+                    break  # exited; nobody reaps it here
             time.sleep(0.02)
     except (OSError, ValueError):
         pass

@@ -1,0 +1,106 @@
+// The Windows helper: a hidden window of the class "CAsyncSocketEx Helper Window" that
+// receives WSAAsyncSelect and WSAAsyncGetHostByName answers and the close-retry timer.
+#include "net/async_socket_ex_helper_window.h"
+#include "net/helper_port.h"
+#include "platform/win32/win.h"
+
+namespace qel_net {
+namespace {
+
+constexpr char kClassName[] = "CAsyncSocketEx Helper Window";
+constexpr UINT_PTR kRetryTimer = 1;
+
+LRESULT CALLBACK helper_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  auto* owner =
+      reinterpret_cast<CAsyncSocketExHelperWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (owner && msg == WM_TIMER && wparam == kRetryTimer) {
+    owner->OnRetryTimer();
+    return 0;
+  }
+  if (owner && msg >= kMsgLayer && msg < 0xC000) {
+    owner->OnMessage(msg, wparam, lparam);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wparam, lparam);
+}
+
+bool register_class() {
+  static const bool registered = [] {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = helper_proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClassName;
+    return RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  return registered;
+}
+
+class WinHelperPort : public HelperPort {
+ public:
+  WinHelperPort(HWND hwnd) : hwnd_(hwnd) {}
+  ~WinHelperPort() override {
+    KillTimer(hwnd_, kRetryTimer);
+    DestroyWindow(hwnd_);
+    WSACleanup();
+  }
+
+  bool Post(unsigned msg, uintptr_t wparam, intptr_t lparam) override {
+    return PostMessageA(hwnd_, msg, wparam, lparam) != 0;
+  }
+
+  std::vector<HelperMessage> Take(unsigned msg) override {
+    std::vector<HelperMessage> taken;
+    MSG m;
+    while (PeekMessageA(&m, hwnd_, msg, msg, PM_REMOVE))
+      taken.push_back({m.message, m.wParam, m.lParam});
+    return taken;
+  }
+
+  bool Select(SocketHandle s, unsigned msg, long mask) override {
+    return WSAAsyncSelect(static_cast<SOCKET>(s), hwnd_, mask ? msg : 0, mask) == 0;
+  }
+
+  bool StartRetryTimer() override { return SetTimer(hwnd_, kRetryTimer, 10, nullptr) != 0; }
+  void StopRetryTimer() override { KillTimer(hwnd_, kRetryTimer); }
+
+  uintptr_t StartLookup(const char* host, char* buffer, int size) override {
+    HANDLE h = WSAAsyncGetHostByName(hwnd_, kMsgLookup, host, buffer, size);
+    return reinterpret_cast<uintptr_t>(h);
+  }
+
+  void CancelLookup(uintptr_t handle) override {
+    WSACancelAsyncRequest(reinterpret_cast<HANDLE>(handle));
+  }
+
+  uint32_t AnswerAddress(const char* buffer) override {
+    const auto* host = reinterpret_cast<const hostent*>(buffer);
+    if (host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
+      return 0;
+    uint32_t addr;
+    memcpy(&addr, host->h_addr_list[0], sizeof addr);
+    return addr;
+  }
+
+ private:
+  HWND hwnd_;
+};
+
+}  // namespace
+
+std::unique_ptr<HelperPort> HelperPort::Create(CAsyncSocketExHelperWindow* owner) {
+  // Counted by Windows: harmless when the application has started sockets already.
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(1, 1), &data) != 0)
+    return nullptr;
+  HWND hwnd = register_class() ? CreateWindowExA(0, kClassName, kClassName, 0, 0, 0, 0, 0, nullptr,
+                                                 nullptr, GetModuleHandleA(nullptr), nullptr)
+                               : nullptr;
+  if (!hwnd) {
+    WSACleanup();
+    return nullptr;
+  }
+  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+  return std::make_unique<WinHelperPort>(hwnd);
+}
+
+}  // namespace qel_net

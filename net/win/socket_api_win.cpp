@@ -1,0 +1,204 @@
+// Windows Sockets calls. The numbers of the portable interface are Winsock's own, so this
+// file only adapts types; the address-list lookup is found at run time in "WS2_32.dll".
+#include <ws2tcpip.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "net/socket_api.h"
+#include "platform/win32/win.h"
+
+namespace qel_net {
+namespace {
+
+using GetAddrInfoFn = int(WSAAPI*)(const char*, const char*, const ADDRINFOA*, ADDRINFOA**);
+using FreeAddrInfoFn = void(WSAAPI*)(ADDRINFOA*);
+
+HMODULE g_ws2 = nullptr;
+GetAddrInfoFn g_getaddrinfo = nullptr;
+FreeAddrInfoFn g_freeaddrinfo = nullptr;
+AddrLookupFn g_lookup_override = nullptr;
+
+SOCKET os(SocketHandle s) {
+  return static_cast<SOCKET>(s);
+}
+
+}  // namespace
+
+int sock_last_error() {
+  return WSAGetLastError();
+}
+void sock_set_last_error(int error) {
+  WSASetLastError(error);
+}
+
+SocketHandle sock_open(int family, int type) {
+  SOCKET s = socket(family, type, 0);
+  if (s == INVALID_SOCKET)
+    return kInvalidSocket;
+  u_long nonblocking = 1;
+  ioctlsocket(s, FIONBIO, &nonblocking);
+  return static_cast<SocketHandle>(s);
+}
+
+bool sock_close(SocketHandle s) {
+  return closesocket(os(s)) == 0;
+}
+
+bool sock_bind(SocketHandle s, const void* addr, int len) {
+  return bind(os(s), static_cast<const sockaddr*>(addr), len) == 0;
+}
+
+bool sock_connect(SocketHandle s, const void* addr, int len) {
+  return connect(os(s), static_cast<const sockaddr*>(addr), len) == 0;
+}
+
+bool sock_listen(SocketHandle s, int backlog) {
+  return listen(os(s), backlog) == 0;
+}
+
+SocketHandle sock_accept(SocketHandle s, void* addr, int* len) {
+  SOCKET got = accept(os(s), static_cast<sockaddr*>(addr), len);
+  return got == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(got);
+}
+
+int sock_send(SocketHandle s, const void* buf, int len, int flags) {
+  return send(os(s), static_cast<const char*>(buf), len, flags);
+}
+
+int sock_recv(SocketHandle s, void* buf, int len, int flags) {
+  return recv(os(s), static_cast<char*>(buf), len, flags);
+}
+
+bool sock_shutdown(SocketHandle s, int how) {
+  return shutdown(os(s), how) == 0;
+}
+
+bool sock_readable(SocketHandle s, unsigned long* count) {
+  u_long n = 0;
+  if (ioctlsocket(os(s), FIONREAD, &n) != 0)
+    return false;
+  *count = n;
+  return true;
+}
+
+bool sock_peer_name(SocketHandle s, void* addr, int* len) {
+  return getpeername(os(s), static_cast<sockaddr*>(addr), len) == 0;
+}
+
+bool sock_sock_name(SocketHandle s, void* addr, int* len) {
+  return getsockname(os(s), static_cast<sockaddr*>(addr), len) == 0;
+}
+
+bool sock_parse_ipv4(const char* text, uint32_t* addr) {
+  if (!text)
+    return false;
+  unsigned long a = inet_addr(text);
+  if (a == INADDR_NONE && std::strcmp(text, "255.255.255.255") != 0)
+    return false;
+  *addr = static_cast<uint32_t>(a);
+  return true;
+}
+
+SockAddr sock_addr_ipv4(uint32_t addr_network_order, uint16_t port) {
+  SockAddr out;
+  sockaddr_in sin = {};
+  sin.sin_family = AF_INET;
+  sin.sin_port = htons(port);
+  sin.sin_addr.s_addr = addr_network_order;
+  std::memcpy(out.bytes, &sin, sizeof sin);
+  out.family = kAfInet;
+  out.length = sizeof sin;
+  return out;
+}
+
+bool sock_addr_any(int family, uint16_t port, SockAddr* out) {
+  if (family == kAfInet) {
+    *out = sock_addr_ipv4(htonl(INADDR_ANY), port);
+    return true;
+  }
+  if (family != kAfInet6)
+    return false;
+  sockaddr_in6 sin6 = {};
+  sin6.sin6_family = AF_INET6;
+  sin6.sin6_port = htons(port);
+  *out = SockAddr();
+  std::memcpy(out->bytes, &sin6, sizeof sin6);
+  out->family = kAfInet6;
+  out->length = sizeof sin6;
+  return true;
+}
+
+uint16_t sock_addr_port(const SockAddr& addr) {
+  if (addr.family == kAfInet)
+    return ntohs(reinterpret_cast<const sockaddr_in*>(addr.bytes)->sin_port);
+  if (addr.family == kAfInet6)
+    return ntohs(reinterpret_cast<const sockaddr_in6*>(addr.bytes)->sin6_port);
+  return 0;
+}
+
+bool addr_lookup_load() {
+  g_ws2 = LoadLibraryA("WS2_32.dll");
+  if (!g_ws2)
+    return false;
+  g_getaddrinfo = reinterpret_cast<GetAddrInfoFn>(
+      reinterpret_cast<void*>(GetProcAddress(g_ws2, "getaddrinfo")));
+  g_freeaddrinfo = reinterpret_cast<FreeAddrInfoFn>(
+      reinterpret_cast<void*>(GetProcAddress(g_ws2, "freeaddrinfo")));
+  if (g_getaddrinfo && g_freeaddrinfo)
+    return true;
+  addr_lookup_unload();
+  return false;
+}
+
+void addr_lookup_unload() {
+  g_getaddrinfo = nullptr;
+  g_freeaddrinfo = nullptr;
+  if (g_ws2)
+    FreeLibrary(g_ws2);
+  g_ws2 = nullptr;
+}
+
+bool addr_lookup_available() {
+  return g_getaddrinfo != nullptr;
+}
+
+void addr_lookup_override(AddrLookupFn fn) {
+  g_lookup_override = fn;
+}
+
+bool addr_lookup(const char* host,
+                 const char* port,
+                 int family,
+                 int type,
+                 std::vector<SockAddr>* out) {
+  if (g_lookup_override)
+    return g_lookup_override(host, port, family, type, out);
+  if (!g_getaddrinfo) {
+    WSASetLastError(kErrAfNotSupported);
+    return false;
+  }
+  ADDRINFOA hints = {};
+  hints.ai_family = family;
+  hints.ai_socktype = type;
+  ADDRINFOA* list = nullptr;
+  int rc = g_getaddrinfo(host, port, &hints, &list);
+  if (rc != 0) {
+    WSASetLastError(rc);
+    return false;
+  }
+  for (ADDRINFOA* ai = list; ai; ai = ai->ai_next) {
+    if ((ai->ai_family != AF_INET && ai->ai_family != AF_INET6) ||
+        ai->ai_addrlen > sizeof(SockAddr::bytes))
+      continue;
+    SockAddr a;
+    a.family = ai->ai_family;
+    a.length = static_cast<int>(ai->ai_addrlen);
+    std::memcpy(a.bytes, ai->ai_addr, ai->ai_addrlen);
+    out->push_back(a);
+  }
+  g_freeaddrinfo(list);
+  return true;
+}
+
+}  // namespace qel_net
