@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,28 @@ double median_seconds(Fn&& fn, int repeats = 5) {
   }
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
+}
+
+// Medians of several callables timed in turn, round after round, so that load changes on a
+// shared machine hit all of them alike. One warm-up round comes first.
+inline std::vector<double> median_seconds_interleaved(const std::vector<std::function<void()>>& fns,
+                                                      int rounds = 7) {
+  using Clock = std::chrono::steady_clock;
+  std::vector<std::vector<double>> times(fns.size());
+  for (int round = 0; round <= std::max(rounds, 1); ++round) {
+    for (size_t i = 0; i < fns.size(); ++i) {
+      Clock::time_point start = Clock::now();
+      fns[i]();
+      if (round > 0)
+        times[i].push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+  }
+  std::vector<double> medians;
+  for (std::vector<double>& t : times) {
+    std::sort(t.begin(), t.end());
+    medians.push_back(t[t.size() / 2]);
+  }
+  return medians;
 }
 
 // Measures `fn` and prints "label: X ms (median of N)"; returns the median in seconds.

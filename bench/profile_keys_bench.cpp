@@ -83,11 +83,16 @@ int main() {
   const uint64_t expected = uint64_t{kValues} * (kValues - 1) / 2;
   uint64_t sums[3] = {};
   std::printf("reading %d DWORD values of HKCU\\%s\n", kValues, f.path.c_str());
-  double raw = bench::run("raw registry calls, one open handle", [&] { sums[0] = read_raw(f); });
-  double held =
-      bench::run("ZulProfileKey, key handle held", [&] { sums[1] = read_profile_held_key(f); });
-  double fresh = bench::run("ZulProfileKey, handles from the root per read",
-                            [&] { sums[2] = read_profile_from_root(f); });
+  const int rounds = 7;
+  std::vector<double> t = bench::median_seconds_interleaved(
+      {[&] { sums[0] = read_raw(f); }, [&] { sums[1] = read_profile_held_key(f); },
+       [&] { sums[2] = read_profile_from_root(f); }},
+      rounds);
+  const double raw = t[0], held = t[1], fresh = t[2];
+  std::printf("medians of %d interleaved rounds:\n", rounds);
+  bench::figure("raw registry calls, one open handle", raw * 1e3, "ms");
+  bench::figure("ZulProfileKey, key handle held", held * 1e3, "ms");
+  bench::figure("ZulProfileKey, handles from the root per read", fresh * 1e3, "ms");
   platform::reg_delete_key(platform::reg_current_user(), f.path.c_str());
   platform::reg_delete_key(platform::reg_current_user(), "Software\\QelBench");
   for (uint64_t sum : sums) {
