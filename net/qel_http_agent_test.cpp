@@ -125,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ReplyCase>& info) {
       std::string name = info.param.path + 1;
       for (char& c : name)
-        if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+        if (!isalnum(static_cast<unsigned char>(c)))
+          c = '_';
       return name;
     });
 
