@@ -13,23 +13,28 @@ namespace avi_test {
 using Bytes = std::vector<uint8_t>;
 
 inline void put32(Bytes* b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b->push_back(static_cast<uint8_t>(v >> (8 * i)));
+  for (int i = 0; i < 4; ++i)
+    b->push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-inline void put_id(Bytes* b, const char* id) { b->insert(b->end(), id, id + 4); }
+inline void put_id(Bytes* b, const char* id) {
+  b->insert(b->end(), id, id + 4);
+}
 
 inline Bytes chunk(const char* id, const Bytes& data) {
   Bytes b;
   put_id(&b, id);
   put32(&b, static_cast<uint32_t>(data.size()));
   b.insert(b.end(), data.begin(), data.end());
-  if (data.size() & 1) b.push_back(0);
+  if (data.size() & 1)
+    b.push_back(0);
   return b;
 }
 
 inline Bytes list(const char* id, const char* type, const std::vector<Bytes>& children) {
   Bytes data;
   put_id(&data, type);
-  for (const Bytes& c : children) data.insert(data.end(), c.begin(), c.end());
+  for (const Bytes& c : children)
+    data.insert(data.end(), c.begin(), c.end());
   Bytes b;
   put_id(&b, id);
   put32(&b, static_cast<uint32_t>(data.size()));
@@ -75,8 +80,8 @@ inline Bytes qel_payload(int32_t version, uint32_t len, int32_t app = 7, int64_t
 
 struct Spec {
   std::vector<Stream> streams = {{"vids", 1, 25, 0, 250}, {"auds", 1, 8000, 0, 80000}};
-  uint32_t top_junk = 0;   // JUNK data size before movi, 0 for none
-  uint32_t hdrl_junk = 0;  // JUNK data size at the end of hdrl
+  uint32_t top_junk = 0;              // JUNK data size before movi, 0 for none
+  uint32_t hdrl_junk = 0;             // JUNK data size at the end of hdrl
   Bytes qel_hdrl, qel_top, qel_tail;  // "_qel" inside hdrl, before movi, after idx1
   uint32_t movi_bytes = 2000;
   int avix_segments = 0;
@@ -85,8 +90,10 @@ struct Spec {
 
 inline Bytes movi_list(uint32_t bytes, uint32_t seed, const Bytes& ix = {}) {
   std::vector<Bytes> frames;
-  if (!ix.empty()) frames.push_back(ix);
-  for (uint32_t done = 0; done < bytes; done += 500) frames.push_back(chunk("00dc", filler(499, seed++)));
+  if (!ix.empty())
+    frames.push_back(ix);
+  for (uint32_t done = 0; done < bytes; done += 500)
+    frames.push_back(chunk("00dc", filler(499, seed++)));
   return list("LIST", "movi", frames);
 }
 
@@ -124,14 +131,19 @@ inline Bytes build_with_offsets(const Spec& s, const std::vector<uint64_t>& ix_o
     }
     hdrl.push_back(list("LIST", "strl", strl));
   }
-  if (s.hdrl_junk) hdrl.push_back(chunk("JUNK", Bytes(s.hdrl_junk, 0)));
-  if (!s.qel_hdrl.empty()) hdrl.push_back(chunk("_qel", s.qel_hdrl));
+  if (s.hdrl_junk)
+    hdrl.push_back(chunk("JUNK", Bytes(s.hdrl_junk, 0)));
+  if (!s.qel_hdrl.empty())
+    hdrl.push_back(chunk("_qel", s.qel_hdrl));
   std::vector<Bytes> top = {list("LIST", "hdrl", hdrl)};
-  if (!s.qel_top.empty()) top.push_back(chunk("_qel", s.qel_top));
-  if (s.top_junk) top.push_back(chunk("JUNK", Bytes(s.top_junk, 0)));
+  if (!s.qel_top.empty())
+    top.push_back(chunk("_qel", s.qel_top));
+  if (s.top_junk)
+    top.push_back(chunk("JUNK", Bytes(s.top_junk, 0)));
   top.push_back(movi_list(s.movi_bytes, 1));
   top.push_back(chunk("idx1", Bytes(16, 0)));
-  if (!s.qel_tail.empty()) top.push_back(chunk("_qel", s.qel_tail));
+  if (!s.qel_tail.empty())
+    top.push_back(chunk("_qel", s.qel_tail));
   Bytes file = list("RIFF", "AVI ", top);
   for (int k = 0; k < s.avix_segments; ++k) {
     uint64_t seg = file.size();
@@ -144,7 +156,8 @@ inline Bytes build_with_offsets(const Spec& s, const std::vector<uint64_t>& ix_o
 }
 
 inline Bytes build(const Spec& s) {
-  if (!s.odml_index) return build_with_offsets(s, {});
+  if (!s.odml_index)
+    return build_with_offsets(s, {});
   Bytes first = build_with_offsets(s, {});
   // Offsets of each segment's ix chunk: segment start + 24.
   std::vector<uint64_t> offsets;
@@ -171,7 +184,8 @@ class MemoryAviTarget : public AviTarget {
     return &replacement_;
   }
   bool commit_replacement() override {
-    if (!has_replacement_) return false;
+    if (!has_replacement_)
+      return false;
     original_.bytes() = replacement_.bytes();
     has_replacement_ = false;
     return true;

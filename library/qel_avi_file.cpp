@@ -22,7 +22,9 @@ int32_t get_i32(const uint8_t* p) {
   return v;
 }
 
-void put_i32(uint8_t* p, int32_t v) { memcpy(p, &v, 4); }
+void put_i32(uint8_t* p, int32_t v) {
+  memcpy(p, &v, 4);
+}
 
 // Object addresses do not fit the 32-bit ids of the UI records; a counter does.
 uint32_t next_avi_file_id() {
@@ -35,32 +37,42 @@ uint32_t next_avi_file_id() {
 
 }  // namespace
 
-qel_avi_file::qel_avi_file() : m_id(next_avi_file_id()) { m_file_name[0] = 0; }
+qel_avi_file::qel_avi_file() : m_id(next_avi_file_id()) {
+  m_file_name[0] = 0;
+}
 
 bool qel_avi_file::create(const char16_t* _name, const ZulProfileKey& _profile_key) {
-  if (!QEL_ASSERT(_name)) return false;
-  if (!QEL_ASSERT(m_file_name[0] == 0)) return false;
-  if (!QEL_ASSERT(_profile_key.IsValid())) return false;
+  if (!QEL_ASSERT(_name))
+    return false;
+  if (!QEL_ASSERT(m_file_name[0] == 0))
+    return false;
+  if (!QEL_ASSERT(_profile_key.IsValid()))
+    return false;
   size_t len = std::char_traits<char16_t>::length(_name);
-  if (!QEL_ASSERT(len < const_qel_avi_file_name_len)) return false;
+  if (!QEL_ASSERT(len < const_qel_avi_file_name_len))
+    return false;
   std::copy(_name, _name + len + 1, m_file_name);
   m_profile_key = _profile_key;
   return true;
 }
 
 bool qel_avi_file::set_start_time(int64_t _start_time, bool _write_chunk) {
-  if (!QEL_ASSERT(m_file_name[0])) return false;
+  if (!QEL_ASSERT(m_file_name[0]))
+    return false;
   m_start_time = _start_time;
-  if (!_write_chunk) return true;
+  if (!_write_chunk)
+    return true;
   bool rtn = dojob_write_qel_chunk();
   QEL_ASSERT(rtn);
   return rtn;
 }
 
 bool qel_avi_file::set_src_app_type(int32_t _src_app_type, bool _write_chunk) {
-  if (!QEL_ASSERT(m_file_name[0])) return false;
+  if (!QEL_ASSERT(m_file_name[0]))
+    return false;
   m_src_app_type = _src_app_type;
-  if (!_write_chunk) return true;
+  if (!_write_chunk)
+    return true;
   bool rtn = dojob_write_qel_chunk();
   QEL_ASSERT(rtn);
   return rtn;
@@ -69,7 +81,8 @@ bool qel_avi_file::set_src_app_type(int32_t _src_app_type, bool _write_chunk) {
 bool qel_avi_file::dojob_load_file_info() {
   PlatformByteFile file(m_file_name, platform::FileMode::kRead);
   AviLayout layout;
-  if (!file.is_open() || !read_avi_layout(file, &layout)) return false;
+  if (!file.is_open() || !read_avi_layout(file, &layout))
+    return false;
   QEL_ASSERT(!layout.streams.empty());
   AviStreamSummary streams = summarize_streams(layout);
   // Flags are only ever set and the length only grows, as a scan of each stream would.
@@ -82,30 +95,40 @@ bool qel_avi_file::dojob_load_file_info() {
 bool qel_avi_file::dojob_read_qel_chunk() {
   PlatformByteFile file(m_file_name, platform::FileMode::kRead);
   AviLayout layout;
-  if (!file.is_open() || !read_avi_layout(file, &layout)) return false;
+  if (!file.is_open() || !read_avi_layout(file, &layout))
+    return false;
   uint8_t data[qel_chunk_format_v2_len] = {};
   uint32_t len = 0;
-  if (!read_qel_chunk(file, layout, data, sizeof data, &len)) return false;
+  if (!read_qel_chunk(file, layout, data, sizeof data, &len))
+    return false;
   m_qel_chunk_version = get_i32(data);
-  if (m_qel_chunk_version == 1) return dojob_read_qel_chunk_v1(data, static_cast<int>(len));
-  if (m_qel_chunk_version == 2) return dojob_read_qel_chunk_v2(data, static_cast<int>(len));
+  if (m_qel_chunk_version == 1)
+    return dojob_read_qel_chunk_v1(data, static_cast<int>(len));
+  if (m_qel_chunk_version == 2)
+    return dojob_read_qel_chunk_v2(data, static_cast<int>(len));
   QEL_ASSERT(false);
   return false;
 }
 
 bool qel_avi_file::dojob_read_qel_chunk_v1(const uint8_t* _data, int _len) {
-  if (!QEL_ASSERT(_data && _len)) return false;
-  if (!QEL_ASSERT(m_qel_chunk_version == *(int*)_data)) return false;
-  if (!QEL_ASSERT(_len == qel_chunk_format_v1_len)) return false;
+  if (!QEL_ASSERT(_data && _len))
+    return false;
+  if (!QEL_ASSERT(m_qel_chunk_version == *(int*)_data))
+    return false;
+  if (!QEL_ASSERT(_len == qel_chunk_format_v1_len))
+    return false;
   m_src_app_type = get_i32(_data + 4);
   memcpy(&m_start_time, _data + 8, 8);
   return true;
 }
 
 bool qel_avi_file::dojob_read_qel_chunk_v2(const uint8_t* _data, int _len) {
-  if (!QEL_ASSERT(_data && _len)) return false;
-  if (!QEL_ASSERT(m_qel_chunk_version == *(int*)_data)) return false;
-  if (!QEL_ASSERT(_len == qel_chunk_format_v2_len)) return false;
+  if (!QEL_ASSERT(_data && _len))
+    return false;
+  if (!QEL_ASSERT(m_qel_chunk_version == *(int*)_data))
+    return false;
+  if (!QEL_ASSERT(_len == qel_chunk_format_v2_len))
+    return false;
   m_src_app_type = get_i32(_data + 4);
   memcpy(&m_start_time, _data + 8, 8);
   m_time_len = get_i32(_data + 24);
@@ -115,8 +138,10 @@ bool qel_avi_file::dojob_read_qel_chunk_v2(const uint8_t* _data, int _len) {
 }
 
 bool qel_avi_file::dojob_write_qel_chunk() {
-  if (m_qel_chunk_version == 1) return dojob_write_qel_chunk_v1();
-  if (m_qel_chunk_version == 2) return dojob_write_qel_chunk_v2();
+  if (m_qel_chunk_version == 1)
+    return dojob_write_qel_chunk_v1();
+  if (m_qel_chunk_version == 2)
+    return dojob_write_qel_chunk_v2();
   QEL_ASSERT(false);
   return false;
 }
@@ -124,7 +149,8 @@ bool qel_avi_file::dojob_write_qel_chunk() {
 bool qel_avi_file::dojob_write_chunk_record(const uint8_t* _data, uint32_t _len) {
   AviFileTarget p_file(m_file_name);
   int rtn = p_file.is_open() ? 0 : -1;
-  if (!QEL_ASSERT(rtn == 0 && p_file.is_open())) return false;
+  if (!QEL_ASSERT(rtn == 0 && p_file.is_open()))
+    return false;
   rtn = write_qel_chunk(p_file, _data, _len) == QelChunkPlacement::kFailed ? -1 : 0;
   QEL_ASSERT(rtn == 0);
   return rtn == 0;
@@ -153,9 +179,11 @@ bool qel_avi_file::dojob_write_qel_chunk_v2() {
 bool qel_avi_file::dojob_get_file_key(ZulProfileKey* _file_key) {
   std::u16string_view path(m_file_name);
   size_t slash = path.rfind(u'\\');
-  if (!QEL_ASSERT_MSG(slash != std::u16string_view::npos, "file_name")) return false;
+  if (!QEL_ASSERT_MSG(slash != std::u16string_view::npos, "file_name"))
+    return false;
   std::u16string_view file_name = path.substr(slash + 1);
-  if (!QEL_ASSERT_MSG(!file_name.empty(), "file_name_len")) return false;
+  if (!QEL_ASSERT_MSG(!file_name.empty(), "file_name_len"))
+    return false;
   uint8_t bytes[2 * const_qel_avi_file_name_len];
   for (size_t i = 0; i < file_name.size(); ++i) {
     bytes[2 * i] = static_cast<uint8_t>(file_name[i]);
@@ -164,34 +192,46 @@ bool qel_avi_file::dojob_get_file_key(ZulProfileKey* _file_key) {
   char file_name_b64[const_buf_len];
   size_t file_name_b64_len = (2 * file_name.size() + 2) / 3 * 4;
   QEL_ASSERT(file_name_b64_len <= const_buf_len);
-  bool rtn = base64_encode(bytes, 2 * file_name.size(), file_name_b64, const_buf_len,
-                           &file_name_b64_len);
-  if (!QEL_ASSERT_MSG(rtn, "rtn==0 && file_name_b64[file_name_b64_len] == 0")) return false;
-  if (!QEL_ASSERT(m_profile_key.IsValid())) return false;
+  bool rtn =
+      base64_encode(bytes, 2 * file_name.size(), file_name_b64, const_buf_len, &file_name_b64_len);
+  if (!QEL_ASSERT_MSG(rtn, "rtn==0 && file_name_b64[file_name_b64_len] == 0"))
+    return false;
+  if (!QEL_ASSERT(m_profile_key.IsValid()))
+    return false;
   ZulProfileKey file_key = m_profile_key.GetSubKey(file_name_b64);
-  if (!QEL_ASSERT(file_key.IsValid())) return false;
+  if (!QEL_ASSERT(file_key.IsValid()))
+    return false;
   *_file_key = file_key;
   return true;
 }
 
 bool qel_avi_file::load_from_registry() {
   ZulProfileKey key;
-  if (!dojob_get_file_key(&key)) return false;
-  if (!key.GetValue("src_app_type").GetDWORD(&m_src_app_type)) return false;
+  if (!dojob_get_file_key(&key))
+    return false;
+  // A live value node keeps the entry's key open across the five reads.
+  ZulProfileValue src_app_type = key.GetValue("src_app_type");
+  if (!src_app_type.GetDWORD(&m_src_app_type))
+    return false;
   uint8_t time[8] = {};
   uint32_t readed = 0;
-  if (!key.GetValue("start_time").GetBinary(time, sizeof time, &readed)) return false;
+  if (!key.GetValue("start_time").GetBinary(time, sizeof time, &readed))
+    return false;
   QEL_ASSERT(readed == sizeof(int64_t));
   memcpy(&m_start_time, time, sizeof time);
-  if (!key.GetValue("time_len").GetDWORD(&m_time_len)) return false;
-  if (!key.GetValue("has_video").GetBool(&m_has_video)) return false;
+  if (!key.GetValue("time_len").GetDWORD(&m_time_len))
+    return false;
+  if (!key.GetValue("has_video").GetBool(&m_has_video))
+    return false;
   return key.GetValue("has_audio").GetBool(&m_has_audio);
 }
 
 bool qel_avi_file::write_to_registry() {
   ZulProfileKey key;
-  if (!dojob_get_file_key(&key)) return false;
-  key.GetValue("src_app_type").SetDWORD(static_cast<uint32_t>(m_src_app_type));
+  if (!dojob_get_file_key(&key))
+    return false;
+  ZulProfileValue src_app_type = key.GetValue("src_app_type");
+  src_app_type.SetDWORD(static_cast<uint32_t>(m_src_app_type));
   key.GetValue("start_time").SetBinary(&m_start_time, sizeof m_start_time);
   key.GetValue("time_len").SetDWORD(static_cast<uint32_t>(m_time_len));
   key.GetValue("has_video").SetBool(m_has_video);

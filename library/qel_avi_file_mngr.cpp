@@ -12,30 +12,40 @@
 
 namespace {
 
-std::u16string ascii16(const char* s) { return std::u16string(s, s + strlen(s)); }
+std::u16string ascii16(const char* s) {
+  return std::u16string(s, s + strlen(s));
+}
 
 }  // namespace
 
 bool dojob_check_dir_writable(const char16_t* _path) {
-  if (!_path || !_path[0]) return false;
+  if (!_path || !_path[0])
+    return false;
   std::u16string temp;
-  if (!platform::temp_file_name(_path, u"quorvantine_", &temp)) return false;
+  if (!platform::temp_file_name(_path, u"quorvantine_", &temp))
+    return false;
   platform::file_delete(temp);
   return true;
 }
 
-qel_avi_file_mngr::qel_avi_file_mngr() { m_dest_dir[0] = 0; }
+qel_avi_file_mngr::qel_avi_file_mngr() {
+  m_dest_dir[0] = 0;
+}
 
 qel_avi_file_mngr::~qel_avi_file_mngr() {
   QEL_ASSERT(!m_is_valid);
   Finalize();
 }
 
-int64_t qel_avi_file_mngr::dojob_current_time() { return platform::current_time(); }
+int64_t qel_avi_file_mngr::dojob_current_time() {
+  return platform::current_time();
+}
 
 bool qel_avi_file_mngr::create(const ZulProfileKey& _profile_key) {
-  if (!QEL_ASSERT(!m_is_valid)) return false;
-  if (!QEL_ASSERT(_profile_key.IsValid())) return false;
+  if (!QEL_ASSERT(!m_is_valid))
+    return false;
+  if (!QEL_ASSERT(_profile_key.IsValid()))
+    return false;
   m_profile_key = _profile_key.GetSubKey("avi_file_info_cache");
   bool rtn = qel_app_setting::get_dest_dir(m_dest_dir, const_qel_avi_file_name_len);
   QEL_ASSERT(rtn);
@@ -47,7 +57,8 @@ bool qel_avi_file_mngr::create(const ZulProfileKey& _profile_key) {
 }
 
 void qel_avi_file_mngr::Finalize() {
-  if (!m_is_valid) return;
+  if (!m_is_valid)
+    return;
   m_is_valid = false;
   m_hash.clear();
   m_last_name_time = 0;
@@ -56,18 +67,20 @@ void qel_avi_file_mngr::Finalize() {
 // Listed files are not scanned: a file without cache entry and chunk is listed with its
 // defaults, and that is cached so the next start is quick.
 bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
-  if (!QEL_ASSERT(_directory_name)) return false;
+  if (!QEL_ASSERT(_directory_name))
+    return false;
   m_hash.clear();
   platform::create_directory(_directory_name);
   std::u16string found;
-  platform::Find find =
-      platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found);
-  if (!find) return true;
+  platform::Find find = platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found);
+  if (!find)
+    return true;
   do {
     std::u16string path = std::u16string(m_dest_dir) + u"\\" + found;
     shared_ptr<qel_avi_file> file(new qel_avi_file);
     bool rtn = file->create(path.c_str(), m_profile_key);
-    if (!QEL_ASSERT(rtn)) continue;
+    if (!QEL_ASSERT(rtn))
+      continue;
     if (!file->load_from_registry()) {
       file->dojob_read_qel_chunk();
       file->write_to_registry();
@@ -81,7 +94,8 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
 bool qel_avi_file_mngr::create_new_file_name(char16_t* _buf, uint32_t _buf_len) {
   QEL_ASSERT(m_is_valid);
   QEL_ASSERT(_buf_len > 1024);
-  if (!_buf || _buf_len == 0) return false;
+  if (!_buf || _buf_len == 0)
+    return false;
   int64_t now = dojob_current_time();
   // After the clock went back, names go on from the last one rather than repeat.
   if (now >= m_last_name_time)
@@ -98,7 +112,8 @@ bool qel_avi_file_mngr::create_new_file_name(char16_t* _buf, uint32_t _buf_len) 
   std::u16string candidate = base;
   for (int j = 1;; ++j) {
     platform::File probe = platform::file_open(candidate, platform::FileMode::kRead);
-    if (!probe) break;
+    if (!probe)
+      break;
     platform::file_close(probe);
     candidate = base + u"-" + ascii16(std::to_string(j).c_str());
   }
@@ -112,11 +127,13 @@ bool qel_avi_file_mngr::create_new_file_name(char16_t* _buf, uint32_t _buf_len) 
 }
 
 shared_ptr<qel_avi_file> qel_avi_file_mngr::insert_new_file(const char16_t* _path,
-                                                           int64_t _start_time) {
-  if (!_path || !_path[0]) return shared_ptr<qel_avi_file>();
+                                                            int64_t _start_time) {
+  if (!_path || !_path[0])
+    return shared_ptr<qel_avi_file>();
   shared_ptr<qel_avi_file> file(new qel_avi_file);
   bool rtn = file->create(_path, m_profile_key);
-  if (!QEL_ASSERT(rtn)) return shared_ptr<qel_avi_file>();
+  if (!QEL_ASSERT(rtn))
+    return shared_ptr<qel_avi_file>();
   file->set_start_time(_start_time, false);
   file->dojob_load_file_info();
   file->write_to_registry();
@@ -128,7 +145,8 @@ shared_ptr<qel_avi_file> qel_avi_file_mngr::insert_new_file(const char16_t* _pat
 bool qel_avi_file_mngr::play_file(uint32_t _id) {
   QEL_ASSERT(m_is_valid);
   shared_ptr<qel_avi_file> file = find_file(_id);
-  if (!QEL_ASSERT(file)) return false;
+  if (!QEL_ASSERT(file))
+    return false;
   return platform::shell_open_maximized(file->get_file_name());
 }
 
@@ -137,7 +155,8 @@ bool qel_avi_file_mngr::play_file(uint32_t _id) {
 bool qel_avi_file_mngr::del_file(uint32_t _id) {
   QEL_ASSERT(m_is_valid);
   auto hash_it = m_hash.find(_id);
-  if (!QEL_ASSERT(hash_it != m_hash.end())) return false;
+  if (!QEL_ASSERT(hash_it != m_hash.end()))
+    return false;
   std::u16string path = hash_it->second->get_file_name();
   if (!path.empty() && path.size() < const_qel_avi_file_name_len - 2)
     platform::shell_recycle(path);
@@ -147,7 +166,8 @@ bool qel_avi_file_mngr::del_file(uint32_t _id) {
 
 shared_ptr<qel_ui_avi_file_info> qel_avi_file_mngr::make_ui_file_info(
     shared_ptr<qel_avi_file> _avi_file) {
-  if (!QEL_ASSERT(_avi_file)) return shared_ptr<qel_ui_avi_file_info>();
+  if (!QEL_ASSERT(_avi_file))
+    return shared_ptr<qel_ui_avi_file_info>();
   shared_ptr<qel_ui_avi_file_info> info(new qel_ui_avi_file_info);
   std::u16string_view path = _avi_file->get_file_name();
   info->m_id = _avi_file->get_id();
@@ -156,7 +176,8 @@ shared_ptr<qel_ui_avi_file_info> qel_avi_file_mngr::make_ui_file_info(
   size_t slash = path.rfind(u'\\');
   std::u16string_view title = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
   size_t dot = title.rfind(u'.');
-  if (dot != std::u16string_view::npos) title = title.substr(0, dot);
+  if (dot != std::u16string_view::npos)
+    title = title.substr(0, dot);
   std::copy(title.begin(), title.end(), info->m_title);
   info->m_title[title.size()] = 0;
   info->m_start_time = _avi_file->get_start_time();
@@ -166,33 +187,40 @@ shared_ptr<qel_ui_avi_file_info> qel_avi_file_mngr::make_ui_file_info(
   return info;
 }
 
-int qel_avi_file_mngr::make_ui_file_info_list(
-    std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
-  if (!QEL_ASSERT(m_is_valid)) return 0;
+int qel_avi_file_mngr::make_ui_file_info_list(std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+  if (!QEL_ASSERT(m_is_valid))
+    return 0;
   QEL_ASSERT(_list.size() == 0);
   _list.clear();
-  for (auto& entry : m_hash) _list.push_back(make_ui_file_info(entry.second));
+  for (auto& entry : m_hash)
+    _list.push_back(make_ui_file_info(entry.second));
   QEL_ASSERT(_list.size() == m_hash.size());
   return static_cast<int>(_list.size());
 }
 
 int qel_avi_file_mngr::get_total_minutes() {
-  if (!QEL_ASSERT(m_is_valid)) return 0;
+  if (!QEL_ASSERT(m_is_valid))
+    return 0;
   int64_t seconds = 0;
-  for (auto& entry : m_hash) seconds += entry.second->get_time_len();
+  for (auto& entry : m_hash)
+    seconds += entry.second->get_time_len();
   return static_cast<int>(seconds / 60);
 }
 
 int qel_avi_file_mngr::get_total_files() {
-  if (!QEL_ASSERT(m_is_valid)) return 0;
+  if (!QEL_ASSERT(m_is_valid))
+    return 0;
   return static_cast<int>(m_hash.size());
 }
 
 bool qel_avi_file_mngr::reset_dest_dir(const char16_t* _path) {
-  if (!QEL_ASSERT(_path)) return false;
+  if (!QEL_ASSERT(_path))
+    return false;
   size_t len = std::char_traits<char16_t>::length(_path);
-  if (!QEL_ASSERT(len < const_qel_avi_file_name_len)) return false;
-  if (!dojob_check_dir_writable(_path)) return false;
+  if (!QEL_ASSERT(len < const_qel_avi_file_name_len))
+    return false;
+  if (!dojob_check_dir_writable(_path))
+    return false;
   std::copy(_path, _path + len + 1, m_dest_dir);
   qel_app_setting::set_dest_dir(m_dest_dir);
   bool rtn = dojob_load_directory(m_dest_dir);

@@ -25,7 +25,9 @@ class ClockedMngr : public qel_avi_file_mngr {
   int64_t now = 0;
 
  protected:
-  int64_t dojob_current_time() override { return now ? now : qel_avi_file_mngr::dojob_current_time(); }
+  int64_t dojob_current_time() override {
+    return now ? now : qel_avi_file_mngr::dojob_current_time();
+  }
 };
 
 int64_t local(int y, int mo, int d, int h, int mi, int s) {
@@ -52,7 +54,9 @@ class QelAviFileMngrTest : public ::testing::Test {
   ZulProfileKey product() {
     return ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path);
   }
-  ZulProfileKey cache() { return product().GetSubKey("avi_file_info_cache"); }
+  ZulProfileKey cache() {
+    return product().GetSubKey("avi_file_info_cache");
+  }
   std::u16string put(const std::string& name, const Bytes& bytes) {
     rec_test::write_bytes(folder_.native(name), bytes);
     return folder_.file(std::u16string(name.begin(), name.end()));
@@ -191,7 +195,8 @@ TEST_F(QelAviFileMngrTest, InsertedRecordingsAreScannedTaggedAndCached) {
   mngr_.Finalize();
   ASSERT_TRUE(mngr_.create(product()));
   ASSERT_EQ(1, mngr_.get_total_files());
-  ASSERT_TRUE(cache().RemoveSubKey("MgAwADEAMAAtADEAMQAtADEANwAgADAAOQAtADEAMgAtADUAMwAuAGEAdgBpAA=="));
+  ASSERT_TRUE(
+      cache().RemoveSubKey("MgAwADEAMAAtADEAMQAtADEANwAgADAAOQAtADEAMgAtADUAMwAuAGEAdgBpAA=="));
   mngr_.Finalize();
   ASSERT_TRUE(mngr_.create(product()));
   std::list<shared_ptr<qel_ui_avi_file_info>> list;
@@ -252,7 +257,8 @@ TEST_F(QelAviFileMngrTest, FolderChangeNeedsAWritableFolder) {
   EXPECT_FALSE(mngr_.reset_dest_dir(missing.c_str()));
   std::u16string too_long = folder_.u16() + u"\\" + std::u16string(2048, u'x');
   EXPECT_FALSE(mngr_.reset_dest_dir(too_long.c_str()));
-  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::reset_dest_dir", "len < const_qel_avi_file_name_len"));
+  EXPECT_TRUE(
+      asserts_.Has("qel_avi_file_mngr::reset_dest_dir", "len < const_qel_avi_file_name_len"));
   EXPECT_EQ(folder_.u16(), mngr_.get_dest_dir());
   EXPECT_EQ(folder_.u16(), stored_dest_dir());
   EXPECT_EQ(1, mngr_.get_total_files());
@@ -287,8 +293,12 @@ class ReadOnlyFolder {
     std::error_code ec;
     rec_test::fs::remove_all(rec_test::fs::path(path_), ec);
   }
-  bool ok() const { return ok_; }
-  const std::u16string& path() const { return path_; }
+  bool ok() const {
+    return ok_;
+  }
+  const std::u16string& path() const {
+    return path_;
+  }
 
  private:
   void chattr(const char* flag) {
@@ -297,7 +307,8 @@ class ReadOnlyFolder {
 #else
     std::string cmd = "chattr " + std::string(flag) + " " + unix_ + " 2>/dev/null";
 #endif
-    if (std::system(cmd.c_str()) != 0) return;
+    if (std::system(cmd.c_str()) != 0)
+      return;
   }
   std::string unix_;
   std::u16string path_;
@@ -308,7 +319,8 @@ TEST_F(QelAviFileMngrTest, ReadOnlyFolderIsRefusedAndNothingChanges) {
   put("keep.avi", Bytes(10, 0));
   ASSERT_TRUE(mngr_.create(product()));
   ReadOnlyFolder ro;
-  if (!ro.ok()) GTEST_SKIP() << "no immutable folders on this file system";
+  if (!ro.ok())
+    GTEST_SKIP() << "no immutable folders on this file system";
   EXPECT_FALSE(mngr_.reset_dest_dir(ro.path().c_str()));
   EXPECT_EQ(folder_.u16(), mngr_.get_dest_dir());
   EXPECT_EQ(folder_.u16(), stored_dest_dir());
@@ -323,7 +335,8 @@ TEST_F(QelAviFileMngrTest, NamesTooLongForAPathAreDropped) {
   put("short.avi", Bytes(10, 0));
   // Pretend the folder's path is long: only names that still fit 2048 characters load.
   std::u16string deep = folder_.u16();
-  while (deep.size() < 1900) deep += u"\\.";
+  while (deep.size() < 1900)
+    deep += u"\\.";
   qel_app_setting::set_dest_dir(deep.c_str());
   ASSERT_TRUE(mngr_.create(product()));
   EXPECT_EQ(1, mngr_.get_total_files());

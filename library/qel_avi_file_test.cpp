@@ -63,7 +63,8 @@ TEST_F(QelAviFileTest, LoadStopsAtTheFirstMissingValue) {
   EXPECT_EQ(99, a->get_start_time());
   // A short start_time is reported and the load carries on.
   entry.GetValue("start_time").SetBinary(&t, 4);
-  for (const char* v : {"time_len", "has_video", "has_audio"}) entry.GetValue(v).SetDWORD(1);
+  for (const char* v : {"time_len", "has_video", "has_audio"})
+    entry.GetValue(v).SetDWORD(1);
   EXPECT_TRUE(a->load_from_registry());
   EXPECT_TRUE(asserts_.Has("qel_avi_file::load_from_registry", "readed == sizeof(int64_t)"));
   EXPECT_EQ(1, a->get_time_len());
@@ -117,8 +118,8 @@ TEST_F(QelAviFileTest, ChunkVersionsAndLengths) {
   auto b = record(put("short.avi", build(short_v2)));
   EXPECT_FALSE(b->dojob_read_qel_chunk());
   EXPECT_EQ(2, b->get_qel_chunk_version());
-  EXPECT_TRUE(asserts_.Has("qel_avi_file::dojob_read_qel_chunk_v2",
-                           "_len == qel_chunk_format_v2_len"));
+  EXPECT_TRUE(
+      asserts_.Has("qel_avi_file::dojob_read_qel_chunk_v2", "_len == qel_chunk_format_v2_len"));
 
   Spec v3;
   v3.qel_top = qel_payload(3, 36);
@@ -194,9 +195,9 @@ TEST_F(QelAviFileTest, FfmpegRecordingsStayIntactWhenTagged) {
     bool video, audio;
     int32_t seconds;
   };
-  for (const Expect& e : {Expect{"av.avi", true, true, 11}, Expect{"video.avi", true, false, 4},
-                          Expect{"audio.avi", false, true, 5},
-                          Expect{"odml.avi", true, false, 24}}) {
+  for (const Expect& e :
+       {Expect{"av.avi", true, true, 11}, Expect{"video.avi", true, false, 4},
+        Expect{"audio.avi", false, true, 5}, Expect{"odml.avi", true, false, 24}}) {
     SCOPED_TRACE(e.name);
     rec_test::fs::path file = media / e.name;
     if (std::string(e.name) != "odml.avi") {

@@ -38,7 +38,9 @@ class DyingFile : public ByteFile {
 class DyingTarget : public AviTarget {
  public:
   DyingTarget(Bytes bytes, int budget)
-      : budget_(budget), original_(std::move(bytes)), view_(&original_, &budget_),
+      : budget_(budget),
+        original_(std::move(bytes)),
+        view_(&original_, &budget_),
         replacement_view_(&replacement_, &budget_) {}
   ByteFile& original() override { return view_; }
   ByteFile* create_replacement() override {
@@ -46,7 +48,8 @@ class DyingTarget : public AviTarget {
     return &replacement_view_;
   }
   bool commit_replacement() override {
-    if (budget_-- <= 0) return false;
+    if (budget_-- <= 0)
+      return false;
     original_.bytes() = replacement_.bytes();
     return true;
   }

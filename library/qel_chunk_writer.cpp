@@ -13,12 +13,15 @@ constexpr uint64_t kMaxRiffSize = 0xFFFFFFF0u;
 enum class Step { kNotApplicable, kDone, kFailed };
 
 void put32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 uint32_t get32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-uint64_t get64(const uint8_t* p) { return get32(p) | uint64_t{get32(p + 4)} << 32; }
+uint64_t get64(const uint8_t* p) {
+  return get32(p) | uint64_t{get32(p + 4)} << 32;
+}
 void put64(uint8_t* p, uint64_t v) {
   put32(p, static_cast<uint32_t>(v));
   put32(p + 4, static_cast<uint32_t>(v >> 32));
@@ -64,7 +67,8 @@ class ChunkWriter {
 };
 
 Step ChunkWriter::in_place() {
-  if (layout_.qel.empty() || layout_.qel.front().size != len_) return Step::kNotApplicable;
+  if (layout_.qel.empty() || layout_.qel.front().size != len_)
+    return Step::kNotApplicable;
   const RiffChunk& c = layout_.qel.front();
   return file_.write_at(c.data(), padded_payload(), len_) && file_.flush() ? Step::kDone
                                                                            : Step::kFailed;
@@ -75,18 +79,23 @@ Step ChunkWriter::in_place() {
 Step ChunkWriter::into_junk() {
   for (const RiffChunk& j : layout_.header_junk) {
     uint64_t room = j.size + (j.size & 1);
-    if (room != padded_ && room < uint64_t{padded_} + 8) continue;
-    if (!file_.write_at(j.data(), padded_payload(), padded_)) return Step::kFailed;
+    if (room != padded_ && room < uint64_t{padded_} + 8)
+      continue;
+    if (!file_.write_at(j.data(), padded_payload(), padded_))
+      return Step::kFailed;
     if (room != padded_) {
       uint8_t rest[8];
       put32(rest, kJunkChunkId);
       put32(rest + 4, static_cast<uint32_t>(room - padded_ - 8));
-      if (!file_.write_at(j.data() + padded_, rest, 8)) return Step::kFailed;
+      if (!file_.write_at(j.data() + padded_, rest, 8))
+        return Step::kFailed;
     }
-    if (!file_.flush()) return Step::kFailed;
+    if (!file_.flush())
+      return Step::kFailed;
     if (j.size != len_ && !(write32(file_, j.offset + 4, len_) && file_.flush()))
       return Step::kFailed;
-    if (!(write32(file_, j.offset, kQelChunkId) && file_.flush())) return Step::kFailed;
+    if (!(write32(file_, j.offset, kQelChunkId) && file_.flush()))
+      return Step::kFailed;
     return retire_old_chunks(file_) ? Step::kDone : Step::kFailed;
   }
   return Step::kNotApplicable;
@@ -94,19 +103,23 @@ Step ChunkWriter::into_junk() {
 
 // Bytes past the end of the RIFF are ignored by readers until the size covers them.
 Step ChunkWriter::append() {
-  if (!layout_.segments.empty()) return Step::kNotApplicable;
+  if (!layout_.segments.empty())
+    return Step::kNotApplicable;
   uint64_t at = layout_.riff.padded_end();
   uint64_t riff_size = at - 8 + chunk_.size();
-  if (riff_size > kMaxRiffSize) return Step::kNotApplicable;
+  if (riff_size > kMaxRiffSize)
+    return Step::kNotApplicable;
   if (!(file_.write_at(at, chunk_.data(), static_cast<uint32_t>(chunk_.size())) && file_.flush()))
     return Step::kFailed;
-  if (!(write32(file_, 4, static_cast<uint32_t>(riff_size)) && file_.flush())) return Step::kFailed;
+  if (!(write32(file_, 4, static_cast<uint32_t>(riff_size)) && file_.flush()))
+    return Step::kFailed;
   return retire_old_chunks(file_) ? Step::kDone : Step::kFailed;
 }
 
 bool ChunkWriter::retire_old_chunks(ByteFile& f) {
   for (const RiffChunk& c : layout_.qel)
-    if (!write32(f, c.offset, kJunkChunkId)) return false;
+    if (!write32(f, c.offset, kJunkChunkId))
+      return false;
   return layout_.qel.empty() || f.flush();
 }
 
@@ -122,12 +135,16 @@ bool ChunkWriter::copy(ByteFile& to, uint64_t from, uint64_t to_offset, uint64_t
 }
 
 // A standard index names its chunks relative to an absolute base offset.
-bool ChunkWriter::patch_base_offset(ByteFile& f, uint64_t index_data, uint64_t moved_from,
+bool ChunkWriter::patch_base_offset(ByteFile& f,
+                                    uint64_t index_data,
+                                    uint64_t moved_from,
                                     uint32_t delta) {
   uint8_t h[24];
-  if (!f.read_at(index_data, h, sizeof h) || h[3] != 1) return true;
+  if (!f.read_at(index_data, h, sizeof h) || h[3] != 1)
+    return true;
   uint64_t base = get64(h + 12);
-  if (base < moved_from) return true;
+  if (base < moved_from)
+    return true;
   put64(h + 12, base + delta);
   return f.write_at(index_data + 12, h + 12, 8);
 }
@@ -136,22 +153,29 @@ bool ChunkWriter::patch_base_offset(ByteFile& f, uint64_t index_data, uint64_t m
 bool ChunkWriter::patch_indexes(ByteFile& f, uint64_t moved_from, uint32_t delta) {
   for (const RiffChunk& indx : layout_.indx) {
     uint8_t h[24];
-    if (indx.size < sizeof h || !f.read_at(indx.data(), h, sizeof h)) continue;
+    if (indx.size < sizeof h || !f.read_at(indx.data(), h, sizeof h))
+      continue;
     if (h[3] == 1) {
-      if (!patch_base_offset(f, indx.data(), moved_from, delta)) return false;
+      if (!patch_base_offset(f, indx.data(), moved_from, delta))
+        return false;
       continue;
     }
-    if (h[3] != 0 || get32(h) != 4) continue;
+    if (h[3] != 0 || get32(h) != 4)
+      continue;
     uint64_t entries = std::min<uint64_t>(get32(h + 4), (indx.size - 24) / 16);
     for (uint64_t i = 0; i < entries; ++i) {
       uint64_t at = indx.data() + 24 + 16 * i;
       uint8_t e[8];
-      if (!f.read_at(at, e, 8)) return false;
+      if (!f.read_at(at, e, 8))
+        return false;
       uint64_t offset = get64(e);
-      if (offset < moved_from) continue;
+      if (offset < moved_from)
+        continue;
       put64(e, offset + delta);
-      if (!f.write_at(at, e, 8)) return false;
-      if (!patch_base_offset(f, offset + delta + 8, moved_from, delta)) return false;
+      if (!f.write_at(at, e, 8))
+        return false;
+      if (!patch_base_offset(f, offset + delta + 8, moved_from, delta))
+        return false;
     }
   }
   return true;
@@ -172,15 +196,18 @@ bool ChunkWriter::same_bytes(ByteFile& copy, uint64_t from, uint64_t to, uint64_
 // Media chunks must be identical; standard index chunks ("ix##") differ only in the base
 // offsets patched above.
 bool ChunkWriter::same_media(ByteFile& copy, const RiffChunk& x, const RiffChunk& y) {
-  if (x.size != y.size) return false;
+  if (x.size != y.size)
+    return false;
   uint64_t end = x.data() + x.size;
   uint64_t shift = y.offset - x.offset;
   for (uint64_t at = x.data() + 4; at < end;) {
     uint8_t h[8];
-    if (end - at < 8 || !file_.read_at(at, h, 8)) return same_bytes(copy, at, at + shift, end - at);
+    if (end - at < 8 || !file_.read_at(at, h, 8))
+      return same_bytes(copy, at, at + shift, end - at);
     uint64_t next = std::min<uint64_t>(end, at + 8 + get32(h + 4) + (get32(h + 4) & 1));
     bool index = h[0] == 'i' && h[1] == 'x';
-    if (!same_bytes(copy, at, at + shift, index ? 8 : next - at)) return false;
+    if (!same_bytes(copy, at, at + shift, index ? 8 : next - at))
+      return false;
     at = next;
   }
   return true;
@@ -195,7 +222,8 @@ bool ChunkWriter::verify_copy(ByteFile& copy) {
       l.movi.size() != layout_.movi.size())
     return false;
   for (size_t i = 0; i < l.movi.size(); ++i)
-    if (!same_media(copy, layout_.movi[i], l.movi[i])) return false;
+    if (!same_media(copy, layout_.movi[i], l.movi[i]))
+      return false;
   return true;
 }
 
@@ -204,12 +232,13 @@ bool ChunkWriter::verify_copy(ByteFile& copy) {
 Step ChunkWriter::rewrite() {
   uint64_t at = layout_.riff.padded_end();
   uint64_t riff_size = at - 8 + chunk_.size();
-  if (riff_size > kMaxRiffSize || at > layout_.file_size) return Step::kFailed;
+  if (riff_size > kMaxRiffSize || at > layout_.file_size)
+    return Step::kFailed;
   ByteFile* out = target_.create_replacement();
-  if (!out) return Step::kFailed;
+  if (!out)
+    return Step::kFailed;
   uint32_t delta = static_cast<uint32_t>(chunk_.size());
-  bool ok = copy(*out, 0, 0, at) &&
-            out->write_at(at, chunk_.data(), delta) &&
+  bool ok = copy(*out, 0, 0, at) && out->write_at(at, chunk_.data(), delta) &&
             copy(*out, at, at + delta, layout_.file_size - at) &&
             write32(*out, 4, static_cast<uint32_t>(riff_size)) && patch_indexes(*out, at, delta) &&
             retire_old_chunks(*out) && out->flush() && verify_copy(*out);
@@ -221,7 +250,8 @@ Step ChunkWriter::rewrite() {
 }
 
 QelChunkPlacement ChunkWriter::run() {
-  if (!read_avi_layout(file_, &layout_)) return QelChunkPlacement::kFailed;
+  if (!read_avi_layout(file_, &layout_))
+    return QelChunkPlacement::kFailed;
   struct Strategy {
     Step (ChunkWriter::*step)();
     QelChunkPlacement placement;
@@ -234,8 +264,10 @@ QelChunkPlacement ChunkWriter::run() {
   };
   for (const Strategy& s : kStrategies) {
     Step result = (this->*s.step)();
-    if (result == Step::kDone) return s.placement;
-    if (result == Step::kFailed) break;
+    if (result == Step::kDone)
+      return s.placement;
+    if (result == Step::kFailed)
+      break;
   }
   return QelChunkPlacement::kFailed;
 }
@@ -243,6 +275,7 @@ QelChunkPlacement ChunkWriter::run() {
 }  // namespace
 
 QelChunkPlacement write_qel_chunk(AviTarget& target, const uint8_t* payload, uint32_t len) {
-  if (!payload || len == 0 || len > kMaxQelChunkLen) return QelChunkPlacement::kFailed;
+  if (!payload || len == 0 || len > kMaxQelChunkLen)
+    return QelChunkPlacement::kFailed;
   return ChunkWriter(target, payload, len).run();
 }

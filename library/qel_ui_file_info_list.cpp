@@ -21,18 +21,20 @@ bool qel_ui_avi_file_info_list::check_invariant() const {
 }
 
 void qel_ui_avi_file_info_list::dojob_sort() {
-  std::sort(m_vector.begin(), m_vector.end(),
-            [](const shared_ptr<qel_ui_avi_file_info>& a,
-               const shared_ptr<qel_ui_avi_file_info>& b) {
-              return a->m_start_time > b->m_start_time;
-            });
+  std::sort(
+      m_vector.begin(), m_vector.end(),
+      [](const shared_ptr<qel_ui_avi_file_info>& a, const shared_ptr<qel_ui_avi_file_info>& b) {
+        return a->m_start_time > b->m_start_time;
+      });
 }
 
 void qel_ui_avi_file_info_list::on_new_file_info(shared_ptr<qel_ui_avi_file_info> _file_info) {
   check_invariant();
-  if (!QEL_ASSERT(_file_info && _file_info->m_id)) return;
+  if (!QEL_ASSERT(_file_info && _file_info->m_id))
+    return;
   shared_ptr<qel_ui_avi_file_info> file_info = find_by_id(_file_info->m_id);
-  if (!QEL_ASSERT(!file_info)) return;
+  if (!QEL_ASSERT(!file_info))
+    return;
   m_hash.emplace(_file_info->m_id, _file_info);
   m_vector.push_back(_file_info);
   dojob_sort();
@@ -40,9 +42,11 @@ void qel_ui_avi_file_info_list::on_new_file_info(shared_ptr<qel_ui_avi_file_info
 
 void qel_ui_avi_file_info_list::on_del_file_info(uint32_t _id) {
   check_invariant();
-  if (!QEL_ASSERT(_id)) return;
+  if (!QEL_ASSERT(_id))
+    return;
   auto hash_it = m_hash.find(_id);
-  if (!QEL_ASSERT(hash_it != m_hash.end())) return;
+  if (!QEL_ASSERT(hash_it != m_hash.end()))
+    return;
   shared_ptr<qel_ui_avi_file_info> file_info = hash_it->second;
   QEL_ASSERT(file_info->m_id == _id);
   m_hash.erase(hash_it);
@@ -58,17 +62,20 @@ void qel_ui_avi_file_info_list::on_del_file_info(uint32_t _id) {
 }
 
 void qel_ui_avi_file_info_list::on_update_file_info(shared_ptr<qel_ui_avi_file_info> _file_info) {
-  if (!QEL_ASSERT(_file_info && _file_info->m_id)) return;
+  if (!QEL_ASSERT(_file_info && _file_info->m_id))
+    return;
   check_invariant();
   uint32_t id = _file_info->m_id;
   auto hash_it = m_hash.find(id);
-  if (!QEL_ASSERT(hash_it != m_hash.end())) return;
+  if (!QEL_ASSERT(hash_it != m_hash.end()))
+    return;
   QEL_ASSERT(id == (*hash_it).first);
   QEL_ASSERT(id == (*hash_it).second->m_id);
   hash_it->second = _file_info;
-  auto vector_it = std::find_if(m_vector.begin(), m_vector.end(),
-                                [id](const auto& f) { return f->m_id == id; });
-  if (!QEL_ASSERT(vector_it != m_vector.end())) return;
+  auto vector_it =
+      std::find_if(m_vector.begin(), m_vector.end(), [id](const auto& f) { return f->m_id == id; });
+  if (!QEL_ASSERT(vector_it != m_vector.end()))
+    return;
   QEL_ASSERT(id == (*vector_it)->m_id);
   *vector_it = _file_info;
 }
@@ -79,7 +86,9 @@ void qel_ui_avi_file_info_list::clear_all() {
   m_hash.clear();
 }
 
-int qel_ui_avi_file_info_list::get_count() const { return static_cast<int>(m_hash.size()); }
+int qel_ui_avi_file_info_list::get_count() const {
+  return static_cast<int>(m_hash.size());
+}
 
 shared_ptr<qel_ui_avi_file_info> qel_ui_avi_file_info_list::get_at(int _index) const {
   if (_index < 0 || _index >= get_count() || static_cast<size_t>(_index) >= m_vector.size())
@@ -101,10 +110,14 @@ qel_ui_data::~qel_ui_data() {
   std::fill(std::begin(m_words), std::end(m_words), 0u);
 }
 
-qel_ui_data* qel_ui_data::alloc_new(int _value) { return new (std::nothrow) qel_ui_data(_value); }
+qel_ui_data* qel_ui_data::alloc_new(int _value) {
+  return new (std::nothrow) qel_ui_data(_value);
+}
 
 void qel_ui_data::add_avi_file_info(shared_ptr<qel_ui_avi_file_info> _file_info) {
   m_file_infos.push_back(_file_info);
 }
 
-void qel_ui_data::clear_all_avi_file_info() { m_file_infos.clear(); }
+void qel_ui_data::clear_all_avi_file_info() {
+  m_file_infos.clear();
+}

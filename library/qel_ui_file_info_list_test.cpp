@@ -17,7 +17,8 @@ Info info(uint32_t id, int64_t start) {
 
 std::vector<uint32_t> ids(const qel_ui_avi_file_info_list& l) {
   std::vector<uint32_t> out;
-  for (int i = 0; i < l.get_count(); ++i) out.push_back(l.get_at(i)->m_id);
+  for (int i = 0; i < l.get_count(); ++i)
+    out.push_back(l.get_at(i)->m_id);
   return out;
 }
 
@@ -41,14 +42,16 @@ TEST(QelUiFileInfoList, KeepsNewestFirstAndRefusesDuplicates) {
   EXPECT_EQ(200, l.find_by_id(2)->m_start_time);
   l.on_new_file_info(info(0, 5));
   l.on_new_file_info(Info());
-  EXPECT_TRUE(asserts.Has(std::string(kList) + "on_new_file_info", "_file_info && _file_info->m_id"));
+  EXPECT_TRUE(
+      asserts.Has(std::string(kList) + "on_new_file_info", "_file_info && _file_info->m_id"));
   EXPECT_EQ(3, l.get_count());
 }
 
 TEST(QelUiFileInfoList, DeleteAndUpdateByIdKeepBothContainersInStep) {
   AssertCapture asserts;
   qel_ui_avi_file_info_list l;
-  for (uint32_t id : {1u, 2u, 3u}) l.on_new_file_info(info(id, id * 100));
+  for (uint32_t id : {1u, 2u, 3u})
+    l.on_new_file_info(info(id, id * 100));
   l.on_del_file_info(7);
   EXPECT_TRUE(asserts.Has(std::string(kList) + "on_del_file_info", "hash_it != m_hash.end()"));
   EXPECT_EQ(3, l.get_count());

@@ -70,7 +70,8 @@ class RegistryLock {
   }
   ~RegistryLock() {
     std::error_code ec;
-    if (!dir_.empty()) fs::remove(dir_, ec);
+    if (!dir_.empty())
+      fs::remove(dir_, ec);
   }
 
  private:
@@ -81,8 +82,8 @@ class RegistryLock {
 class TestCacheKey {
  public:
   TestCacheKey()
-      : parent_(ZulProfileKey::Root_CurrentUser().GetSubKey(
-            "Software\\QelTests\\rec" + std::to_string(process_id()))),
+      : parent_(ZulProfileKey::Root_CurrentUser().GetSubKey("Software\\QelTests\\rec" +
+                                                            std::to_string(process_id()))),
         key_(parent_.GetSubKey("avi_file_info_cache")) {
     parent_.Remove();
   }
@@ -107,19 +108,22 @@ inline std::vector<uint8_t> read_bytes(const fs::path& p) {
 inline uint64_t movi_hash(const fs::path& p) {
   PlatformByteFile f(p.u16string(), platform::FileMode::kRead);
   AviLayout l;
-  if (!read_avi_layout(f, &l)) return 0;
+  if (!read_avi_layout(f, &l))
+    return 0;
   uint64_t h = 1469598103934665603ull;
   std::vector<uint8_t> buf(1 << 20);
   for (const RiffChunk& c : l.movi) {
     for (uint64_t done = 0; done < c.size;) {
       uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(buf.size(), c.size - done));
-      if (!f.read_at(c.data() + done, buf.data(), n)) return 0;
+      if (!f.read_at(c.data() + done, buf.data(), n))
+        return 0;
       uint32_t i = 0;
       for (uint64_t w; i + 8 <= n; i += 8) {
         memcpy(&w, buf.data() + i, 8);
         h = (h ^ w) * 1099511628211ull;
       }
-      for (; i < n; ++i) h = (h ^ buf[i]) * 1099511628211ull;
+      for (; i < n; ++i)
+        h = (h ^ buf[i]) * 1099511628211ull;
       done += n;
     }
   }
@@ -131,7 +135,8 @@ inline std::string run(const std::string& cmd, int* status) {
   std::string out;
   FILE* p = popen(cmd.c_str(), "r");
   char buf[4096];
-  while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+  while (size_t n = fread(buf, 1, sizeof buf, p))
+    out.append(buf, n);
   *status = pclose(p);
   return out;
 }
@@ -150,8 +155,11 @@ inline fs::path media_folder(bool with_odml) {
 // What ffprobe makes of the streams; empty when it cannot read the file.
 inline std::string probe(const fs::path& p) {
   int status = 0;
-  std::string out = run("ffprobe -v error -show_entries stream=codec_type,nb_frames,duration "
-                        "-of csv=p=0 '" + p.string() + "' 2>&1", &status);
+  std::string out =
+      run("ffprobe -v error -show_entries stream=codec_type,nb_frames,duration "
+          "-of csv=p=0 '" +
+              p.string() + "' 2>&1",
+          &status);
   return status == 0 ? out : std::string();
 }
 #endif

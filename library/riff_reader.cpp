@@ -39,28 +39,35 @@ class LayoutReader {
 
 // One child header in [at, end): it and its padded data must lie inside the parent.
 bool LayoutReader::header(uint64_t at, uint64_t end, RiffChunk* c) {
-  if (end < at || end - at < 8 || ++chunks_ > kMaxChunks) return false;
+  if (end < at || end - at < 8 || ++chunks_ > kMaxChunks)
+    return false;
   uint8_t h[12];
-  if (!file_.read_at(at, h, 8)) return false;
+  if (!file_.read_at(at, h, 8))
+    return false;
   c->offset = at;
   c->id = le32(h);
   c->size = le32(h + 4);
   c->list_type = 0;
-  if (c->padded_end() > end) return false;
+  if (c->padded_end() > end)
+    return false;
   if (c->id == kList || c->id == kRiff) {
-    if (c->size < 4 || !file_.read_at(at + 8, h + 8, 4)) return false;
+    if (c->size < 4 || !file_.read_at(at + 8, h + 8, 4))
+      return false;
     c->list_type = le32(h + 8);
   }
   return true;
 }
 
 bool LayoutReader::nested_list(const RiffChunk& list, int depth) {
-  if (depth > kMaxDepth) return false;
+  if (depth > kMaxDepth)
+    return false;
   uint64_t end = list.data() + list.size;
   for (uint64_t at = list.data() + 4; at < end;) {
     RiffChunk c;
-    if (!header(at, end, &c)) return false;
-    if (c.id == kList && !nested_list(c, depth + 1)) return false;
+    if (!header(at, end, &c))
+      return false;
+    if (c.id == kList && !nested_list(c, depth + 1))
+      return false;
     at = c.padded_end();
   }
   return true;
@@ -71,7 +78,8 @@ bool LayoutReader::strl(const RiffChunk& list) {
   bool first = true;
   for (uint64_t at = list.data() + 4; at < end; first = false) {
     RiffChunk c;
-    if (!header(at, end, &c)) return false;
+    if (!header(at, end, &c))
+      return false;
     if (first) {
       uint8_t h[36];
       if (c.id != fourcc("strh") || c.size < kMinStrhSize || !file_.read_at(c.data(), h, 36))
@@ -92,13 +100,16 @@ bool LayoutReader::hdrl(const RiffChunk& list) {
   uint64_t end = list.data() + list.size;
   for (uint64_t at = list.data() + 4; at < end;) {
     RiffChunk c;
-    if (!header(at, end, &c)) return false;
+    if (!header(at, end, &c))
+      return false;
     if (c.id == fourcc("avih")) {
       avih_seen_ = true;
     } else if (c.id == kList && c.list_type == fourcc("strl")) {
-      if (!strl(c)) return false;
+      if (!strl(c))
+        return false;
     } else if (c.id == kList) {
-      if (!nested_list(c, 2)) return false;
+      if (!nested_list(c, 2))
+        return false;
     } else if (c.id == kJunkChunkId) {
       out_->header_junk.push_back(c);
     } else if (c.id == kQelChunkId) {
@@ -114,15 +125,19 @@ bool LayoutReader::top_level(uint64_t end) {
   bool movi_seen = false;
   for (uint64_t at = 12; at < end; first = false) {
     RiffChunk c;
-    if (!header(at, end, &c)) return false;
+    if (!header(at, end, &c))
+      return false;
     bool is_list = c.id == kList;
     if (first) {
-      if (!is_list || c.list_type != fourcc("hdrl") || !hdrl(c)) return false;
+      if (!is_list || c.list_type != fourcc("hdrl") || !hdrl(c))
+        return false;
     } else if (is_list && c.list_type == fourcc("movi")) {
-      if (!movi_seen) out_->movi.push_back(c);
+      if (!movi_seen)
+        out_->movi.push_back(c);
       movi_seen = true;
     } else if (is_list) {
-      if (!nested_list(c, 1)) return false;
+      if (!nested_list(c, 1))
+        return false;
     } else if (c.id == kJunkChunkId && !movi_seen) {
       out_->header_junk.push_back(c);
     } else if (c.id == kQelChunkId) {
@@ -137,7 +152,8 @@ bool LayoutReader::segment(const RiffChunk& riff) {
   uint64_t end = riff.data() + riff.size;
   for (uint64_t at = riff.data() + 4; at < end;) {
     RiffChunk c;
-    if (!header(at, end, &c)) return false;
+    if (!header(at, end, &c))
+      return false;
     if (c.id == kList && c.list_type == fourcc("movi")) {
       out_->movi.push_back(c);
     } else if (c.id == kList && !nested_list(c, 1)) {
@@ -154,12 +170,15 @@ bool LayoutReader::segments() {
   uint64_t at = out_->riff.padded_end();
   while (at < out_->file_size && out_->file_size - at >= 12) {
     uint8_t h[12];
-    if (!file_.read_at(at, h, 12)) return false;
-    if (le32(h) != kRiff || le32(h + 8) != fourcc("AVIX")) break;
+    if (!file_.read_at(at, h, 12))
+      return false;
+    if (le32(h) != kRiff || le32(h + 8) != fourcc("AVIX"))
+      break;
     RiffChunk seg{at, kRiff, le32(h + 4), fourcc("AVIX")};
     if (seg.size < 4 || seg.data() + seg.size > out_->file_size || ++chunks_ > kMaxChunks)
       return false;
-    if (!segment(seg)) return false;
+    if (!segment(seg))
+      return false;
     out_->segments.push_back(seg);
     at = seg.padded_end();
   }
@@ -192,12 +211,17 @@ bool read_avi_layout(ByteFile& file, AviLayout* layout) {
   return false;
 }
 
-bool read_qel_chunk(ByteFile& file, const AviLayout& layout, uint8_t* buf, uint32_t cap,
+bool read_qel_chunk(ByteFile& file,
+                    const AviLayout& layout,
+                    uint8_t* buf,
+                    uint32_t cap,
                     uint32_t* len) {
   *len = 0;
-  if (!layout.valid || layout.qel.empty()) return false;
+  if (!layout.valid || layout.qel.empty())
+    return false;
   const RiffChunk& c = layout.qel.front();
-  if (c.size == 0 || c.size > cap || !file.read_at(c.data(), buf, c.size)) return false;
+  if (c.size == 0 || c.size > cap || !file.read_at(c.data(), buf, c.size))
+    return false;
   *len = c.size;
   return true;
 }

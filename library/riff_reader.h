@@ -33,13 +33,13 @@ struct AviStreamHeader {
 struct AviLayout {
   bool valid = false;
   uint64_t file_size = 0;
-  RiffChunk riff;                     // the first RIFF, form "AVI "
-  std::vector<RiffChunk> segments;    // further RIFF "AVIX" segments
-  std::vector<RiffChunk> movi;        // LIST movi of every segment, in file order
+  RiffChunk riff;                   // the first RIFF, form "AVI "
+  std::vector<RiffChunk> segments;  // further RIFF "AVIX" segments
+  std::vector<RiffChunk> movi;      // LIST movi of every segment, in file order
   std::vector<AviStreamHeader> streams;
-  std::vector<RiffChunk> indx;        // OpenDML index chunks of the stream lists
-  std::vector<RiffChunk> qel;         // "_qel" chunks where readers look, in file order
-  std::vector<RiffChunk> header_junk; // JUNK at the top level before movi or inside hdrl
+  std::vector<RiffChunk> indx;         // OpenDML index chunks of the stream lists
+  std::vector<RiffChunk> qel;          // "_qel" chunks where readers look, in file order
+  std::vector<RiffChunk> header_junk;  // JUNK at the top level before movi or inside hdrl
 };
 
 constexpr uint32_t kQelChunkId = fourcc("_qel");
@@ -51,5 +51,8 @@ bool read_avi_layout(ByteFile& file, AviLayout* layout);
 
 // Reads the first "_qel" chunk like AVIFileReadData: false when there is none or it is
 // empty or larger than cap.
-bool read_qel_chunk(ByteFile& file, const AviLayout& layout, uint8_t* buf, uint32_t cap,
+bool read_qel_chunk(ByteFile& file,
+                    const AviLayout& layout,
+                    uint8_t* buf,
+                    uint32_t cap,
                     uint32_t* len);

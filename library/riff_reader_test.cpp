@@ -22,15 +22,19 @@ Bytes read_chunk(const Bytes& b, uint32_t cap = 36) {
   read_avi_layout(f, &l);
   uint8_t buf[64];
   uint32_t len = 0;
-  if (!read_qel_chunk(f, l, buf, cap, &len)) return {};
+  if (!read_qel_chunk(f, l, buf, cap, &len))
+    return {};
   return Bytes(buf, buf + len);
 }
 
-void set32(Bytes* b, size_t at, uint32_t v) { memcpy(b->data() + at, &v, 4); }
+void set32(Bytes* b, size_t at, uint32_t v) {
+  memcpy(b->data() + at, &v, 4);
+}
 
 size_t find(const Bytes& b, const char* id, size_t from = 0) {
   for (size_t i = from; i + 4 <= b.size(); ++i)
-    if (memcmp(b.data() + i, id, 4) == 0) return i;
+    if (memcmp(b.data() + i, id, 4) == 0)
+      return i;
   return std::string::npos;
 }
 
@@ -119,18 +123,19 @@ TEST(RiffReader, OddSizeNeedsItsPadByte) {
 
 TEST(RiffReader, DeepNestingAndMissingStreamsAreRefused) {
   Bytes inner = chunk("abcd", Bytes(4, 0));
-  for (int i = 0; i < 12; ++i) inner = list("LIST", "deep", {inner});
-  Bytes deep = list("RIFF", "AVI ",
-                    {list("LIST", "hdrl", {chunk("avih", Bytes(56, 0)), inner}),
-                     movi_list(100, 1)});
+  for (int i = 0; i < 12; ++i)
+    inner = list("LIST", "deep", {inner});
+  Bytes deep =
+      list("RIFF", "AVI ",
+           {list("LIST", "hdrl", {chunk("avih", Bytes(56, 0)), inner}), movi_list(100, 1)});
   EXPECT_FALSE(layout_of(deep).valid);
-  Bytes no_streams = list("RIFF", "AVI ", {list("LIST", "hdrl", {chunk("avih", Bytes(56, 0))}),
-                                           movi_list(100, 1)});
+  Bytes no_streams = list("RIFF", "AVI ",
+                          {list("LIST", "hdrl", {chunk("avih", Bytes(56, 0))}), movi_list(100, 1)});
   EXPECT_FALSE(layout_of(no_streams).valid);
-  Bytes empty_strl = list(
-      "RIFF", "AVI ",
-      {list("LIST", "hdrl", {chunk("avih", Bytes(56, 0)), list("LIST", "strl", {})}),
-       movi_list(100, 1)});
+  Bytes empty_strl =
+      list("RIFF", "AVI ",
+           {list("LIST", "hdrl", {chunk("avih", Bytes(56, 0)), list("LIST", "strl", {})}),
+            movi_list(100, 1)});
   EXPECT_FALSE(layout_of(empty_strl).valid);
 }
 

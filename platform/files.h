@@ -36,7 +36,8 @@ bool file_delete(const std::u16string& path);
 // CreateDirectoryW; false when it exists already.
 bool create_directory(const std::u16string& path);
 // GetTempFileNameW(folder, prefix, 0): creates a new empty file with a unique name.
-bool temp_file_name(const std::u16string& folder, const std::u16string& prefix,
+bool temp_file_name(const std::u16string& folder,
+                    const std::u16string& prefix,
                     std::u16string* name);
 
 // FindFirstFileW / FindNextFileW / FindClose over a pattern such as "C:\\dir\\*.avi".

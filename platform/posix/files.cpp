@@ -28,16 +28,18 @@ struct FindTag {
 std::string native_path(const std::u16string& path) {
   std::string p = to_ansi(path);
   for (char& c : p)
-    if (c == '\\') c = '/';
+    if (c == '\\')
+      c = '/';
   return p;
 }
 
 File file_open(const std::u16string& path, FileMode mode) {
-  int flags = mode == FileMode::kRead ? O_RDONLY
+  int flags = mode == FileMode::kRead        ? O_RDONLY
               : mode == FileMode::kReadWrite ? O_RDWR
                                              : O_RDWR | O_CREAT | O_TRUNC;
   int fd = open(native_path(path).c_str(), flags | O_CLOEXEC, 0644);
-  if (fd < 0) return nullptr;
+  if (fd < 0)
+    return nullptr;
   struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     close(fd);
@@ -47,7 +49,8 @@ File file_open(const std::u16string& path, FileMode mode) {
 }
 
 void file_close(File file) {
-  if (!file) return;
+  if (!file)
+    return;
   close(file->fd);
   delete file;
 }
@@ -57,9 +60,12 @@ bool file_read_at(File file, uint64_t offset, void* data, uint32_t len, uint32_t
   while (*got < len) {
     ssize_t n = pread(file->fd, static_cast<char*>(data) + *got, len - *got,
                       static_cast<off_t>(offset + *got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return false;
+    if (n == 0)
+      break;
     *got += static_cast<uint32_t>(n);
   }
   return true;
@@ -70,8 +76,10 @@ bool file_write_at(File file, uint64_t offset, const void* data, uint32_t len) {
   while (done < len) {
     ssize_t n = pwrite(file->fd, static_cast<const char*>(data) + done, len - done,
                        static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false;
     done += static_cast<uint32_t>(n);
   }
   return true;
@@ -79,7 +87,8 @@ bool file_write_at(File file, uint64_t offset, const void* data, uint32_t len) {
 
 bool file_size(File file, uint64_t* size) {
   struct stat st;
-  if (fstat(file->fd, &st) != 0) return false;
+  if (fstat(file->fd, &st) != 0)
+    return false;
   *size = static_cast<uint64_t>(st.st_size);
   return true;
 }
@@ -88,20 +97,25 @@ bool file_truncate(File file, uint64_t size) {
   return ftruncate(file->fd, static_cast<off_t>(size)) == 0;
 }
 
-bool file_flush(File file) { return fdatasync(file->fd) == 0; }
+bool file_flush(File file) {
+  return fdatasync(file->fd) == 0;
+}
 
 bool file_replace(const std::u16string& from, const std::u16string& to) {
   return rename(native_path(from).c_str(), native_path(to).c_str()) == 0;
 }
 
-bool file_delete(const std::u16string& path) { return unlink(native_path(path).c_str()) == 0; }
+bool file_delete(const std::u16string& path) {
+  return unlink(native_path(path).c_str()) == 0;
+}
 
 bool create_directory(const std::u16string& path) {
   return mkdir(native_path(path).c_str(), 0755) == 0;
 }
 
 // Like GetTempFileNameW: the first three characters of the prefix, four hex digits, ".tmp".
-bool temp_file_name(const std::u16string& folder, const std::u16string& prefix,
+bool temp_file_name(const std::u16string& folder,
+                    const std::u16string& prefix,
                     std::u16string* name) {
   std::string dir = native_path(folder);
   std::string pre = to_ansi(prefix.substr(0, 3));
@@ -116,7 +130,8 @@ bool temp_file_name(const std::u16string& folder, const std::u16string& prefix,
       *name = folder + u"\\" + from_ansi(leaf);
       return true;
     }
-    if (errno != EEXIST) return false;
+    if (errno != EEXIST)
+      return false;
   }
   return false;
 }
@@ -136,27 +151,35 @@ Find find_first(const std::u16string& pattern, std::u16string* name) {
   size_t slash = p.rfind('/');
   std::string dir = slash == std::string::npos ? "." : p.substr(0, slash);
   DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
-  if (!d) return nullptr;
+  if (!d)
+    return nullptr;
   Find find = new FindTag{d, p.substr(slash == std::string::npos ? 0 : slash + 1)};
-  if (next_match(find, name)) return find;
+  if (next_match(find, name))
+    return find;
   find_close(find);
   return nullptr;
 }
 
-bool find_next(Find find, std::u16string* name) { return next_match(find, name); }
+bool find_next(Find find, std::u16string* name) {
+  return next_match(find, name);
+}
 
 void find_close(Find find) {
-  if (!find) return;
+  if (!find)
+    return;
   closedir(find->dir);
   delete find;
 }
 
-int64_t current_time() { return static_cast<int64_t>(time(nullptr)); }
+int64_t current_time() {
+  return static_cast<int64_t>(time(nullptr));
+}
 
 bool local_time(int64_t t, LocalTime* out) {
   time_t tt = static_cast<time_t>(t);
   struct tm tm;
-  if (!localtime_r(&tt, &tm)) return false;
+  if (!localtime_r(&tt, &tm))
+    return false;
   *out = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
   return true;
 }

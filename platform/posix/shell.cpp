@@ -12,7 +12,9 @@ static std::string& recycle_folder() {
   return folder;
 }
 
-void set_recycle_folder(const std::string& folder) { recycle_folder() = folder; }
+void set_recycle_folder(const std::string& folder) {
+  recycle_folder() = folder;
+}
 
 std::vector<std::u16string>& played_files() {
   static std::vector<std::u16string> files;
@@ -25,7 +27,8 @@ bool shell_open_maximized(const std::u16string& path) {
 }
 
 bool shell_recycle(const std::u16string& path) {
-  if (recycle_folder().empty()) return false;
+  if (recycle_folder().empty())
+    return false;
   std::string from = native_path(path);
   size_t slash = from.rfind('/');
   std::string leaf = slash == std::string::npos ? from : from.substr(slash + 1);

@@ -19,12 +19,14 @@ File file_open(const std::u16string& path, FileMode mode) {
   DWORD disposition = mode == FileMode::kCreate ? CREATE_ALWAYS : OPEN_EXISTING;
   HANDLE h = CreateFileW(as_wide(path.c_str()), access, FILE_SHARE_READ, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (h == INVALID_HANDLE_VALUE)
+    return nullptr;
   return new FileTag{h};
 }
 
 void file_close(File file) {
-  if (!file) return;
+  if (!file)
+    return;
   CloseHandle(file->handle);
   delete file;
 }
@@ -40,7 +42,8 @@ bool file_read_at(File file, uint64_t offset, void* data, uint32_t len, uint32_t
   *got = 0;
   OVERLAPPED ov = at(offset);
   DWORD n = 0;
-  if (!ReadFile(file->handle, data, len, &n, &ov)) return GetLastError() == ERROR_HANDLE_EOF;
+  if (!ReadFile(file->handle, data, len, &n, &ov))
+    return GetLastError() == ERROR_HANDLE_EOF;
   *got = n;
   return true;
 }
@@ -53,7 +56,8 @@ bool file_write_at(File file, uint64_t offset, const void* data, uint32_t len) {
 
 bool file_size(File file, uint64_t* size) {
   LARGE_INTEGER li;
-  if (!GetFileSizeEx(file->handle, &li)) return false;
+  if (!GetFileSizeEx(file->handle, &li))
+    return false;
   *size = static_cast<uint64_t>(li.QuadPart);
   return true;
 }
@@ -64,25 +68,32 @@ bool file_truncate(File file, uint64_t size) {
   return SetFileInformationByHandle(file->handle, FileEndOfFileInfo, &info, sizeof info);
 }
 
-bool file_flush(File file) { return FlushFileBuffers(file->handle) != 0; }
+bool file_flush(File file) {
+  return FlushFileBuffers(file->handle) != 0;
+}
 
 bool file_replace(const std::u16string& from, const std::u16string& to) {
   return MoveFileExW(as_wide(from.c_str()), as_wide(to.c_str()),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool file_delete(const std::u16string& path) { return DeleteFileW(as_wide(path.c_str())) != 0; }
+bool file_delete(const std::u16string& path) {
+  return DeleteFileW(as_wide(path.c_str())) != 0;
+}
 
 bool create_directory(const std::u16string& path) {
   return CreateDirectoryW(as_wide(path.c_str()), nullptr) != 0;
 }
 
-bool temp_file_name(const std::u16string& folder, const std::u16string& prefix,
+bool temp_file_name(const std::u16string& folder,
+                    const std::u16string& prefix,
                     std::u16string* name) {
   wchar_t buf[MAX_PATH + 1] = {};
-  if (!GetTempFileNameW(as_wide(folder.c_str()), as_wide(prefix.c_str()), 0, buf)) return false;
+  if (!GetTempFileNameW(as_wide(folder.c_str()), as_wide(prefix.c_str()), 0, buf))
+    return false;
   // Wine returns the name even when it could not create the file (a read-only folder).
-  if (GetFileAttributesW(buf) == INVALID_FILE_ATTRIBUTES) return false;
+  if (GetFileAttributesW(buf) == INVALID_FILE_ATTRIBUTES)
+    return false;
   *name = as_u16(buf);
   return true;
 }
@@ -90,30 +101,36 @@ bool temp_file_name(const std::u16string& folder, const std::u16string& prefix,
 Find find_first(const std::u16string& pattern, std::u16string* name) {
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileW(as_wide(pattern.c_str()), &data);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (h == INVALID_HANDLE_VALUE)
+    return nullptr;
   *name = as_u16(data.cFileName);
   return new FindTag{h};
 }
 
 bool find_next(Find find, std::u16string* name) {
   WIN32_FIND_DATAW data;
-  if (!FindNextFileW(find->handle, &data)) return false;
+  if (!FindNextFileW(find->handle, &data))
+    return false;
   *name = as_u16(data.cFileName);
   return true;
 }
 
 void find_close(Find find) {
-  if (!find) return;
+  if (!find)
+    return;
   FindClose(find->handle);
   delete find;
 }
 
-int64_t current_time() { return static_cast<int64_t>(_time64(nullptr)); }
+int64_t current_time() {
+  return static_cast<int64_t>(_time64(nullptr));
+}
 
 bool local_time(int64_t t, LocalTime* out) {
   __time64_t tt = t;
   struct tm tm;
-  if (_localtime64_s(&tm, &tt) != 0) return false;
+  if (_localtime64_s(&tm, &tt) != 0)
+    return false;
   *out = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
   return true;
 }

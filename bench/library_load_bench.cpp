@@ -1,0 +1,120 @@
+// Loading a library of 10,000 cached recordings: the folder manager's load (find the files,
+// make a record each, read its cache entry through the profile keys) against reading the
+// same 50,000 registry values with raw registry calls. Ratio: load time / raw read time.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bench/bench_util.h"
+#include "library/base64.h"
+#include "library/qel_app_setting.h"
+#include "library/qel_avi_file.h"
+#include "library/qel_avi_file_mngr.h"
+#include "library/qel_profile.h"
+#include "platform/registry.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFiles = 10000;
+const char* const kValues[] = {"src_app_type", "start_time", "time_len", "has_video", "has_audio"};
+
+std::string entry_name(const std::u16string& file) {
+  std::vector<uint8_t> bytes;
+  for (char16_t c : file)
+    bytes.push_back(static_cast<uint8_t>(c)), bytes.push_back(c >> 8);
+  char b64[4096];
+  size_t len = 0;
+  base64_encode(bytes.data(), bytes.size(), b64, sizeof b64, &len);
+  return b64;
+}
+
+uint64_t read_raw(const std::string& cache_path, const std::vector<std::string>& entries) {
+  uint64_t sum = 0;
+  for (const std::string& e : entries) {
+    platform::RegKey key = nullptr;
+    if (platform::reg_open_key(platform::reg_current_user(), (cache_path + "\\" + e).c_str(),
+                               &key) != 0)
+      continue;
+    for (const char* v : kValues) {
+      uint8_t data[8] = {};
+      uint32_t size = sizeof data;
+      if (platform::reg_query_value(key, v, nullptr, data, &size) == 0)
+        sum += data[0];
+    }
+    platform::reg_close_key(key);
+  }
+  return sum;
+}
+
+// The recording folder setting is the user's: keep it and put it back afterwards.
+class DestDirKeeper {
+ public:
+  DestDirKeeper() { had_ = value().GetBinary(buf_, sizeof buf_, &len_); }
+  ~DestDirKeeper() {
+    if (had_)
+      value().SetBinary(buf_, len_);
+  }
+
+ private:
+  static ZulProfileValue value() {
+    return ZulProfileKey::Root_CurrentUser()
+        .GetSubKey("Software\\Corvelle Software\\Quorvantine for Msn\\avi_file_info_cache")
+        .GetValue("dest_dir");
+  }
+  uint8_t buf_[4096];
+  uint32_t len_ = 0;
+  bool had_ = false;
+};
+
+}  // namespace
+
+int main() {
+  std::string stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+  fs::path dir = fs::temp_directory_path() / ("qel_library_bench_" + stamp);
+  fs::create_directories(dir);
+  std::string product_path = "Software\\QelBench\\library_" + stamp;
+  std::string cache_path = product_path + "\\avi_file_info_cache";
+  ZulProfileKey product = ZulProfileKey::Root_CurrentUser().GetSubKey(product_path);
+  DestDirKeeper keep_setting;
+  qel_app_setting::set_dest_dir(dir.u16string().c_str());
+
+  std::vector<std::string> entries;
+  for (int i = 0; i < kFiles; ++i) {
+    std::u16string name = fs::path(std::to_string(1000000 + i) + ".avi").u16string();
+    std::ofstream(dir / name);
+    shared_ptr<qel_avi_file> f(new qel_avi_file);
+    f->create((dir.u16string() + u"\\" + name).c_str(), product.GetSubKey("avi_file_info_cache"));
+    f->set_start_time(1290000000 + i, false);
+    f->write_to_registry();
+    entries.push_back(entry_name(name));
+  }
+
+  int status = 1;
+  qel_avi_file_mngr mngr;
+  if (mngr.create(product) && mngr.get_total_files() == kFiles) {
+    std::printf("%d recordings, 5 cached values each\n", kFiles);
+    double raw =
+        bench::run("raw registry reads", [&] { bench::keep(read_raw(cache_path, entries)); });
+    double load =
+        bench::run("library load", [&] { mngr.dojob_load_directory(dir.u16string().c_str()); });
+    bench::figure("per recording", load / kFiles * 1e6, "us");
+    std::printf("goal: ratio at most 1.5\n");
+    bench::ratio("library_load", load / raw);
+    status = 0;
+  } else {
+    std::fprintf(stderr, "library_load: the library did not load %d files\n", kFiles);
+  }
+  mngr.Finalize();
+  product.Remove();
+  ZulProfileKey::Root_CurrentUser()
+      .GetSubKey("Software\\QelBench")
+      .RemoveSubKey("library_" + stamp);
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+  return status;
+}
