@@ -112,10 +112,34 @@ inline Bytes build(const Spec& s);
 
 // The super index needs the segments' offsets, which depend on the super index's own size;
 // it has a fixed size, so build once with placeholders and again with the real offsets.
+// Main header naming the stream count, as the platform's handler expects.
+inline Bytes avih(size_t streams) {
+  Bytes b;
+  for (uint32_t v : {40000u, 0u, 0u, 0u, 0u, 0u, static_cast<uint32_t>(streams), 0u, 16u, 16u})
+    put32(&b, v);
+  b.resize(56, 0);
+  return b;
+}
+
+// A BITMAPINFOHEADER for video (16x16, 24 bits), a PCM WAVEFORMATEX for audio.
+inline Bytes strf(const Stream& s) {
+  Bytes b;
+  if (memcmp(s.type, "auds", 4) == 0) {
+    for (uint32_t v : {0x00010001u, 8000u, 16000u, 0x00100002u})
+      put32(&b, v);
+    b.resize(18, 0);
+    return b;
+  }
+  for (uint32_t v : {40u, 16u, 16u, 0x00180001u, 0u, 768u, 0u, 0u, 0u, 0u})
+    put32(&b, v);
+  return b;
+}
+
 inline Bytes build_with_offsets(const Spec& s, const std::vector<uint64_t>& ix_offsets) {
-  std::vector<Bytes> hdrl = {chunk("avih", Bytes(56, 0))};
+  std::vector<Bytes> hdrl = {chunk("avih", avih(s.streams.size()))};
   for (size_t i = 0; i < s.streams.size(); ++i) {
-    std::vector<Bytes> strl = {chunk("strh", strh(s.streams[i])), chunk("strf", Bytes(40, 0))};
+    std::vector<Bytes> strl = {chunk("strh", strh(s.streams[i])),
+                               chunk("strf", strf(s.streams[i]))};
     if (s.odml_index && i == 0) {
       Bytes d;
       d.push_back(4), d.push_back(0), d.push_back(0), d.push_back(0);

@@ -83,7 +83,7 @@ bool qel_avi_file::dojob_load_file_info() {
   AviLayout layout;
   if (!file.is_open() || !read_avi_layout(file, &layout))
     return false;
-  QEL_ASSERT(!layout.streams.empty());
+  QEL_ASSERT_MSG(!layout.streams.empty(), "count_streams");
   AviStreamSummary streams = summarize_streams(layout);
   // Flags are only ever set and the length only grows, as a scan of each stream would.
   m_has_video = m_has_video || streams.has_video;
