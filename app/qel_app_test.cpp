@@ -18,7 +18,6 @@ class AutoStartValue {
   AutoStartValue() { RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &key_); }
   ~AutoStartValue() { RegCloseKey(key_); }
   void Set(DWORD v) { RegSetValueExA(key_, kEnable, 0, REG_DWORD, (const BYTE*)&v, sizeof v); }
-  void Remove() { RegDeleteValueA(key_, kEnable); }
   // -1 when missing.
   long Get() {
     DWORD v = 0, size = sizeof v;
@@ -63,67 +62,6 @@ TEST_F(AppTest, ManualStartBuildsWindowsAndSwitchesAutoStartBackOn) {
   EXPECT_FALSE(IsWindow(main_wnd));
   EXPECT_FALSE(app->GetTopWnd().valid());
   EXPECT_EQ(g_hwnd_ui_top, nullptr);
-  EXPECT_EQ(capture.count(), 0u);
-}
-
-TEST_F(AppTest, AutomaticStartWithAutoStartOffCreatesNothing) {
-  for (const char16_t* cmd : {u"/start_context sys_auto", u"/skype_extra_context 8"}) {
-    enable.Set(0);
-    shared_ptr<c_quorvantine_app> app(new c_quorvantine_app);
-    EXPECT_FALSE(app->Create(cmd));
-    EXPECT_FALSE(app->IsValid());
-    EXPECT_EQ(enable.Get(), 0);
-  }
-  EXPECT_EQ(capture.count(), 0u);
-}
-
-TEST_F(AppTest, AutomaticStartRunsHiddenAndLeavesTheSettingAlone) {
-  enable.Remove();
-  shared_ptr<c_quorvantine_app> app(new c_quorvantine_app);
-  ASSERT_TRUE(app->Create(u"/start_context sys_auto"));
-  HWND main_wnd = app->GetTopWndHandle();
-  ASSERT_NE(main_wnd, nullptr);
-  EXPECT_FALSE(IsWindowVisible(main_wnd));
-  EXPECT_EQ(enable.Get(), -1);
-  app->Finalize();
-}
-
-// A stand-in for the UI top window of an instance that already runs.
-UINT g_show_ui_wparam = 0;
-int g_show_ui_count = 0;
-LRESULT CALLBACK fake_ui_top_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  if (msg == g_WM_ZUL_SHOW_UI && msg != 0) {
-    ++g_show_ui_count;
-    g_show_ui_wparam = static_cast<UINT>(wparam);
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wparam, lparam);
-}
-
-TEST_F(AppTest, SecondInstanceHandsOverToTheRunningOne) {
-  qel_register_ui_wm();
-  register_wnd_cls(DefWindowProcA, g_qel_app_top_wnd_class);
-  register_wnd_cls(fake_ui_top_proc, g_qel_ui_top_wnd_class);
-  HWND running_top = create_hidden_top_wnd(g_qel_app_top_wnd_class);
-  HWND running_ui = create_hidden_top_wnd(g_qel_ui_top_wnd_class);
-  enable.Set(0);
-
-  shared_ptr<c_quorvantine_app> automatic(new c_quorvantine_app);
-  EXPECT_FALSE(automatic->Create(u"/start_context sys_auto"));
-  EXPECT_EQ(g_show_ui_count, 0);
-
-  shared_ptr<c_quorvantine_app> manual(new c_quorvantine_app);
-  EXPECT_FALSE(manual->Create(u"-Embedding"));
-  EXPECT_EQ(g_show_ui_count, 1);
-  EXPECT_EQ(g_show_ui_wparam, 1u);
-  // The running instance keeps its own setting.
-  EXPECT_EQ(enable.Get(), 0);
-  EXPECT_EQ(gApp, nullptr);
-
-  DestroyWindow(running_top);
-  DestroyWindow(running_ui);
-  UnregisterClassA(g_qel_app_top_wnd_class, nullptr);
-  UnregisterClassA(g_qel_ui_top_wnd_class, nullptr);
   EXPECT_EQ(capture.count(), 0u);
 }
 

@@ -59,7 +59,8 @@ bool ZulIApp::Create() {
   gApp = new weak_ptr<ZulIApp>(shared_ptr<ZulIApp>(this));
   RegisterWM();
   mWndClassName = g_qel_app_top_wnd_class;
-  QEL_ASSERT(mWndClassName && ::strlen(mWndClassName) > 0);
+  QEL_ASSERT_MSG(mWndClassName && ::strlen(mWndClassName) > 0,
+                 "mWndClassName && ::_tcslen(mWndClassName) > 0");
   register_wnd_cls(Proc_AppTopWnd, mWndClassName);
   mHwndTop = create_hidden_top_wnd(mWndClassName);
   if (!QEL_ASSERT(mHwndTop)) {
@@ -75,7 +76,8 @@ void ZulIApp::Finalize() {
     return;
   mIsValid = false;
   dojob_drop_gapp();
-  QEL_ASSERT(::DestroyWindow(mHwndTop));
+  if (QEL_ASSERT(mHwndTop))
+    ::DestroyWindow(mHwndTop);
   mHwndTop = nullptr;
   if (QEL_ASSERT(mWndClassName))
     UnregisterClassA(mWndClassName, nullptr);

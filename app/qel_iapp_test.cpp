@@ -97,11 +97,4 @@ TEST_F(IAppTest, ShutdownMessageWithoutApplicationIsReported) {
   EXPECT_TRUE(capture.Has("Proc_AppTopWnd", "false"));
 }
 
-TEST_F(IAppTest, RegisteringClassNeedsProcedureAndName) {
-  EXPECT_EQ(register_wnd_cls(nullptr, "x"), 0);
-  EXPECT_EQ(register_wnd_cls(DefWindowProcA, nullptr), 0);
-  EXPECT_EQ(capture.count(), 2u);
-  EXPECT_TRUE(capture.Has("register_wnd_cls", "_proc && _name"));
-}
-
 }  // namespace

@@ -72,13 +72,4 @@ TEST(WkFrameWnd, LosingTheMainWindowEndsTheLoop) {
   EXPECT_TRUE(quit_posted());
 }
 
-TEST(WkApp, RunReturnsTheQuitCodeThroughExitInstance) {
-  class CodeApp : public WkApp {
-   public:
-    int ExitInstance() override { return WkApp::ExitInstance() + 1000; }
-  } app;
-  PostQuitMessage(7);
-  EXPECT_EQ(app.Run(), 1007);
-}
-
 }  // namespace
