@@ -46,6 +46,7 @@ class ChunkWriter {
 
  private:
   const uint8_t* padded_payload() const { return chunk_.data() + 8; }
+  bool adopt_interrupted_append();
   Step in_place();
   Step into_junk();
   Step append();
@@ -102,10 +103,12 @@ Step ChunkWriter::into_junk() {
 }
 
 // Bytes past the end of the RIFF are ignored by readers until the size covers them.
+// Only when nothing follows the RIFF: bytes after it are not ours to overwrite, and moving
+// where the RIFF ends could make them read as part of the movie.
 Step ChunkWriter::append() {
-  if (!layout_.segments.empty())
-    return Step::kNotApplicable;
   uint64_t at = layout_.riff.padded_end();
+  if (!layout_.segments.empty() || at < layout_.file_size)
+    return Step::kNotApplicable;
   uint64_t riff_size = at - 8 + chunk_.size();
   if (riff_size > kMaxRiffSize)
     return Step::kNotApplicable;
@@ -249,8 +252,27 @@ Step ChunkWriter::rewrite() {
   return target_.commit_replacement() ? Step::kDone : Step::kFailed;
 }
 
+// An append cut short after its chunk was written leaves exactly one "_qel" chunk after the
+// RIFF; taking it into the RIFF finishes that append.
+bool ChunkWriter::adopt_interrupted_append() {
+  uint64_t at = layout_.riff.padded_end();
+  if (!layout_.segments.empty() || at >= layout_.file_size || layout_.file_size - at < 8)
+    return true;
+  uint8_t h[8];
+  if (!file_.read_at(at, h, 8))
+    return false;
+  uint32_t size = get32(h + 4);
+  if (get32(h) != kQelChunkId || size > kMaxQelChunkLen ||
+      layout_.file_size - at != 8 + uint64_t{size} + (size & 1) ||
+      layout_.file_size - 8 > kMaxRiffSize)
+    return true;
+  if (!(write32(file_, 4, static_cast<uint32_t>(layout_.file_size - 8)) && file_.flush()))
+    return false;
+  return read_avi_layout(file_, &layout_);
+}
+
 QelChunkPlacement ChunkWriter::run() {
-  if (!read_avi_layout(file_, &layout_))
+  if (!read_avi_layout(file_, &layout_) || !adopt_interrupted_append())
     return QelChunkPlacement::kFailed;
   struct Strategy {
     Step (ChunkWriter::*step)();

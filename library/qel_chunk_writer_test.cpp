@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "library/avi_test_builder.h"
 #include "library/riff_reader.h"
 
@@ -149,6 +151,28 @@ TEST(QelChunkWriter, OpenDmlFileWithoutRoomIsRewrittenWithItsIndexesMoved) {
   // With JUNK in the header the same file is tagged in place instead.
   s.top_junk = 100;
   EXPECT_EQ(QelChunkPlacement::kJunk, tag(build(s), v2).placement);
+}
+
+TEST(QelChunkWriter, BytesAfterTheRiffAreKeptOrAdopted) {
+  Spec s;
+  Bytes riff = build(s);
+  Bytes v2 = qel_payload(2, 36);
+  // Foreign bytes after the movie are copied along, not overwritten.
+  Bytes tail = riff;
+  Bytes foreign = chunk("RIFF", Bytes(8, 1));
+  tail.insert(tail.end(), foreign.begin(), foreign.end());
+  Tagged kept = tag(tail, v2);
+  EXPECT_EQ(QelChunkPlacement::kRewrite, kept.placement);
+  expect_tagged(tail, kept, v2);
+  EXPECT_TRUE(std::equal(foreign.begin(), foreign.end(), kept.bytes.end() - foreign.size()));
+  // A chunk left after the RIFF by an append cut short is taken in; the write goes on.
+  Bytes cut = riff;
+  Bytes left = chunk("_qel", qel_payload(1, 24));
+  cut.insert(cut.end(), left.begin(), left.end());
+  Tagged adopted = tag(cut, qel_payload(1, 24, 5));
+  EXPECT_EQ(QelChunkPlacement::kInPlace, adopted.placement);
+  EXPECT_EQ(cut.size(), adopted.bytes.size());
+  expect_tagged(riff, adopted, qel_payload(1, 24, 5));
 }
 
 TEST(QelChunkWriter, MalformedFilesAreNeverWritten) {
