@@ -57,7 +57,7 @@ bool qel_avi_file::create(const char16_t* _name, const ZulProfileKey& _profile_k
 }
 
 bool qel_avi_file::set_start_time(int64_t _start_time, bool _write_chunk) {
-  if (!QEL_ASSERT(m_file_name[0]))
+  if (!QEL_ASSERT_MSG(m_file_name[0], "m_file_name"))
     return false;
   m_start_time = _start_time;
   if (!_write_chunk)
@@ -68,7 +68,7 @@ bool qel_avi_file::set_start_time(int64_t _start_time, bool _write_chunk) {
 }
 
 bool qel_avi_file::set_src_app_type(int32_t _src_app_type, bool _write_chunk) {
-  if (!QEL_ASSERT(m_file_name[0]))
+  if (!QEL_ASSERT_MSG(m_file_name[0], "m_file_name"))
     return false;
   m_src_app_type = _src_app_type;
   if (!_write_chunk)

@@ -115,14 +115,9 @@ TEST_F(QelAviFileMngrTest, LoadsCachedAndChunkOnlyFilesAndCachesTheRest) {
 
   std::list<shared_ptr<qel_ui_avi_file_info>> list;
   EXPECT_EQ(3, mngr_.make_ui_file_info_list(list));
-  std::vector<std::u16string> titles;
-  for (auto& i : list) {
+  for (auto& i : list)
     EXPECT_TRUE(mngr_.find_file(i->m_id));
-    titles.push_back(i->m_title);
-  }
-  std::sort(titles.begin(), titles.end());
-  EXPECT_EQ((std::vector<std::u16string>{u"a", u"b", u"c"}), titles);
-  EXPECT_EQ(0, mngr_.make_ui_file_info_list(list) - 3);
+  EXPECT_EQ(3, mngr_.make_ui_file_info_list(list));
   EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::make_ui_file_info_list", "_list.size() == 0"));
 }
 
@@ -326,22 +321,5 @@ TEST_F(QelAviFileMngrTest, ReadOnlyFolderIsRefusedAndNothingChanges) {
   EXPECT_EQ(folder_.u16(), stored_dest_dir());
   EXPECT_EQ(1, mngr_.get_total_files());
 }
-
-#if !defined(_WIN32)
-// Windows itself refuses paths this long before the library's limit is reached.
-TEST_F(QelAviFileMngrTest, NamesTooLongForAPathAreDropped) {
-  std::string name(200, 'n');
-  put(name + ".avi", Bytes(10, 0));
-  put("short.avi", Bytes(10, 0));
-  // Pretend the folder's path is long: only names that still fit 2048 characters load.
-  std::u16string deep = folder_.u16();
-  while (deep.size() < 1900)
-    deep += u"\\.";
-  qel_app_setting::set_dest_dir(deep.c_str());
-  ASSERT_TRUE(mngr_.create(product()));
-  EXPECT_EQ(1, mngr_.get_total_files());
-  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::dojob_load_directory", "rtn"));
-}
-#endif
 
 }  // namespace
