@@ -126,15 +126,15 @@ void ZulHttpAgent::SlotConnect(int error) {
     return;
   }
   mOutData.Clear();
-  std::string host = platform::to_ansi(mHost) + ":" + std::to_string(mPort);
+  std::string host = platform::to_ansi(mHost);
+  host.append(":").append(std::to_string(mPort));
   std::string path = platform::to_ansi(mPath);
-  std::string head;
+  // Built by appending: GCC 12 warns falsely on chained string concatenation here.
+  std::string head = mMethod == kGet ? "GET " : "POST ";
+  head.append(path).append(" HTTP/1.1\r\nHost: ").append(host).append("\r\n");
   if (mMethod == kGet) {
-    head = "GET " + path + " HTTP/1.1\r\nHost: " + host +
-           "\r\nUser-Agent: IE6.0\r\nConnection: close\r\nCache-Control: no-cache\r\n\r\n";
-  } else if (mMethod == kPost) {
-    head = "POST " + path + " HTTP/1.1\r\nHost: " + host + "\r\n";
-  } else {
+    head.append("User-Agent: IE6.0\r\nConnection: close\r\nCache-Control: no-cache\r\n\r\n");
+  } else if (mMethod != kPost) {
     Fail(kErrMethod);
     return;
   }
@@ -174,14 +174,15 @@ void ZulHttpAgent::SlotReceive(int error) {
     Fail(kErrSocket);
     return;
   }
-  char buf[1024];
   for (;;) {
-    int n = mSocket.Receive(buf, sizeof buf, 0);
+    int n = mSocket.Receive(ReceiveBuffer(), mReceiveSize, 0);
     if (n > 0) {
-      mInData.Append(buf, static_cast<uint32_t>(n));
+      mInData.Append(mReceiveBuffer.get(), static_cast<uint32_t>(n));
+      if (n == mReceiveSize && mReceiveSize < kReceiveSize)
+        GrowReceiveBuffer();
       // A peer faster than the parser must not keep the thread here or grow the buffer
       // without end: parse now and let the next notification continue.
-      if (mInData.GetLength() >= kMaxHeadBytes)
+      if (mInData.GetLength() >= (mHeaderLen ? kMaxDrainBytes : kMaxHeadBytes))
         break;
       continue;
     }
@@ -196,6 +197,19 @@ void ZulHttpAgent::SlotReceive(int error) {
     break;
   }
   ProcessData(false);
+}
+
+// Receives grow with the reply: each one is a system call (under Wine a server round trip
+// too), so a large download reads in large pieces while a small reply keeps a small buffer.
+char* ZulHttpAgent::ReceiveBuffer() {
+  if (!mReceiveBuffer)
+    mReceiveBuffer.reset(new char[mReceiveSize]);
+  return mReceiveBuffer.get();
+}
+
+void ZulHttpAgent::GrowReceiveBuffer() {
+  mReceiveSize *= 2;
+  mReceiveBuffer.reset(new char[mReceiveSize]);
 }
 
 void ZulHttpAgent::SlotClose(int error) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "net/mime_header.h"
@@ -38,6 +39,10 @@ class ZulHttpAgent : public ZulIObject {
   };
   // Bytes held before the header block is complete; a reply that never ends it fails.
   static constexpr uint32_t kMaxHeadBytes = 1024 * 1024;
+  // What one receive notification takes at most before the bytes are parsed; the rest
+  // waits for the next notification, so a fast peer cannot hold the thread.
+  static constexpr uint32_t kMaxDrainBytes = 4 * 1024 * 1024;
+  static constexpr int kReceiveSize = 1024 * 1024;
 
   using SocketFactory = std::function<ZulAsyncSocket()>;
 
@@ -69,6 +74,8 @@ class ZulHttpAgent : public ZulIObject {
   void SlotSend(int error);
   void SlotReceive(int error);
   void SlotClose(int error);
+  char* ReceiveBuffer();
+  void GrowReceiveBuffer();
   void ProcessData(bool closed);
   bool dojob_status_line(bool closed);
   bool dojob_header(bool closed);
@@ -94,4 +101,6 @@ class ZulHttpAgent : public ZulIObject {
   ZulData mHeaderData{0, 256};
   CMimeHeader mHeader;
   ZulHttpAgentSubject mSubject;
+  std::unique_ptr<char[]> mReceiveBuffer;
+  int mReceiveSize = 16 * 1024;
 };

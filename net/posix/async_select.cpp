@@ -152,7 +152,7 @@ void async_select(int fd, HelperPort* port, unsigned msg, long mask) {
 }
 
 void select_note_recv(int fd) {
-  if (Selection* s = find(fd)) {
+  if (Selection* s = find(fd); s && !s->read_armed) {
     s->read_armed = true;
     update_watch(fd, *s);
   }
