@@ -58,6 +58,25 @@ class Recorder : public CAsyncSocketEx {
   void OnConnect(int e) override { Record('C', e); }
   void OnReceive(int e) override { Record('r', e); }
   void OnSend(int e) override { Record('s', e); }
+  void OnLayerCallback(std::list<t_callbackMsg>& callbacks) override {
+    for (const t_callbackMsg& m : callbacks)
+      notes.push_back(std::to_string(m.nType) + "/" + std::to_string(m.nParam1) + "/" +
+                      std::to_string(m.nParam2) + "/" + m.str);
+    CAsyncSocketEx::OnLayerCallback(callbacks);
+  }
+
+ public:
+  std::vector<std::string> notes;
+};
+
+// A layer that tells its owner about the connect before passing it up.
+class NotingLayer : public CAsyncSocketExLayer {
+ public:
+  void OnConnect(int error) override {
+    DoLayerCallback(1, 7, error, "connected");
+    DoLayerCallback(0, 1, 2);
+    CAsyncSocketExLayer::OnConnect(error);
+  }
 };
 
 void SendText(CAsyncSocketEx& s, const std::string& text) {
@@ -117,6 +136,27 @@ TEST(AsyncSocketEx, ConnectsSendsReceivesAndClosesInOrder) {
     EXPECT_EQ(s.GetState(), notsock);
     EXPECT_EQ(s.GetSocketHandle(), kInvalidSocket);
   }
+}
+
+TEST(AsyncSocketEx, StackedLayersPassEventsUpAndCallbacksInOneBatch) {
+  QEL_NEED_SERVER(port, "scripted");
+  Recorder s;
+  NotingLayer top;
+  CAsyncSocketExLayer bottom;
+  s.AddLayer(&top);
+  s.AddLayer(&bottom);
+  ASSERT_TRUE(s.Create());
+  EXPECT_EQ(top.GetLayerState(), unconnected);
+  EXPECT_EQ(bottom.GetLayerState(), unconnected);
+  s.Connect(u"localhost", port);
+  RunExchange(s, "/hello");
+  EXPECT_EQ(s.received.substr(s.received.size() - 5), "hello");
+  EXPECT_EQ(s.events.front(), (Event{'C', 0}));
+  EXPECT_EQ(s.events.back(), (Event{'c', 0}));
+  EXPECT_EQ(s.notes, (std::vector<std::string>{"1/7/0/connected", "0/1/2/"}));
+  EXPECT_EQ(bottom.GetLayerState(), closed);
+  s.Close();
+  EXPECT_FALSE(s.IsLayerAttached());
 }
 
 TEST(AsyncSocketEx, ReadAndWriteDuringConnectAreReplayedAfterIt) {
