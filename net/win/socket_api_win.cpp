@@ -1,12 +1,13 @@
 // Windows Sockets calls. The numbers of the portable interface are Winsock's own, so this
 // file only adapts types; the address-list lookup is found at run time in "WS2_32.dll".
+// The gateway first: it fixes the Windows version before any system header is read.
+#include "platform/win32/win.h"
+
 #include <ws2tcpip.h>
 
 #include <cstring>
-#include <mutex>
 
 #include "net/socket_api.h"
-#include "platform/win32/win.h"
 
 namespace qel_net {
 namespace {
