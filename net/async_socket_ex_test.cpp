@@ -306,6 +306,22 @@ TEST(AsyncSocketEx, AlreadyCreatedAndBadBindAddressFail) {
   EXPECT_FALSE(bad.AttachHandle(0));
 }
 
+TEST(AsyncSocketEx, AttachedHandlesAreGivenBackOpen) {
+  // Joining the helper starts the sockets library, as the application does at start-up.
+  t_AsyncSocketExThreadData* context = JoinThreadContext();
+  SocketHandle raw = sock_open(kAfInet, kSockStream);
+  ASSERT_NE(raw, kInvalidSocket);
+  CAsyncSocketEx s;
+  ASSERT_TRUE(s.AttachHandle(raw));
+  EXPECT_EQ(s.GetState(), attached);
+  EXPECT_FALSE(s.AttachHandle(raw));
+  EXPECT_EQ(s.DetachHandle(), raw);
+  EXPECT_EQ(s.GetState(), notsock);
+  EXPECT_EQ(s.GetSocketHandle(), kInvalidSocket);
+  EXPECT_TRUE(sock_close(raw));  // still open: detaching does not close
+  LeaveThreadContext(context);
+}
+
 TEST(AsyncSocketEx, TableGrowsBy512BeforeItFills) {
   t_AsyncSocketExThreadData* context = JoinThreadContext();
   ASSERT_NE(context, nullptr);
