@@ -216,6 +216,41 @@ TEST(AsyncSocketEx, CloseWithUnreadBytesAsksForThemFirst) {
   EXPECT_EQ(s.events.back(), (Event{'c', 0}));
 }
 
+// Posts a notification as the operating system would, to the socket's slot.
+void PostAsSystem(CAsyncSocketEx& s, long event) {
+  t_AsyncSocketExThreadData* context = JoinThreadContext();
+  CAsyncSocketExHelperWindow* helper = context->m_pHelperWindow;
+  for (int slot = 0; slot < helper->Capacity(); ++slot)
+    if (helper->SocketAt(slot) == &s)
+      helper->Port().Post(kMsgSocketBase + slot, s.GetSocketHandle(), event);
+  LeaveThreadContext(context);
+}
+
+TEST(AsyncSocketEx, LayeredCloseIsRetriedUntilTheBytesAreRead) {
+  QEL_NEED_SERVER(port, "scripted");
+  Recorder s;
+  CAsyncSocketExLayer layer;
+  s.AddLayer(&layer);
+  int reads = 0, taken = 0;
+  s.hook = [&](Recorder& r, const Event& e) {
+    if (e.kind == 'C')
+      SendText(r, Request("/close100"));
+    if (e.kind != 'r')
+      return;
+    if (++reads == 1)
+      PostAsSystem(r, kFdClose);
+    if (reads == 3)
+      taken = r.ReadAll();  // the close-retry timer asked twice more
+  };
+  ASSERT_TRUE(s.Create());
+  s.Connect(u"127.0.0.1", port);
+  ASSERT_TRUE(RunUntil([&] { return s.Has('c'); }));
+  RunFor(50);
+  EXPECT_EQ(taken, 100);
+  EXPECT_GE(reads, 3);
+  EXPECT_EQ(s.events.back(), (Event{'c', 0}));
+}
+
 TEST(AsyncSocketEx, UnresolvableHostReportsTheLookupError) {
   Recorder s;
   ASSERT_TRUE(s.Create());
