@@ -53,6 +53,7 @@ class CAsyncSocketEx {
   bool AttachHandle(qel_net::SocketHandle handle, long mask = qel_net::kFdAll);
   qel_net::SocketHandle DetachHandle();
   bool TriggerEvent(long event);
+  // The layer stays its creator's; it must outlive the socket or be removed first.
   bool AddLayer(CAsyncSocketExLayer* layer);
   void RemoveAllLayers();
   bool GetPeerName(void* addr, int* len);

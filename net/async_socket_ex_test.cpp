@@ -112,8 +112,8 @@ TEST(AsyncSocketEx, ConnectsSendsReceivesAndClosesInOrder) {
   QEL_NEED_SERVER(port, "scripted");
   for (bool layered : {false, true}) {
     SCOPED_TRACE(layered ? "through a pass-through layer" : "bare");
+    CAsyncSocketExLayer layer;  // layers outlive their socket
     Recorder s;
-    CAsyncSocketExLayer layer;
     if (layered)
       s.AddLayer(&layer);
     ASSERT_TRUE(s.Create());
@@ -140,9 +140,9 @@ TEST(AsyncSocketEx, ConnectsSendsReceivesAndClosesInOrder) {
 
 TEST(AsyncSocketEx, StackedLayersPassEventsUpAndCallbacksInOneBatch) {
   QEL_NEED_SERVER(port, "scripted");
-  Recorder s;
   NotingLayer top;
   CAsyncSocketExLayer bottom;
+  Recorder s;
   s.AddLayer(&top);
   s.AddLayer(&bottom);
   ASSERT_TRUE(s.Create());
@@ -228,8 +228,8 @@ void PostAsSystem(CAsyncSocketEx& s, long event) {
 
 TEST(AsyncSocketEx, LayeredCloseIsRetriedUntilTheBytesAreRead) {
   QEL_NEED_SERVER(port, "scripted");
-  Recorder s;
   CAsyncSocketExLayer layer;
+  Recorder s;
   s.AddLayer(&layer);
   int reads = 0, taken = 0;
   s.hook = [&](Recorder& r, const Event& e) {
