@@ -1,0 +1,40 @@
+// The messenger instance registry: loads the hook component, receives its reports of new
+// messenger instances and keeps one wrapper per instance, keyed by process id.
+#pragma once
+
+#include <cstddef>
+#include <map>
+
+#include "messenger/qel_hook_contract.h"
+#include "qel_lib/qel_ptr.h"
+
+class ZulMsnOCInstWrap;
+
+class ZulMsnOCInstWrapRep : public ZulIObject {
+ public:
+  ZulMsnOCInstWrapRep() = default;
+  ~ZulMsnOCInstWrapRep() override;
+
+  virtual bool Create();
+  virtual void Finalize();
+  // Erases the instance's entry; false when it is absent.
+  virtual bool Remove(DWORD _proc_id);
+  virtual shared_ptr<ZulMsnOCInstWrap> Find(DWORD _proc_id);
+  // Wraps a newly reported instance once; true when it is (or already was) wrapped.
+  virtual bool OnOCNewed(const qel_oc_info* _oc_info);
+
+  bool IsValid() const { return mIsValid; }
+  size_t size() const { return m_wraps.size(); }
+
+ private:
+  bool mIsValid = false;
+  std::map<DWORD, shared_ptr<ZulMsnOCInstWrap>> m_wraps;
+};
+
+// The live registry, created (and the component loaded) on first use; empty on failure.
+shared_ptr<ZulMsnOCInstWrapRep> CreateRep();
+// The live registry for window procedures; empty when there is none.
+shared_ptr<ZulMsnOCInstWrapRep> qel_oc_inst_wrap_rep();
+
+// Handed to the component: wraps every live instance of the list.
+int Callback_OnNewOC(qel_oc_info* _info, void* _usrData);

@@ -1,0 +1,171 @@
+#include "tools/messenger_sim/messenger_sim.h"
+
+#include <cstdio>
+
+#include "messenger/qel_hook_contract.h"
+#include "tools/hook/qel_msn_hook_protocol.h"
+
+namespace {
+
+MessengerSim* g_sim = nullptr;
+
+LRESULT CALLBACK sim_wnd_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (g_sim)
+    return g_sim->OnMessage(hwnd, msg, wparam, lparam);
+  return DefWindowProcA(hwnd, msg, wparam, lparam);
+}
+
+bool register_class(const char* name) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = &sim_wnd_proc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = name;
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  return RegisterClassA(&wc) != 0;
+}
+
+HWND create_hidden(const char* class_name) {
+  return CreateWindowExA(0, class_name, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+MessengerSim::MessengerSim(const std::vector<std::wstring>& args) : args_(args), engine_(args) {
+  g_sim = this;
+}
+
+MessengerSim::~MessengerSim() {
+  g_sim = nullptr;
+}
+
+bool MessengerSim::HasArg(const wchar_t* arg) const {
+  for (const std::wstring& a : args_)
+    if (a == arg)
+      return true;
+  return false;
+}
+
+bool MessengerSim::Create() {
+  set_sink_msg_ = RegisterWindowMessageA(kSimSetSinkMsg);
+  attach_msg_ = RegisterWindowMessageA(kSimAttachMsg);
+  detach_msg_ = RegisterWindowMessageA(kSimDetachMsg);
+  control_msg_ = RegisterWindowMessageA(kSimControlMsg);
+  if (!register_class(kSimHiddenClass) || !register_class(kSimTopAgentClass) ||
+      !register_class(kSimMainClass))
+    return false;
+  // The main window first: the hook finds the instance by its hidden window and may report
+  // it at once, main window included.
+  if (!HasArg(L"--no-main"))
+    CreateMainWnd();
+  if (HasArg(L"--call"))
+    engine_.StartCall();
+  top_agent_ = create_hidden(kSimTopAgentClass);
+  hidden_ = create_hidden(kSimHiddenClass);
+  ShowState();
+  return hidden_ && top_agent_;
+}
+
+LRESULT MessengerSim::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == set_sink_msg_ && hwnd == hidden_)
+    OnSetSink(reinterpret_cast<HWND>(wparam));
+  else if (msg == control_msg_ && hwnd == hidden_)
+    OnControl(wparam);
+  else if (msg == attach_msg_ && hwnd == top_agent_)
+    OnAttach(reinterpret_cast<HWND>(wparam));
+  else if (msg == detach_msg_ && hwnd == top_agent_)
+    OnDetach(reinterpret_cast<HWND>(wparam));
+  else if (msg == WM_CLOSE && hwnd == main_)
+    DestroyMainWnd();
+  else
+    return DefWindowProcA(hwnd, msg, wparam, lparam);
+  ShowState();
+  return 0;
+}
+
+// The program now listens: it learns the hidden and top agent windows first.
+void MessengerSim::OnSetSink(HWND static_wnd) {
+  sink_ = static_wnd;
+  PostToSink(kHookWmHiddenKnown, hidden_, top_agent_);
+}
+
+// Attached to the main window, the instance reports it as known.
+void MessengerSim::OnAttach(HWND main_wnd) {
+  if (!main_wnd || main_wnd != main_)
+    return;
+  ++attaches_;
+  engine_.Attach(main_wnd);
+  PostToSink(kHookWmMainKnown, main_wnd, top_agent_);
+}
+
+void MessengerSim::OnDetach(HWND static_wnd) {
+  ++detaches_;
+  engine_.Detach();
+  if (static_wnd == sink_)
+    sink_ = nullptr;
+}
+
+void MessengerSim::OnControl(WPARAM command) {
+  switch (command) {
+    case kSimMainCreate:
+      CreateMainWnd();
+      break;
+    case kSimMainDestroy:
+      DestroyMainWnd();
+      break;
+    case kSimStartCall:
+      engine_.StartCall();
+      break;
+    case kSimEndCall:
+      engine_.EndCall();
+      break;
+    case kSimQuit:
+      Quit();
+      break;
+  }
+}
+
+void MessengerSim::CreateMainWnd() {
+  if (main_)
+    return;
+  main_ = CreateWindowExA(0, kSimMainClass, "Messenger Simulator", WS_OVERLAPPEDWINDOW, 40, 40, 320,
+                          480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (!main_)
+    return;
+  ShowWindow(main_, HasArg(L"--hide-main") ? SW_HIDE : SW_SHOWNOACTIVATE);
+  if (sink_)
+    PostToSink(kHookWmMainCreated, main_, nullptr);
+}
+
+void MessengerSim::DestroyMainWnd() {
+  if (!main_)
+    return;
+  if (engine_.attached() == main_)
+    engine_.Detach();
+  DestroyWindow(main_);
+  main_ = nullptr;
+  PostToSink(kHookWmMainGone, nullptr, nullptr);
+}
+
+void MessengerSim::Quit() {
+  PostToSink(kHookWmInstanceEnded, nullptr, nullptr);
+  sink_ = nullptr;
+  engine_.Detach();
+  PostQuitMessage(0);
+}
+
+void MessengerSim::PostToSink(int index, HWND wparam, HWND lparam) {
+  if (sink_)
+    PostMessageA(sink_, qel_hook_stand_in_wm(index), reinterpret_cast<WPARAM>(wparam),
+                 reinterpret_cast<LPARAM>(lparam));
+}
+
+void MessengerSim::ShowState() {
+  if (!hidden_)
+    return;
+  char state[256];
+  std::snprintf(state, sizeof state, kSimStateFormat, static_cast<void*>(sink_), attaches_,
+                detaches_, static_cast<void*>(main_), static_cast<void*>(engine_.attached()));
+  SetWindowTextA(hidden_, state);
+}

@@ -1,0 +1,58 @@
+#include "tools/messenger_sim/sim_engine_host.h"
+
+#if QEL_WITH_ENGINE_SIM
+#include "tools/engine_sim/engine_sim.h"
+#else
+// STUB until the engine stand-in library is built: the simulator only tracks attachment.
+class EngineSim {
+ public:
+  void Attach(HWND) {}
+  void StartCall() {}
+  void EndCall() {}
+  void Detach() {}
+};
+#endif
+
+SimEngineHost::SimEngineHost(const std::vector<std::wstring>& args) {
+#if QEL_WITH_ENGINE_SIM
+  EngineSimOptions options;
+  for (const std::wstring& arg : args)
+    engine_sim_parse_option(arg, &options);
+  engine_ = std::make_unique<EngineSim>(options);
+#else
+  engine_ = std::make_unique<EngineSim>();
+#endif
+}
+
+SimEngineHost::~SimEngineHost() {
+  Detach();
+}
+
+void SimEngineHost::Attach(HWND main_wnd) {
+  if (attached_)
+    engine_->Detach();
+  attached_ = main_wnd;
+  engine_->Attach(main_wnd);
+  if (in_call_)
+    engine_->StartCall();
+}
+
+void SimEngineHost::Detach() {
+  if (!attached_)
+    return;
+  engine_->Detach();
+  attached_ = nullptr;
+}
+
+// A call runs whether or not an engine listens; an engine attached later joins it.
+void SimEngineHost::StartCall() {
+  in_call_ = true;
+  if (attached_)
+    engine_->StartCall();
+}
+
+void SimEngineHost::EndCall() {
+  in_call_ = false;
+  if (attached_)
+    engine_->EndCall();
+}
