@@ -6,20 +6,34 @@
 
 #include <gdiplus.h>
 
+#include "app/ctest_qel_ui_module.h"
+#include "app/qel_com_ps.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
 #include "winkit/wk_command_line_info.h"
 
 namespace {
 
-// The COM class objects and their registration scripts arrive with the COM objects; until
-// then there is nothing to register, revoke or write into the registry.
 bool register_class_objects() {
-  return true;
+  // Without the linked-in proxy/stub the engine's calls could not be unmarshaled when no
+  // Interface keys are registered.
+  qel_register_ps_in_process();
+  return SUCCEEDED(qel_com_module().RegisterClassObjects(CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE));
 }
-void revoke_class_objects() {}
-void register_server() {}
-void unregister_server() {}
+
+void revoke_class_objects() {
+  qel_com_module().RevokeClassObjects();
+}
+
+void register_server() {
+  qel_com_module().UpdateRegistryAppId(true);
+  qel_com_module().RegisterServer();
+}
+
+void unregister_server() {
+  qel_com_module().UpdateRegistryAppId(false);
+  qel_com_module().UnregisterServer();
+}
 
 }  // namespace
 

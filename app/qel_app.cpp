@@ -1,8 +1,10 @@
 #include "app/qel_app.h"
 
+#include "app/co_qel_app_msn.h"
 #include "app/qel_skype_plugin.h"
 #include "app/qel_ui_top_wnd.h"
 #include "library/qel_app_constants.h"
+#include "library/qel_avi_file_mngr.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
 
@@ -64,35 +66,43 @@ bool c_quorvantine_app::Create(const char16_t* cmd_line) {
     return false;
   mIsValid = true;
 
-  // Step 7 (recording folder manager) arrives with the recordings library.
+  m_file_mngr = shared_ptr<qel_avi_file_mngr>(new qel_avi_file_mngr);
+  bool rtn = m_file_mngr->create(
+      ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path));
+  QEL_ASSERT(rtn);
 
   m_ui_cmd_adapter.Bind(shared_ptr<c_quorvantine_app>(this), &c_quorvantine_app::OnWndEvent);
   m_top_wnd = shared_ptr<CMyTopWnd>(new CMyTopWnd);
-  bool rtn = m_top_wnd->create(automatic ? kShowModeAutomatic : kShowModeShown);
+  rtn = m_top_wnd->create(automatic ? kShowModeAutomatic : kShowModeShown);
   if (!QEL_ASSERT(rtn))
     return false;
   m_top_wnd->m_ui_cmd_sink.Attach(&m_ui_cmd_adapter, 0);
-  // The totals, stream counts and history list of the main window arrive with the
-  // recordings library and the full main window.
+  dojob_fill_top_wnd();
 
   qel_register_ui_wm();
   rtn = qel_create_ui_top_wnd();
   QEL_ASSERT(rtn);
 
   // Step 12 (messenger instance registry) arrives with the messenger attachment.
-  // Step 13 (in-process application COM object) arrives with the COM objects.
+  QEL_ASSERT(!m_com_app);
+  HRESULT hr = co_qel_app_msn::CreateInstance(m_com_app.Receive());
+  QEL_ASSERT(SUCCEEDED(hr) && m_com_app);
   return true;
 }
 
 void c_quorvantine_app::Finalize() {
   if (!mIsValid)
     return;
-  // The COM object lets go of its UI object first once it exists.
-  m_com_app.Release();
+  if (m_com_app) {
+    m_com_app->ReleaseUI();
+    m_com_app.Release();
+  }
   m_msg_box.reset();
   qel_destroy_ui_top_wnd();
-  // Step 4 (finalizing the recording folder manager) arrives with the recordings library.
-  m_file_mngr.reset();
+  if (m_file_mngr.valid()) {
+    m_file_mngr->Finalize();
+    m_file_mngr.reset();
+  }
   if (m_top_wnd.valid()) {
     m_top_wnd->m_ui_cmd_sink.Detach(&m_ui_cmd_adapter);
     m_top_wnd->Finalize();
@@ -122,15 +132,6 @@ ZulProfileKey c_quorvantine_app::GetUserKey() {
 ZulProfileKey c_quorvantine_app::GetMachineKey() {
   return m_machine_key;
 }
-
-// Recording notifications arrive with the recording session handling.
-void c_quorvantine_app::on_record_started() {}
-
-void c_quorvantine_app::on_record_stopped(int,
-                                          const wchar_t* const*,
-                                          int,
-                                          const wchar_t* const*,
-                                          int64_t) {}
 
 void c_quorvantine_app::OnWndEvent(const qel_ui_cmd* _ui_cmd) {
   if (!QEL_ASSERT(_ui_cmd))

@@ -18,6 +18,8 @@ class DlgMessageBox;
 class ZulMsnOCInstWrapRep;
 class qel_avi_file_mngr;
 
+class co_qel_app_msn;
+
 class c_quorvantine_app : public ZulIApp {
  public:
   c_quorvantine_app();
@@ -47,6 +49,10 @@ class c_quorvantine_app : public ZulIApp {
 
   // False when this process must end: another instance runs or the automatic start is off.
   bool dojob_may_start(bool started_automatically);
+  // Totals, no streams and the library's records, as the main window starts.
+  void dojob_fill_top_wnd();
+  void dojob_add_saved_file(const wchar_t* _path, int64_t _start_time);
+  void dojob_recycle_file(const wchar_t* _path);
 
   shared_ptr<ZulMsnOCInstWrapRep> mOCInstWrapRep;
   ZulProfileKey m_user_key;
@@ -55,7 +61,7 @@ class c_quorvantine_app : public ZulIApp {
   shared_ptr<CMyTopWnd> m_top_wnd;
   shared_ptr<qel_avi_file_mngr> m_file_mngr;
   shared_ptr<DlgMessageBox> m_msg_box;
-  WkComPtr<IUnknown> m_com_app;
+  WkComPtr<co_qel_app_msn> m_com_app;
   UiCmdAdapter m_ui_cmd_adapter;
 };
 

@@ -5,7 +5,7 @@ CMyTopWnd::~CMyTopWnd() {
 }
 
 bool CMyTopWnd::create(int show_mode) {
-  return m_frame.create(show_mode);
+  return m_frame.create(show_mode, &m_ui_cmd_sink);
 }
 
 void CMyTopWnd::Finalize() {

@@ -2,6 +2,8 @@
 // window and publishes the user's commands on m_ui_cmd_sink.
 #pragma once
 
+#include <list>
+
 #include "app/qel_ui_cmd.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_iobject.h"
@@ -18,6 +20,25 @@ class CMyTopWnd : public ZulIObject {
 
   HWND GetSafeHwnd() const { return m_frame.m_hWnd; }
   CMyTopWndCore* GetFrame() { return &m_frame; }
+
+  void show_tray_icon(bool _show) { m_frame.show_tray_icon(_show); }
+  void set_webcam_stream_count(int _local, int _remote) {
+    m_frame.set_webcam_stream_count(_local, _remote);
+  }
+  void set_audio_stream_count(int _first, int _second) {
+    m_frame.set_audio_stream_count(_first, _second);
+  }
+  void OnRecordStarted() { m_frame.OnRecordStarted(); }
+  void OnRecordStopped() { m_frame.OnRecordStopped(); }
+  void OnRecordStartFailed(int _reason) { m_frame.OnRecordStartFailed(_reason); }
+  void reset_streams() { m_frame.reset_streams(); }
+  void add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+    m_frame.add_file_infos(_list);
+  }
+  void remove_file_info(uint32_t _id) { m_frame.remove_file_info(_id); }
+  void clear_file_infos() { m_frame.clear_file_infos(); }
+  void set_total_files(int _n) { m_frame.set_total_files(_n); }
+  void set_total_minutes(int _n) { m_frame.set_total_minutes(_n); }
 
   qel_ui_cmd_subject m_ui_cmd_sink;
 

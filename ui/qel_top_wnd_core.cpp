@@ -1,16 +1,28 @@
 #include "ui/qel_top_wnd_core.h"
 
+#include "qel_lib/qel_assert.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"Quorvantine-msn-main-wnd";
 constexpr wchar_t kTitle[] = L"Quorvantine Video Recorder for MSN";
 constexpr RECT kDefaultRect = {200, 200, 713, 637};
 constexpr WORD kCmdOpenMainWindow = 32782;
+constexpr WORD kCmdRecord = 32780;
+constexpr WORD kCmdStop = 32776;
+constexpr int32_t kUiCmdRecord = 1;
+constexpr int32_t kUiCmdStop = 2;
 constexpr int kMainIconId = 143;
+constexpr int kModeNone = 0;
+constexpr int kModeRecording = 1;
+constexpr int kModeNoStream = 2;
 
 }  // namespace
 
-bool CMyTopWndCore::create(int show_mode) {
+CMyTopWndCore::CMyTopWndCore() : m_ui_avi_file_info_list(new qel_ui_avi_file_info_list) {}
+
+bool CMyTopWndCore::create(int show_mode, qel_ui_cmd_subject* _ui_cmd_sink) {
+  m_ui_cmd_sink = _ui_cmd_sink;
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMainIconId));
   if (!CreateFrame(kClassName, kTitle, WS_OVERLAPPEDWINDOW, kDefaultRect, icon))
     return false;
@@ -27,14 +39,130 @@ void CMyTopWndCore::dojob_show_and_activate() {
   SetForegroundWindow(m_hWnd);
 }
 
+void CMyTopWndCore::show_tray_icon(bool _show) {
+  m_tray_icon_shown = _show;
+}
+
+void CMyTopWndCore::set_webcam_stream_count(int _local, int _remote) {
+  m_webcam_local = _local;
+  m_webcam_remote = _remote;
+}
+
+void CMyTopWndCore::set_audio_stream_count(int _first, int _second) {
+  m_audio_first = _first;
+  m_audio_second = _second;
+}
+
+void CMyTopWndCore::OnRecordStarted() {
+  m_record_info_mode = kModeRecording;
+}
+
+void CMyTopWndCore::OnRecordStopped() {
+  m_record_info_mode = kModeNone;
+}
+
+void CMyTopWndCore::OnRecordStartFailed(int _reason) {
+  m_last_start_failed_reason = _reason;
+  if (_reason == 0)
+    m_record_info_mode = kModeNoStream;
+  else if (_reason == 1)
+    ++m_start_failed_boxes;
+  else
+    QEL_ASSERT_MSG(false, "false");
+}
+
+void CMyTopWndCore::reset_streams() {
+  set_webcam_stream_count(0, 0);
+  set_audio_stream_count(0, 0);
+  m_record_info_mode = kModeNone;
+}
+
+void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+  for (const shared_ptr<qel_ui_avi_file_info>& info : _list)
+    m_ui_avi_file_info_list->on_new_file_info(info);
+}
+
+void CMyTopWndCore::remove_file_info(uint32_t _id) {
+  m_ui_avi_file_info_list->on_del_file_info(_id);
+}
+
+void CMyTopWndCore::clear_file_infos() {
+  m_ui_avi_file_info_list->clear_all();
+}
+
+void CMyTopWndCore::set_total_files(int _n) {
+  m_total_files = _n;
+}
+
+void CMyTopWndCore::set_total_minutes(int _n) {
+  m_total_minutes = _n;
+}
+
+LRESULT CMyTopWndCore::query_state(qel_top_wnd_field _field) const {
+  switch (_field) {
+    case kQelFieldWebcamLocal:
+      return m_webcam_local;
+    case kQelFieldWebcamRemote:
+      return m_webcam_remote;
+    case kQelFieldAudioFirst:
+      return m_audio_first;
+    case kQelFieldAudioSecond:
+      return m_audio_second;
+    case kQelFieldRecordInfoMode:
+      return m_record_info_mode;
+    case kQelFieldTotalFiles:
+      return m_total_files;
+    case kQelFieldTotalMinutes:
+      return m_total_minutes;
+    case kQelFieldHistoryCount:
+      return m_ui_avi_file_info_list->get_count();
+    case kQelFieldTrayIconShown:
+      return m_tray_icon_shown;
+    case kQelFieldLastStartFailedReason:
+      return m_last_start_failed_reason;
+    case kQelFieldStartFailedBoxes:
+      return m_start_failed_boxes;
+    case kQelFieldNewestHistoryId: {
+      shared_ptr<qel_ui_avi_file_info> newest = m_ui_avi_file_info_list->get_at(0);
+      return newest.valid() ? newest->m_id : 0;
+    }
+  }
+  return -1;
+}
+
+void CMyTopWndCore::dojob_publish(int32_t _cmd_id) {
+  qel_ui_cmd cmd = {_cmd_id, 0};
+  if (m_ui_cmd_sink)
+    m_ui_cmd_sink->Notify(&cmd);
+}
+
+bool CMyTopWndCore::OnCommand(WORD _id) {
+  switch (_id) {
+    case kCmdOpenMainWindow:
+      dojob_show_and_activate();
+      return true;
+    case kCmdRecord:
+      if (!m_webcam_local && !m_webcam_remote && !m_audio_first && !m_audio_second)
+        OnRecordStartFailed(0);
+      dojob_publish(kUiCmdRecord);
+      return true;
+    case kCmdStop:
+      if (m_record_info_mode == kModeNoStream)
+        m_record_info_mode = kModeNone;
+      dojob_publish(kUiCmdStop);
+      return true;
+  }
+  return false;
+}
+
 LRESULT CMyTopWndCore::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
     case WM_COMMAND:
-      if (LOWORD(wparam) == kCmdOpenMainWindow) {
-        dojob_show_and_activate();
+      if (OnCommand(LOWORD(wparam)))
         return 0;
-      }
       break;
+    case kQelTopWndQueryMsg:
+      return query_state(static_cast<qel_top_wnd_field>(wparam));
     case WM_CLOSE:
       // The program lives on in the background; closing only hides the window.
       ShowWindow(SW_HIDE);

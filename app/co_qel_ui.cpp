@@ -1,0 +1,172 @@
+#include "app/co_qel_ui.h"
+
+#include <new>
+
+#include "app/qel_app.h"
+#include "qel_lib/qel_assert.h"
+#include "ui/qel_top_wnd.h"
+#include "winkit/wk_com_module.h"
+
+co_qel_ui::co_qel_ui() : m_ui_events(static_cast<IQelUI*>(this), this, IID_IQelUIEvents) {
+  AddConnectionPoint(&m_ui_events);
+  if (WkComModule* module = WkComModule::Current())
+    module->Lock();
+}
+
+co_qel_ui::~co_qel_ui() {
+  ReleaseMembers();
+  m_ui_events.UnadviseAll();
+  if (WkComModule* module = WkComModule::Current())
+    module->Unlock();
+}
+
+HRESULT co_qel_ui::CreateInstance(co_qel_ui** out) {
+  if (!out)
+    return E_POINTER;
+  *out = nullptr;
+  co_qel_ui* p = new (std::nothrow) co_qel_ui;
+  if (!p)
+    return E_OUTOFMEMORY;
+  p->AddRef();
+  HRESULT hr = p->FinalConstruct();
+  if (hr != S_OK) {
+    p->Release();
+    return hr;
+  }
+  *out = p;
+  return S_OK;
+}
+
+STDMETHODIMP co_qel_ui::QueryInterface(REFIID iid, void** out) {
+  if (!out)
+    return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IQelUI)) {
+    *out = static_cast<IQelUI*>(this);
+  } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
+    *out = static_cast<IConnectionPointContainer*>(this);
+  } else {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) co_qel_ui::AddRef() {
+  return InterlockedIncrement(&m_ref);
+}
+
+STDMETHODIMP_(ULONG) co_qel_ui::Release() {
+  LONG ref = InterlockedDecrement(&m_ref);
+  if (ref == 0) {
+    m_ref = 1;
+    delete this;
+  }
+  return ref;
+}
+
+HRESULT co_qel_ui::FinalConstruct() {
+  m_app = qel_get_app();
+  if (!QEL_ASSERT(m_app))
+    return S_FALSE;
+  m_top_wnd = m_app->GetTopWnd();
+  if (!QEL_ASSERT(m_app))
+    return S_FALSE;
+  m_obvr = shared_ptr<MyObvrWrap>(new MyObvrWrap);
+  bool rtn = m_obvr->Create(this, m_top_wnd);
+  QEL_ASSERT(rtn);
+  return S_OK;
+}
+
+void co_qel_ui::ReleaseMembers() {
+  if (m_obvr.valid()) {
+    m_obvr->Finalize();
+    m_obvr.reset();
+  }
+  if (m_top_wnd.valid())
+    m_top_wnd.reset();
+  if (m_app.valid())
+    m_app.reset();
+}
+
+STDMETHODIMP co_qel_ui::ShowUI(BOOL show) {
+  if (m_top_wnd.valid() && m_top_wnd->GetSafeHwnd())
+    ::ShowWindow(m_top_wnd->GetSafeHwnd(), show ? SW_SHOWNORMAL : SW_HIDE);
+  return S_OK;
+}
+
+STDMETHODIMP co_qel_ui::ShowTrayIcon(BOOL show) {
+  if (m_top_wnd.valid())
+    m_top_wnd->show_tray_icon(show != FALSE);
+  return S_OK;
+}
+
+STDMETHODIMP co_qel_ui::SetWebcamStreams(int local, int remote) {
+  if (m_top_wnd.valid())
+    m_top_wnd->set_webcam_stream_count(local, remote);
+  return S_OK;
+}
+
+STDMETHODIMP co_qel_ui::SetAudioStreams(int first, int second) {
+  if (m_top_wnd.valid())
+    m_top_wnd->set_audio_stream_count(first, second);
+  return S_OK;
+}
+
+STDMETHODIMP co_qel_ui::OnRecordStarted() {
+  m_app = qel_get_app();
+  if (!QEL_ASSERT(m_app))
+    return S_FALSE;
+  m_app->on_record_started();
+  return S_OK;
+}
+
+STDMETHODIMP co_qel_ui::OnRecordStopped(int _save_list_size,
+                                        BSTR** _save_list,
+                                        int _del_list_size,
+                                        BSTR** _del_list,
+                                        hyper _start_time) {
+  QEL_ASSERT(_save_list_size <= QEL_MAX_OUTPUT_FILE_COUNT);
+  QEL_ASSERT(_del_list_size <= QEL_MAX_OUTPUT_FILE_COUNT);
+  int save_count =
+      _save_list_size < QEL_MAX_OUTPUT_FILE_COUNT ? _save_list_size : QEL_MAX_OUTPUT_FILE_COUNT;
+  int del_count =
+      _del_list_size < QEL_MAX_OUTPUT_FILE_COUNT ? _del_list_size : QEL_MAX_OUTPUT_FILE_COUNT;
+  // Copies owned for the duration of the call; entries beyond the arrays stay null.
+  BSTR save_copy[QEL_MAX_OUTPUT_FILE_COUNT] = {};
+  BSTR del_copy[QEL_MAX_OUTPUT_FILE_COUNT] = {};
+  for (int i = 0; _save_list && i < save_count; ++i) {
+    if (_save_list[i] && *_save_list[i])
+      save_copy[i] = SysAllocString(*_save_list[i]);
+  }
+  for (int i = 0; _del_list && i < del_count; ++i) {
+    if (_del_list[i] && *_del_list[i])
+      del_copy[i] = SysAllocString(*_del_list[i]);
+  }
+  HRESULT hr = S_FALSE;
+  m_app = qel_get_app();
+  if (QEL_ASSERT(m_app)) {
+    m_app->on_record_stopped(save_count, save_copy, del_count, del_copy, _start_time);
+    hr = S_OK;
+  }
+  for (BSTR s : save_copy)
+    SysFreeString(s);
+  for (BSTR s : del_copy)
+    SysFreeString(s);
+  return hr;
+}
+
+STDMETHODIMP co_qel_ui::OnRecordStartFailed(int reason) {
+  if (m_top_wnd.valid())
+    m_top_wnd->OnRecordStartFailed(reason);
+  return S_OK;
+}
+
+HRESULT co_qel_ui::Fire_RequestRecord(BSTR _file_path) {
+  return m_ui_events.Fire<IQelUIEvents>(
+      [_file_path](IQelUIEvents* sink) { return sink->RequestRecord(_file_path); });
+}
+
+HRESULT co_qel_ui::Fire_RequestStop() {
+  return m_ui_events.Fire<IQelUIEvents>([](IQelUIEvents* sink) { return sink->RequestStop(); });
+}

@@ -1,0 +1,79 @@
+// The UI object the recording engine talks to: stream counts and recording reports come in
+// through IQelUI; record and stop requests go out to the engine's IQelUIEvents sinks.
+#pragma once
+
+#include "app/qel_com_ps.h"
+#include "app/qel_ui_cmd.h"
+#include "qel_lib/qel_iobject.h"
+#include "qel_lib/qel_ptr.h"
+#include "qel_lib/qel_subject.h"
+#include "winkit/wk_connection_point.h"
+
+class c_quorvantine_app;
+class CMyTopWnd;
+
+inline constexpr int QEL_MAX_OUTPUT_FILE_COUNT = 2;
+
+class co_qel_ui : public IQelUI, public WkConnectionPointContainerImpl {
+ public:
+  // Turns the main window's record and stop commands into requests to the engine.
+  class MyObvrWrap : public ZulIObject {
+   public:
+    MyObvrWrap() = default;
+    ~MyObvrWrap() override;
+
+    bool Create(co_qel_ui* _parent, const shared_ptr<CMyTopWnd>& _top_wnd);
+    void Finalize();
+    void OnEvent(const qel_ui_cmd* _ui_cmd);
+
+   private:
+    using UiCmdAdapter = ObserverAdapter<MyObvrWrap, qel_ui_cmd_subject>;
+
+    void dojob_request_record(co_qel_ui* parent);
+    // After a refused request the main window shows no streams and no recording.
+    void dojob_reset_top_wnd(HRESULT hr);
+
+    weak_ptr<CMyTopWnd> m_top_wnd;
+    UiCmdAdapter m_ui_cmd_adapter;
+    co_qel_ui* mParent = nullptr;
+    bool mIsValid = false;
+  };
+
+  // A new UI object with one reference, or null with the failing result: every result of
+  // FinalConstruct other than S_OK counts as failure.
+  static HRESULT CreateInstance(co_qel_ui** out);
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  STDMETHODIMP ShowUI(BOOL show) override;
+  STDMETHODIMP ShowTrayIcon(BOOL show) override;
+  STDMETHODIMP SetWebcamStreams(int local, int remote) override;
+  STDMETHODIMP SetAudioStreams(int first, int second) override;
+  STDMETHODIMP OnRecordStarted() override;
+  STDMETHODIMP OnRecordStopped(int _save_list_size,
+                               BSTR** _save_list,
+                               int _del_list_size,
+                               BSTR** _del_list,
+                               hyper _start_time) override;
+  STDMETHODIMP OnRecordStartFailed(int reason) override;
+
+  HRESULT FinalConstruct();
+  // Lets go of the observer, the main window and the application.
+  void ReleaseMembers();
+
+  HRESULT Fire_RequestRecord(BSTR _file_path);
+  HRESULT Fire_RequestStop();
+  size_t sink_count() const { return m_ui_events.sink_count(); }
+
+ private:
+  co_qel_ui();
+  virtual ~co_qel_ui();
+
+  shared_ptr<c_quorvantine_app> m_app;
+  shared_ptr<CMyTopWnd> m_top_wnd;
+  shared_ptr<MyObvrWrap> m_obvr;
+  WkConnectionPoint m_ui_events;
+  volatile LONG m_ref = 0;
+};

@@ -1,0 +1,85 @@
+#include "app/co_qel_ui.h"
+
+#include "app/qel_app.h"
+#include "library/qel_avi_file_mngr.h"
+#include "qel_lib/qel_assert.h"
+#include "ui/qel_top_wnd.h"
+
+namespace {
+constexpr int kCmdRecord = 1;
+constexpr int kCmdStop = 2;
+constexpr uint32_t kFileNameLen = 2048;
+}  // namespace
+
+co_qel_ui::MyObvrWrap::~MyObvrWrap() {
+  Finalize();
+}
+
+bool co_qel_ui::MyObvrWrap::Create(co_qel_ui* _parent, const shared_ptr<CMyTopWnd>& _top_wnd) {
+  if (!QEL_ASSERT(!mIsValid))
+    return false;
+  if (!QEL_ASSERT(_parent) || !QEL_ASSERT_MSG(_top_wnd.valid(), "_top_wnd"))
+    return false;
+  QEL_ASSERT(!mParent);
+  QEL_ASSERT_MSG(!m_top_wnd.valid(), "!m_top_wnd");
+  m_ui_cmd_adapter.Bind(shared_ptr<MyObvrWrap>(this), &MyObvrWrap::OnEvent);
+  _top_wnd->m_ui_cmd_sink.Attach(&m_ui_cmd_adapter, 0);
+  m_top_wnd = _top_wnd;
+  mParent = _parent;
+  mIsValid = true;
+  return true;
+}
+
+void co_qel_ui::MyObvrWrap::Finalize() {
+  if (!mIsValid)
+    return;
+  mIsValid = false;
+  QEL_ASSERT(mParent);
+  mParent = nullptr;
+  m_ui_cmd_adapter.Bind(shared_ptr<MyObvrWrap>(), nullptr);
+  shared_ptr<CMyTopWnd> top_wnd = m_top_wnd.lock();
+  if (!QEL_ASSERT_MSG(top_wnd.valid(), "m_top_wnd"))
+    return;
+  top_wnd->m_ui_cmd_sink.Detach(&m_ui_cmd_adapter);
+  m_top_wnd = weak_ptr<CMyTopWnd>();
+}
+
+void co_qel_ui::MyObvrWrap::OnEvent(const qel_ui_cmd* _ui_cmd) {
+  if (!QEL_ASSERT(_ui_cmd) || !mParent)
+    return;
+  // The engine's calls may arrive while a request waits for it; they must not free the
+  // UI object under us.
+  co_qel_ui* parent = mParent;
+  parent->AddRef();
+  if (_ui_cmd->m_cmd_id == kCmdRecord)
+    dojob_request_record(parent);
+  else if (_ui_cmd->m_cmd_id == kCmdStop)
+    dojob_reset_top_wnd(parent->Fire_RequestStop());
+  parent->Release();
+}
+
+void co_qel_ui::MyObvrWrap::dojob_request_record(co_qel_ui* parent) {
+  shared_ptr<c_quorvantine_app> app = parent->m_app;
+  shared_ptr<qel_avi_file_mngr> file_mngr;
+  if (app.valid())
+    file_mngr = app->GetFileMngr();
+  if (!file_mngr.valid())
+    return;
+  char16_t name[kFileNameLen] = {};
+  if (!file_mngr->create_new_file_name(name, kFileNameLen))
+    return;
+  BSTR path = SysAllocString(as_wide(name));
+  if (!path)
+    return;
+  HRESULT hr = parent->Fire_RequestRecord(path);
+  SysFreeString(path);
+  dojob_reset_top_wnd(hr);
+}
+
+void co_qel_ui::MyObvrWrap::dojob_reset_top_wnd(HRESULT hr) {
+  if (SUCCEEDED(hr))
+    return;
+  shared_ptr<CMyTopWnd> top_wnd = m_top_wnd.lock();
+  if (top_wnd.valid())
+    top_wnd->reset_streams();
+}

@@ -1,0 +1,126 @@
+#include "winkit/wk_connection_point.h"
+
+#include <olectl.h>
+
+#include "winkit/wk_com_enum.h"
+
+bool WkIsDeadSinkResult(HRESULT hr) {
+  switch (hr) {
+    case RPC_E_DISCONNECTED:
+    case RPC_E_SERVER_DIED:
+    case RPC_E_SERVER_DIED_DNE:
+    case CO_E_OBJNOTCONNECTED:
+    case HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE):
+    case HRESULT_FROM_WIN32(RPC_S_CALL_FAILED_DNE):
+      return true;
+    default:
+      return false;
+  }
+}
+
+WkConnectionPoint::WkConnectionPoint(IUnknown* owner,
+                                     IConnectionPointContainer* container,
+                                     const IID& iid)
+    : m_owner(owner), m_container(container), m_iid(iid) {}
+
+WkConnectionPoint::~WkConnectionPoint() {
+  UnadviseAll();
+}
+
+STDMETHODIMP WkConnectionPoint::QueryInterface(REFIID iid, void** out) {
+  if (!out)
+    return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IConnectionPoint)) {
+    *out = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) WkConnectionPoint::AddRef() {
+  return m_owner->AddRef();
+}
+
+STDMETHODIMP_(ULONG) WkConnectionPoint::Release() {
+  return m_owner->Release();
+}
+
+STDMETHODIMP WkConnectionPoint::GetConnectionInterface(IID* iid) {
+  if (!iid)
+    return E_POINTER;
+  *iid = m_iid;
+  return S_OK;
+}
+
+STDMETHODIMP WkConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
+  if (!out)
+    return E_POINTER;
+  *out = m_container;
+  m_container->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP WkConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+  if (cookie)
+    *cookie = 0;
+  if (!sink || !cookie)
+    return E_POINTER;
+  IUnknown* typed = nullptr;
+  if (FAILED(sink->QueryInterface(m_iid, reinterpret_cast<void**>(&typed))) || !typed)
+    return CONNECT_E_CANNOTCONNECT;
+  m_sinks.push_back(CONNECTDATA{typed, m_next_cookie});
+  *cookie = m_next_cookie++;
+  return S_OK;
+}
+
+STDMETHODIMP WkConnectionPoint::Unadvise(DWORD cookie) {
+  for (auto it = m_sinks.begin(); it != m_sinks.end(); ++it) {
+    if (it->dwCookie == cookie) {
+      IUnknown* sink = it->pUnk;
+      m_sinks.erase(it);
+      sink->Release();
+      return S_OK;
+    }
+  }
+  return CONNECT_E_NOCONNECTION;
+}
+
+STDMETHODIMP WkConnectionPoint::EnumConnections(IEnumConnections** out) {
+  return WkEnumConnections::Create(m_sinks, out);
+}
+
+void WkConnectionPoint::UnadviseAll() {
+  std::vector<CONNECTDATA> sinks;
+  sinks.swap(m_sinks);
+  for (CONNECTDATA& d : sinks)
+    d.pUnk->Release();
+}
+
+std::vector<CONNECTDATA> WkConnectionPoint::dojob_snapshot() {
+  std::vector<CONNECTDATA> sinks = m_sinks;
+  for (CONNECTDATA& d : sinks)
+    d.pUnk->AddRef();
+  return sinks;
+}
+
+STDMETHODIMP WkConnectionPointContainerImpl::EnumConnectionPoints(IEnumConnectionPoints** out) {
+  std::vector<IConnectionPoint*> points(m_points.begin(), m_points.end());
+  return WkEnumConnectionPoints::Create(points, out);
+}
+
+STDMETHODIMP WkConnectionPointContainerImpl::FindConnectionPoint(REFIID iid,
+                                                                 IConnectionPoint** out) {
+  if (!out)
+    return E_POINTER;
+  *out = nullptr;
+  for (WkConnectionPoint* point : m_points) {
+    if (IsEqualIID(iid, point->iid())) {
+      *out = point;
+      point->AddRef();
+      return S_OK;
+    }
+  }
+  return CONNECT_E_NOCONNECTION;
+}
