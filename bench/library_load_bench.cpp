@@ -33,12 +33,15 @@ std::string entry_name(const std::u16string& file) {
   return b64;
 }
 
+// The best raw registry code could do: the cache key open once, each entry opened below it.
 uint64_t read_raw(const std::string& cache_path, const std::vector<std::string>& entries) {
+  platform::RegKey cache = nullptr;
+  if (platform::reg_open_key(platform::reg_current_user(), cache_path.c_str(), &cache) != 0)
+    return 0;
   uint64_t sum = 0;
   for (const std::string& e : entries) {
     platform::RegKey key = nullptr;
-    if (platform::reg_open_key(platform::reg_current_user(), (cache_path + "\\" + e).c_str(),
-                               &key) != 0)
+    if (platform::reg_open_key(cache, e.c_str(), &key) != 0)
       continue;
     for (const char* v : kValues) {
       uint8_t data[8] = {};
@@ -48,6 +51,7 @@ uint64_t read_raw(const std::string& cache_path, const std::vector<std::string>&
     }
     platform::reg_close_key(key);
   }
+  platform::reg_close_key(cache);
   return sum;
 }
 

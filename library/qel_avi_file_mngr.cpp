@@ -71,6 +71,9 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     return false;
   m_hash.clear();
   platform::create_directory(_directory_name);
+  // A live value node keeps the cache key open while the entries below it are read, instead
+  // of the key path being reopened for every file.
+  ZulProfileValue keep_cache_open = m_profile_key.GetValue("dest_dir");
   std::u16string found;
   platform::Find find = platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found);
   if (!find)
