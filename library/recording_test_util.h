@@ -15,6 +15,7 @@
 #include "library/avi_file_target.h"
 #include "library/qel_profile.h"
 #include "library/riff_reader.h"
+#include "platform/paths.h"
 #if defined(_WIN32)
 #include <process.h>
 #else
@@ -141,11 +142,10 @@ inline std::string run(const std::string& cmd, int* status) {
   return out;
 }
 
-// The ffmpeg-made recordings, made once per build tree.
+// The ffmpeg-made recordings, made once per build tree (beside the test program's folder).
 inline fs::path media_folder(bool with_odml) {
-  const char* bin = std::getenv("QEL_BINARY_DIR");
   const char* src = std::getenv("QEL_SOURCE_DIR");
-  fs::path dir = fs::path(bin ? bin : "/tmp") / "testmedia";
+  fs::path dir = fs::path(platform::program_path_ansi()).parent_path().parent_path() / "testmedia";
   std::string script = std::string(src ? src : ".") + "/library/testdata/make_test_avis.sh";
   int status = 0;
   run(script + " '" + dir.string() + "'" + (with_odml ? " odml" : "") + " 2>&1", &status);
