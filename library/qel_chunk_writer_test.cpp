@@ -193,13 +193,4 @@ TEST(QelChunkWriter, MalformedFilesAreNeverWritten) {
   EXPECT_EQ(QelChunkPlacement::kFailed, tag(good, Bytes()).placement);
 }
 
-TEST(QelChunkWriter, OddLengthPayloadGetsItsPadByte) {
-  Bytes odd(35, 0x5A);
-  Spec s;
-  Tagged t = tag(build(s), odd);
-  EXPECT_EQ(QelChunkPlacement::kAppend, t.placement);
-  EXPECT_EQ(odd, chunk_of(t.bytes));
-  EXPECT_EQ(0u, t.bytes.size() % 2);
-}
-
 }  // namespace
