@@ -5,6 +5,7 @@
 #include "app/qel_ui_top_wnd.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_avi_file_mngr.h"
+#include "messenger/qel_oc_inst_wrap_rep.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
 
@@ -83,7 +84,8 @@ bool c_quorvantine_app::Create(const char16_t* cmd_line) {
   rtn = qel_create_ui_top_wnd();
   QEL_ASSERT(rtn);
 
-  // Step 12 (messenger instance registry) arrives with the messenger attachment.
+  mOCInstWrapRep = CreateRep();
+  QEL_ASSERT(mOCInstWrapRep);
   QEL_ASSERT(!m_com_app);
   HRESULT hr = co_qel_app_msn::CreateInstance(m_com_app.Receive());
   QEL_ASSERT(SUCCEEDED(hr) && m_com_app);
@@ -108,8 +110,10 @@ void c_quorvantine_app::Finalize() {
     m_top_wnd->Finalize();
     m_top_wnd.reset();
   }
-  // Step 6 (finalizing the messenger instance registry) arrives with the messenger attachment.
-  mOCInstWrapRep.reset();
+  if (mOCInstWrapRep.valid()) {
+    mOCInstWrapRep->Finalize();
+    mOCInstWrapRep.reset();
+  }
   ZulIApp::Finalize();
 }
 

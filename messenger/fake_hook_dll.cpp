@@ -14,10 +14,9 @@ bool fn_watch(qel_oc_new_callback callback, void* usr_data) {
   f.usr_data = usr_data;
   return f.watch_result;
 }
+// Keeps the callback, so that tests can play a component that reports after it was stopped.
 void fn_stop() {
-  FakeHookDll& f = FakeHookDll::current();
-  f.calls.push_back({kHookFnStop, nullptr, nullptr, nullptr});
-  f.callback = nullptr;
+  FakeHookDll::current().calls.push_back({kHookFnStop, nullptr, nullptr, nullptr});
 }
 bool fn_report(qel_oc_new_callback, void*) {
   FakeHookDll::current().calls.push_back({kHookFnReport, nullptr, nullptr, nullptr});

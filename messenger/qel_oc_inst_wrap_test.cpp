@@ -191,6 +191,7 @@ TEST_F(OCInstWrapTest, FinalizeDetachesEveryWrapperAndStopsTheComponentOnce) {
   fake_hook().Report({{604, Wnd(), nullptr, nullptr}});
   EXPECT_EQ(rep->size(), 0u);
   EXPECT_EQ(Calls(kHookFnSetSink), 3);
+  EXPECT_TRUE(capture.Has("Callback_OnNewOC", "rep->IsValid()"));
 }
 
 }  // namespace

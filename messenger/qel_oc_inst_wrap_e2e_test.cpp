@@ -1,0 +1,300 @@
+// The real program with the hook stand-in beside it and simulated messenger instances: the
+// instances are wrapped once, their main windows attached in both orders, ended instances
+// dropped, and a program without its component says so and exits with code 1.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "library/qel_app_constants.h"
+#include "platform/win32/win.h"
+#include "tools/hook/qel_msn_hook_protocol.h"
+
+namespace {
+
+constexpr DWORD kWaitMs = 20000;
+
+std::wstring bin_dir() {
+  wchar_t self[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self, n);
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = kWaitMs) {
+  for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
+    if (done())
+      return true;
+    Sleep(50);
+  }
+  return done();
+}
+
+// One started process; ended by force if a test leaves it running.
+class Process {
+ public:
+  Process(const std::wstring& exe, const std::wstring& args) {
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &si, &pi_) != 0;
+  }
+  ~Process() {
+    if (!started_)
+      return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(pi_.hProcess, 99);
+      WaitForSingleObject(pi_.hProcess, 5000);
+    }
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  DWORD pid() const { return started_ ? pi_.dwProcessId : 0; }
+  long WaitExit(DWORD timeout_ms = kWaitMs) {
+    if (WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0)
+      return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+
+ private:
+  PROCESS_INFORMATION pi_ = {};
+  bool started_ = false;
+};
+
+struct SimState {
+  void* sink = nullptr;
+  int attaches = -1;
+  int detaches = -1;
+  void* main = nullptr;
+  void* attached = nullptr;
+};
+
+// A simulated messenger instance, read through its hidden window's title.
+class Sim : public Process {
+ public:
+  explicit Sim(const std::wstring& args = L"") : Process(bin_dir() + L"messenger_sim.exe", args) {}
+  HWND Hidden() const {
+    HWND wnd = nullptr;
+    while ((wnd = FindWindowExA(nullptr, wnd, kSimHiddenClass, nullptr))) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(wnd, &owner);
+      if (owner == pid())
+        return wnd;
+    }
+    return nullptr;
+  }
+  SimState State() const {
+    SimState s;
+    char title[256] = {};
+    GetWindowTextA(Hidden(), title, sizeof title);
+    std::sscanf(title, kSimStateFormat, &s.sink, &s.attaches, &s.detaches, &s.main, &s.attached);
+    return s;
+  }
+  void Control(SimCommand command) {
+    PostMessageA(Hidden(), RegisterWindowMessageA(kSimControlMsg), command, 0);
+  }
+};
+
+DWORD window_pid(HWND wnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  return pid;
+}
+
+struct WrapperSearch {
+  DWORD program;
+  DWORD sim;
+  int count;
+};
+
+BOOL CALLBACK count_static_child(HWND child, LPARAM data) {
+  auto* s = reinterpret_cast<WrapperSearch*>(data);
+  char cls[32] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Static") == 0 &&
+      static_cast<DWORD>(GetWindowLongPtrA(child, GWLP_USERDATA)) == s->sim)
+    ++s->count;
+  return TRUE;
+}
+
+BOOL CALLBACK search_program_window(HWND top, LPARAM data) {
+  if (window_pid(top) == reinterpret_cast<WrapperSearch*>(data)->program)
+    EnumChildWindows(top, &count_static_child, data);
+  return TRUE;
+}
+
+// The program's static windows that stand for the messenger process `sim_pid`.
+int wrappers_for(DWORD program_pid, DWORD sim_pid) {
+  WrapperSearch search = {program_pid, sim_pid, 0};
+  EnumWindows(&search_program_window, reinterpret_cast<LPARAM>(&search));
+  return search.count;
+}
+
+HWND find_box(const char* caption, DWORD pid) {
+  HWND wnd = nullptr;
+  while ((wnd = FindWindowExA(nullptr, wnd, nullptr, caption)))
+    if (window_pid(wnd) == pid)
+      return wnd;
+  return nullptr;
+}
+
+std::string box_text(HWND box) {
+  std::string text;
+  auto collect = [](HWND child, LPARAM data) -> BOOL {
+    char buf[512] = {};
+    SendMessageA(child, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf));
+    *reinterpret_cast<std::string*>(data) += buf;
+    return TRUE;
+  };
+  EnumChildWindows(box, collect, reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+void send_shutdown() {
+  HWND top = FindWindowA(g_qel_app_top_wnd_class, nullptr);
+  if (!top)
+    return;
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(top, RegisterWindowMessageA(g_qel_wm_shutdown_app_name), 0, 0,
+                      SMTO_ABORTIFHUNG, 10000, &result);
+}
+
+// The configured component name in the machine key; removed after each test.
+class HookDllName {
+ public:
+  HookDllName() { RegCreateKeyA(HKEY_LOCAL_MACHINE, g_qel_settings_path, &key_); }
+  ~HookDllName() {
+    RegDeleteValueA(key_, "hookDllName");
+    RegCloseKey(key_);
+  }
+  void Set(const char* name) {
+    RegSetValueExA(key_, "hookDllName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                   static_cast<DWORD>(strlen(name) + 1));
+  }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+class MessengerE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(wait_until([] {
+      send_shutdown();
+      return !FindWindowA(g_qel_app_top_wnd_class, nullptr);
+    }));
+  }
+  void TearDown() override {
+    send_shutdown();
+    wait_until([] { return !FindWindowA(g_qel_app_top_wnd_class, nullptr); });
+  }
+  Process StartProgram(const std::wstring& dir = bin_dir()) {
+    return Process(dir + L"quorvantine_msn.exe", L"/start_context user_manual");
+  }
+  bool ProgramUp() { return FindWindowA(g_qel_app_top_wnd_class, nullptr) != nullptr; }
+  // No assertion report showed: the component's messages were all consistent.
+  void ExpectNoReport(const Process& program) {
+    EXPECT_EQ(find_box("Error", program.pid()), nullptr);
+  }
+  HookDllName configured;
+};
+
+TEST_F(MessengerE2eTest, InstancesAreWrappedOnceAndAttachedInBothOrders) {
+  // Running before the program, main window included: attached once message 7 arrives.
+  Sim early;
+  ASSERT_TRUE(wait_until([&] { return early.Hidden() != nullptr; }));
+  Process program = StartProgram();
+  ASSERT_TRUE(wait_until([&] { return early.State().attaches == 1; }));
+  SimState s = early.State();
+  EXPECT_EQ(s.attached, s.main);
+
+  // Started later without a main window: attached when message 1 reports it.
+  Sim late(L"--no-main");
+  ASSERT_TRUE(wait_until([&] { return late.State().sink != nullptr; }))
+      << "simulator " << (late.Hidden() ? "never got the static window" : "has no window");
+  EXPECT_EQ(late.State().attaches, 0);
+  late.Control(kSimMainCreate);
+  ASSERT_TRUE(wait_until([&] { return late.State().attaches == 1; }));
+
+  // Main window gone and back: forgotten, then attached anew.
+  late.Control(kSimMainDestroy);
+  ASSERT_TRUE(wait_until([&] { return late.State().main == nullptr; }));
+  late.Control(kSimMainCreate);
+  ASSERT_TRUE(wait_until([&] { return late.State().attaches == 2; }));
+
+  // Several polls later each instance still has exactly one wrapper.
+  Sleep(1000);
+  EXPECT_EQ(wrappers_for(program.pid(), early.pid()), 1);
+  EXPECT_EQ(wrappers_for(program.pid(), late.pid()), 1);
+  EXPECT_EQ(early.State().attaches, 1);
+  ExpectNoReport(program);
+
+  // An ended instance loses its wrapper; the other keeps its own.
+  late.Control(kSimQuit);
+  EXPECT_EQ(late.WaitExit(), 0);
+  EXPECT_TRUE(wait_until([&] { return wrappers_for(program.pid(), late.pid()) == 0; }));
+  EXPECT_EQ(wrappers_for(program.pid(), early.pid()), 1);
+  ExpectNoReport(program);
+
+  // Ending the program detaches the remaining instance.
+  send_shutdown();
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_TRUE(wait_until([&] { return early.State().detaches == 1; }));
+  EXPECT_EQ(early.State().attached, nullptr);
+  early.Control(kSimQuit);
+  EXPECT_EQ(early.WaitExit(), 0);
+}
+
+// A configured name that does not load is followed by the default component.
+TEST_F(MessengerE2eTest, ConfiguredNameThatFailsFallsBackToTheDefault) {
+  configured.Set("missing_hook.dll");
+  Process program = StartProgram();
+  Sim sim;
+  ASSERT_TRUE(wait_until([&] { return sim.State().attaches == 1; }));
+  EXPECT_EQ(wrappers_for(program.pid(), sim.pid()), 1);
+  ExpectNoReport(program);
+  sim.Control(kSimQuit);
+  EXPECT_EQ(sim.WaitExit(), 0);
+}
+
+// Closes the assertion report first, then the component box; returns the box's text.
+std::string close_boxes(DWORD pid) {
+  HWND report = nullptr;
+  EXPECT_TRUE(wait_until([&] { return (report = find_box("Error", pid)) != nullptr; }));
+  PostMessageA(report, WM_COMMAND, IDOK, 0);
+  HWND box = nullptr;
+  EXPECT_TRUE(wait_until([&] { return (box = find_box("QuorVantine Error", pid)) != nullptr; }));
+  std::string text = box_text(box);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  return text;
+}
+
+TEST_F(MessengerE2eTest, ProgramWithoutItsComponentSaysSoAndExitsWithOne) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring dir = std::wstring(temp) + L"qel_no_hook\\";
+  CreateDirectoryW(dir.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((bin_dir() + L"quorvantine_msn.exe").c_str(),
+                        (dir + L"quorvantine_msn.exe").c_str(), FALSE));
+  // The component in the current directory must not be picked up.
+  SetCurrentDirectoryW(bin_dir().c_str());
+  for (const char* name : {"", "missing_hook.dll"}) {
+    if (*name)
+      configured.Set(name);
+    Process program = StartProgram(dir);
+    std::string text = close_boxes(program.pid());
+    EXPECT_NE(text.find("Quorvantine can't find one of its components,  and has to exit now."),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(program.WaitExit(), 1);
+    EXPECT_FALSE(ProgramUp());
+  }
+  DeleteFileW((dir + L"quorvantine_msn.exe").c_str());
+  RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
