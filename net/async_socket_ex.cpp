@@ -173,8 +173,13 @@ bool CAsyncSocketEx::Bind(unsigned port, const char16_t* address) {
 }
 
 bool CAsyncSocketEx::Listen(int backlog) {
-  if (m_pFirstLayer)
-    return m_pFirstLayer->Listen(backlog);
+  if (m_pFirstLayer) {
+    // A layer may listen elsewhere (a proxy's bind); its accept must still reach us.
+    if (!m_pFirstLayer->Listen(backlog))
+      return false;
+    m_nState = listening;
+    return true;
+  }
   if (!sock_listen(m_SocketData.hSocket, backlog))
     return false;
   m_nState = listening;

@@ -1,6 +1,8 @@
 #include "net/qel_async_socket.h"
 
+#include "net/async_proxy_socket_layer.h"
 #include "net/async_socket_ex_layer.h"
+#include "platform/text.h"
 #include "qel_lib/qel_assert.h"
 
 using namespace qel_net;
@@ -47,8 +49,7 @@ bool ZulMyCAsyncSocketEx::AddLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg
     case 4:
       if (cfg->mProxyHost.empty() || !cfg->mProxyPort)
         return false;
-      // The proxy layer is not part of this build.
-      return false;
+      return dojob_AddProxyLayer(cfg);
     case 5:
       // Nor is the secure layer.
       return false;
@@ -56,6 +57,22 @@ bool ZulMyCAsyncSocketEx::AddLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg
       QEL_ASSERT(false);
       return false;
   }
+}
+
+bool ZulMyCAsyncSocketEx::dojob_AddProxyLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg) {
+  auto* layer = new CAsyncProxySocketLayer;
+  std::string host = platform::to_ansi(cfg->mProxyHost);
+  // Credentials configured for an HTTP proxy are sent too, not only for SOCKS5.
+  if (cfg->mUseAuth && (cfg->mType == 3 || cfg->mType == 4)) {
+    layer->SetProxy(cfg->mType, host.c_str(), cfg->mProxyPort,
+                    platform::to_ansi(cfg->mUser).c_str(),
+                    platform::to_ansi(cfg->mPassword).c_str());
+  } else {
+    layer->SetProxy(cfg->mType, host.c_str(), cfg->mProxyPort);
+  }
+  mLayers[layer] = cfg;
+  CAsyncSocketEx::AddLayer(layer);
+  return true;
 }
 
 int ZulMyCAsyncSocketEx::dojob_OnLayerCallback(CAsyncSocketExLayer* layer,

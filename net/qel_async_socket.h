@@ -55,6 +55,8 @@ class ZulMyCAsyncSocketEx : public CAsyncSocketEx, public ZulIObject {
   void Publish(int32_t type, int error);
 
  private:
+  bool dojob_AddProxyLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg);
+
   ZulAsyncSocketSubject mSubject;
   std::map<CAsyncSocketExLayer*, shared_ptr<ZulAsyncSocketLayerCfg>> mLayers;
 };

@@ -1,0 +1,453 @@
+#include "net/async_proxy_socket_layer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "net/qel_async_socket.h"
+#include "net/testing/scripted_proxy.h"
+#include "net/testing/test_servers.h"
+
+using namespace qel_net;
+using net_testing::RunFor;
+using net_testing::RunUntil;
+using net_testing::ScriptedProxy;
+using Step = ScriptedProxy::Step;
+
+namespace {
+
+std::string Bytes(std::initializer_list<int> list) {
+  std::string s;
+  for (int b : list)
+    s += static_cast<char>(b);
+  return s;
+}
+
+// The owner: records notifications and the layer's callbacks; sends "ping" once connected
+// and collects what comes back.
+class Owner : public CAsyncSocketEx {
+ public:
+  std::vector<std::pair<char, int>> events;
+  std::vector<std::string> callbacks;
+  CAsyncProxySocketLayer::ListenAddress listening{};
+  std::string received;
+  bool ping = true;
+
+  bool Saw(char kind) const {
+    for (auto& e : events)
+      if (e.first == kind)
+        return true;
+    return false;
+  }
+  int ErrorOf(char kind) const {
+    for (auto& e : events)
+      if (e.first == kind)
+        return e.second;
+    return -1;
+  }
+
+ protected:
+  void OnConnect(int error) override {
+    events.push_back({'C', error});
+    if (!error && ping)
+      Send("ping", 4);
+  }
+  void OnAccept(int error) override { events.push_back({'a', error}); }
+  void OnClose(int error) override { events.push_back({'c', error}); }
+  void OnReceive(int error) override {
+    char buf[256];
+    for (int n; (n = Receive(buf, sizeof buf)) > 0;)
+      received.append(buf, n);
+  }
+  void OnLayerCallback(std::list<t_callbackMsg>& list) override {
+    for (const t_callbackMsg& m : list) {
+      if (m.nParam1 == CAsyncProxySocketLayer::kProxyStatusListening)
+        listening = *reinterpret_cast<CAsyncProxySocketLayer::ListenAddress*>(m.nParam2);
+      callbacks.push_back(std::to_string(m.nParam1) + (m.str.empty() ? "" : " " + m.str));
+    }
+    CAsyncSocketEx::OnLayerCallback(list);
+  }
+};
+
+// Below the proxy layer: hands out at most one byte per read notification, so that every
+// reply arrives as slowly as a proxy could send it.
+class OneByteLayer : public CAsyncSocketExLayer {
+ public:
+  int Receive(void* buf, int size, int flags) override {
+    if (given_) {
+      sock_set_last_error(kErrWouldBlock);
+      return -1;
+    }
+    int n = ReceiveNext(buf, size < 1 ? size : 1, flags);
+    given_ = n > 0;
+    return n;
+  }
+
+ protected:
+  void OnReceive(int error) override {
+    given_ = false;
+    CAsyncSocketExLayer::OnReceive(error);
+  }
+
+ private:
+  bool given_ = false;
+};
+
+struct Target {
+  std::u16string host;  // empty: connect to address
+  uint32_t address;     // network order bytes a.b.c.d
+  int port;
+};
+
+struct ProxySetup {
+  int type;
+  Target target;
+  const char* user = nullptr;
+  const char* password = nullptr;
+};
+
+// One socket through the proxy layer, optionally slowed to a byte per receive.
+struct Client {
+  CAsyncProxySocketLayer proxy;
+  OneByteLayer slow;
+  Owner owner;
+
+  Client(const ProxySetup& setup, int proxy_port, bool bytewise) {
+    if (setup.user)
+      proxy.SetProxy(setup.type, "127.0.0.1", proxy_port, setup.user, setup.password);
+    else
+      proxy.SetProxy(setup.type, "127.0.0.1", proxy_port);
+    owner.AddLayer(&proxy);
+    if (bytewise)
+      owner.AddLayer(&slow);
+  }
+  bool Connect(const Target& t) {
+    EXPECT_TRUE(owner.Create());
+    if (!t.host.empty())
+      return owner.Connect(t.host.c_str(), t.port);
+    SockAddr a = sock_addr_ipv4(t.address, static_cast<uint16_t>(t.port));
+    return owner.Connect(a.bytes, a.length);
+  }
+};
+
+uint32_t Address(const char* dotted) {
+  uint32_t a = 0;
+  sock_parse_ipv4(dotted, &a);
+  return a;
+}
+
+const std::string kSocks5Ok = Bytes({5, 0, 0, 1, 10, 0, 0, 1, 0, 80});
+
+struct HandshakeCase {
+  const char* name;
+  ProxySetup setup;
+  std::vector<Step> script;
+};
+
+std::vector<HandshakeCase> HandshakeCases() {
+  const std::string a_b = Bytes({'a', '.', 'b'});
+  return {
+      {"socks4 by address",
+       {1, {u"", Address("10.0.0.1"), 80}},
+       {{Bytes({4, 1, 0, 80, 10, 0, 0, 1, 0}), Bytes({0, 90, 0, 0, 0, 0, 0, 0})}}},
+      {"socks4 resolves the name itself",
+       {1, {u"127.0.0.1", 0, 8080}},
+       {{Bytes({4, 1, 0x1f, 0x90, 127, 0, 0, 1, 0}), Bytes({0, 90, 0, 0, 0, 0, 0, 0})}}},
+      {"socks4a by name",
+       {2, {u"a.b", 0, 443}},
+       {{Bytes({4, 1, 1, 187, 0, 0, 0, 1, 0}) + a_b + Bytes({0}),
+         Bytes({0, 90, 0, 0, 0, 0, 0, 0})}}},
+      {"socks5 without logon",
+       {3, {u"a.b", 0, 80}},
+       {{Bytes({5, 1, 0}), Bytes({5, 0})},
+        {Bytes({5, 1, 0, 3, 3}) + a_b + Bytes({0, 80}), kSocks5Ok}}},
+      {"socks5 with logon and a named bound address",
+       {3, {u"", Address("10.1.2.3"), 443}, "user", "pw"},
+       {{Bytes({5, 2, 2, 0}), Bytes({5, 2})},
+        {Bytes({1, 4}) + "user" + Bytes({2}) + "pw", Bytes({1, 0})},
+        {Bytes({5, 1, 0, 1, 10, 1, 2, 3, 1, 187}),
+         Bytes({5, 0, 0, 3, 7}) + "proxy.x" + Bytes({0, 80})}}},
+      {"socks5 proxy that needs no logon although one is set",
+       {3, {u"a.b", 0, 80}, "user", "pw"},
+       {{Bytes({5, 2, 2, 0}), Bytes({5, 0})},
+        {Bytes({5, 1, 0, 3, 3}) + a_b + Bytes({0, 80}), kSocks5Ok}}},
+      {"http without logon",
+       {4, {u"example.org", 0, 443}},
+       {{"CONNECT example.org:443 HTTP/1.1\r\nHost: example.org:443\r\n\r\n",
+         "HTTP/1.1 200 Connection established\r\nX-Via: test\r\n\r\n"}}},
+      {"http with logon to an address",
+       {4, {u"", Address("10.0.0.2"), 8443}, "user", "pass"},
+       {{"CONNECT 10.0.0.2:8443 HTTP/1.1\r\nHost: 10.0.0.2:8443\r\n"
+         "Authorization: Basic dXNlcjpwYXNz\r\nProxy-Authorization: Basic dXNlcjpwYXNz\r\n\r\n",
+         "HTTP/1.0 200 OK\r\n\r\n"}}},
+  };
+}
+
+TEST(AsyncProxySocketLayer, HandshakesAreSentByteForByteAndThenCarryData) {
+  for (const HandshakeCase& c : HandshakeCases()) {
+    for (bool bytewise : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (bytewise ? ", one byte per receive" : ""));
+      std::vector<Step> script = c.script;
+      // The target's first words come in the same segment as the proxy's last reply.
+      script.back().reply += "hello";
+      script.push_back({"ping", "pong"});
+      ScriptedProxy server;
+      ASSERT_TRUE(server.Start(script));
+      Client client(c.setup, server.Port(), bytewise);
+      EXPECT_TRUE(client.Connect(c.setup.target));
+      char buf[8];
+      EXPECT_EQ(client.owner.Send("x", 1), -1);
+      EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+      EXPECT_EQ(client.owner.Receive(buf, sizeof buf), -1);
+      EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+      ASSERT_TRUE(RunUntil([&] { return client.owner.received == "hellopong"; }, 5000))
+          << client.owner.received;
+      EXPECT_FALSE(server.Mismatch()) << server.Received();
+      EXPECT_EQ(client.owner.events.front(), std::make_pair('C', 0));
+      EXPECT_TRUE(client.owner.callbacks.empty());
+      EXPECT_EQ(client.proxy.GetOperation(), CAsyncProxySocketLayer::kOpNone);
+    }
+  }
+}
+
+TEST(AsyncProxySocketLayer, PeerNameIsTheTargetOnceTheHandshakeIsDone) {
+  ScriptedProxy server;
+  ASSERT_TRUE(
+      server.Start({{Bytes({4, 1, 0, 80, 10, 0, 0, 1, 0}), Bytes({0, 90, 0, 0, 0, 0, 0, 0})}}));
+  ProxySetup setup{1, {u"", Address("10.0.0.1"), 80}};
+  Client client(setup, server.Port(), false);
+  client.owner.ping = false;
+  client.Connect(setup.target);
+  SockAddr peer;
+  peer.length = sizeof peer.bytes;
+  EXPECT_FALSE(client.owner.GetPeerName(peer.bytes, &peer.length));
+  EXPECT_EQ(sock_last_error(), kErrNotConnected);
+  ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('C'); }, 5000));
+  peer.length = sizeof peer.bytes;
+  ASSERT_TRUE(client.owner.GetPeerName(peer.bytes, &peer.length));
+  EXPECT_EQ(peer.length, sock_addr_ipv4(0, 0).length);
+  peer.family = kAfInet;
+  EXPECT_EQ(sock_addr_port(peer), 80);
+  EXPECT_EQ(0, std::memcmp(peer.bytes + 4, "\x0a\x00\x00\x01", 4));
+}
+
+struct FailureCase {
+  const char* name;
+  ProxySetup setup;
+  std::vector<Step> script;
+  std::string callback;
+  int error;
+};
+
+std::vector<FailureCase> FailureCases() {
+  const std::string long_name(256, 'n');
+  static const std::string long_user(256, 'u');
+  const std::string greeting = Bytes({5, 1, 0});
+  return {
+      {"socks4 refused",
+       {1, {u"", Address("10.0.0.1"), 80}},
+       {{Bytes({4, 1, 0, 80, 10, 0, 0, 1, 0}), Bytes({0, 91, 0, 0, 0, 0, 0, 0})}},
+       "2",
+       kErrConnAborted},
+      {"socks4 reply of the wrong version",
+       {2, {u"a.b", 0, 80}},
+       {{"", Bytes({4, 90, 0, 0, 0, 0, 0, 0})}},
+       "2",
+       kErrConnAborted},
+      {"socks5 reply of the wrong version",
+       {3, {u"a.b", 0, 80}},
+       {{greeting, Bytes({4, 0})}},
+       "2",
+       kErrConnAborted},
+      {"socks5 demands a logon that is not set",
+       {3, {u"a.b", 0, 80}},
+       {{greeting, Bytes({5, 2})}},
+       "6",
+       kErrConnAborted},
+      {"socks5 demands an unknown method",
+       {3, {u"a.b", 0, 80}},
+       {{greeting, Bytes({5, 0xFF})}},
+       "4",
+       kErrConnAborted},
+      {"socks5 logon rejected",
+       {3, {u"a.b", 0, 80}, "u", "p"},
+       {{Bytes({5, 2, 2, 0}), Bytes({5, 2})}, {Bytes({1, 1, 'u', 1, 'p'}), Bytes({1, 1})}},
+       "5",
+       kErrConnAborted},
+      {"socks5 request refused",
+       {3, {u"a.b", 0, 80}},
+       {{greeting, Bytes({5, 0})}, {"", Bytes({5, 5, 0, 1, 0, 0, 0, 0, 0, 0})}},
+       "2",
+       kErrConnAborted},
+      {"socks5 host name too long for its length byte",
+       {3, {std::u16string(long_name.begin(), long_name.end()), 0, 80}},
+       {{greeting, Bytes({5, 0})}},
+       "2",
+       kErrConnAborted},
+      {"socks4a host name too long",
+       {2, {std::u16string(long_name.begin(), long_name.end()), 0, 80}},
+       {},
+       "2",
+       kErrConnAborted},
+      {"socks5 user name too long",
+       {3, {u"a.b", 0, 80}, long_user.c_str(), "p"},
+       {{Bytes({5, 2, 2, 0}), Bytes({5, 2})}},
+       "2",
+       kErrConnAborted},
+      {"socks5 password too long",
+       {3, {u"a.b", 0, 80}, "u", long_user.c_str()},
+       {{Bytes({5, 2, 2, 0}), Bytes({5, 2})}},
+       "2",
+       kErrConnAborted},
+      {"http proxy wants credentials",
+       {4, {u"a.b", 0, 80}},
+       {{"", "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n\r\n"}},
+       "2 HTTP/1.1 407 Proxy Authentication Required",
+       kErrConnAborted},
+      {"http proxy answers something else",
+       {4, {u"a.b", 0, 80}},
+       {{"", "SSH-2.0-OpenSSH\r\n"}},
+       "2 No valid HTTP reponse",
+       kErrConnAborted},
+      {"http status line without a space",
+       {4, {u"a.b", 0, 80}},
+       {{"", "HTTP/1.1-200\r\n\r\n"}},
+       "2 HTTP/1.1-200",
+       kErrConnAborted},
+      {"proxy closes in the middle of a reply",
+       {3, {u"a.b", 0, 80}},
+       {{greeting, Bytes({5}), true}},
+       "2",
+       kErrConnAborted},
+  };
+}
+
+TEST(AsyncProxySocketLayer, EveryFailureIsReportedTwiceAndEndsTheHandshake) {
+  for (const FailureCase& c : FailureCases()) {
+    for (bool bytewise : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (bytewise ? ", one byte per receive" : ""));
+      ScriptedProxy server;
+      ASSERT_TRUE(server.Start(c.script));
+      Client client(c.setup, server.Port(), bytewise);
+      client.Connect(c.setup.target);
+      ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('C'); }, 5000));
+      RunFor(20);
+      EXPECT_EQ(client.owner.ErrorOf('C'), c.error);
+      EXPECT_EQ(client.owner.callbacks, std::vector<std::string>{c.callback});
+      EXPECT_EQ(client.proxy.GetOperation(), CAsyncProxySocketLayer::kOpNone);
+    }
+  }
+}
+
+TEST(AsyncProxySocketLayer, UnreachableProxyAndUnresolvableTargetFailAtOnce) {
+  ScriptedProxy closed_port;
+  ASSERT_TRUE(closed_port.Start({}));
+  int port = closed_port.Port();
+  {
+    ScriptedProxy gone;  // nothing listens once it is destroyed: take its port
+    ASSERT_TRUE(gone.Start({}));
+    port = gone.Port();
+  }
+  ProxySetup setup{3, {u"a.b", 0, 80}};
+  Client client(setup, port, false);
+  client.Connect(setup.target);
+  ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('C'); }, 5000));
+  EXPECT_EQ(client.owner.ErrorOf('C'), kErrConnRefused);
+  EXPECT_EQ(client.owner.callbacks, std::vector<std::string>{"1"});
+
+  ProxySetup socks4{1, {u"no-such-host.invalid", 0, 80}};
+  Client unresolved(socks4, closed_port.Port(), false);
+  EXPECT_FALSE(unresolved.Connect(socks4.target));
+  EXPECT_EQ(sock_last_error(), kErrInvalidArgument);
+  ASSERT_TRUE(RunUntil([&] { return !unresolved.owner.callbacks.empty(); }, 5000));
+  EXPECT_EQ(unresolved.owner.callbacks, std::vector<std::string>{"7"});
+}
+
+TEST(AsyncProxySocketLayer, BindReportsTheListeningAddressThenTheAccept) {
+  struct BindCase {
+    const char* name;
+    int type;
+    std::vector<Step> script;
+    const char* listen_address;
+  };
+  std::vector<BindCase> cases = {
+      {"socks4 listening on the proxy's own address",
+       1,
+       {{Bytes({4, 2, 0, 0, 0, 0, 0, 5, 0}), Bytes({0, 90, 0x12, 0x34, 0, 0, 0, 0})},
+        {"", Bytes({0, 90, 0, 7, 10, 9, 8, 7})}},
+       "\x7f\x00\x00\x01"},
+      {"socks5",
+       3,
+       {{Bytes({5, 1, 0}), Bytes({5, 0})},
+        {Bytes({5, 2, 0, 1, 0, 0, 0, 5, 0, 0}), Bytes({5, 0, 0, 1, 10, 0, 0, 9, 0x12, 0x34})},
+        {"", Bytes({5, 0, 0, 1, 10, 9, 8, 7, 0, 7})}},
+       "\x0a\x00\x00\x09"},
+  };
+  for (const BindCase& c : cases) {
+    for (bool bytewise : {false, true}) {
+      SCOPED_TRACE(std::string(c.name) + (bytewise ? ", one byte per receive" : ""));
+      ScriptedProxy server;
+      ASSERT_TRUE(server.Start(c.script));
+      ProxySetup setup{c.type, {}};
+      Client client(setup, server.Port(), bytewise);
+      ASSERT_TRUE(client.owner.Create());
+      ASSERT_TRUE(client.owner.Listen(5));
+      ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('a'); }, 5000));
+      EXPECT_FALSE(server.Mismatch());
+      EXPECT_EQ(client.owner.ErrorOf('a'), 0);
+      EXPECT_EQ(client.owner.callbacks, std::vector<std::string>{"8"});
+      EXPECT_EQ(0, std::memcmp(&client.owner.listening.address, c.listen_address, 4));
+      EXPECT_EQ(0, std::memcmp(&client.owner.listening.port, "\x12\x34", 2));
+      SockAddr peer;
+      peer.length = sizeof peer.bytes;
+      CAsyncSocketEx unused;
+      ASSERT_TRUE(client.owner.Accept(unused, peer.bytes, &peer.length));
+      peer.family = kAfInet;
+      EXPECT_EQ(sock_addr_port(peer), 7);
+      EXPECT_EQ(0, std::memcmp(peer.bytes + 4, "\x0a\x09\x08\x07", 4));
+    }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+class WrapperOwner : public ZulIObject {
+ public:
+  void OnSocket(const ZulAsyncSocketEvent* e) {
+    if (e->mType == ZulAsyncSocketEvent::kConnect)
+      connect_error = e->mErrorCode;
+  }
+  ObserverAdapter<WrapperOwner, ZulAsyncSocketSubject> adapter;
+  int connect_error = -1;
+};
+
+TEST(AsyncProxySocketLayer, SocketWrapperBuildsItFromAConfiguration) {
+  ScriptedProxy server;
+  ASSERT_TRUE(
+      server.Start({{"CONNECT a.b:80 HTTP/1.1\r\nHost: a.b:80\r\n"
+                     "Authorization: Basic dTpw\r\nProxy-Authorization: Basic dTpw\r\n\r\n",
+                     "HTTP/1.1 200 OK\r\n\r\n"}}));
+  shared_ptr<WrapperOwner> owner(new WrapperOwner);
+  owner->adapter.Bind(owner, &WrapperOwner::OnSocket);
+  ZulAsyncSocket socket;
+  socket.Attach(&owner->adapter, 0);
+  shared_ptr<ZulAsyncSocketLayerCfg> cfg(new ZulAsyncSocketLayerCfg);
+  cfg->mType = 4;
+  cfg->mProxyHost = u"127.0.0.1";
+  cfg->mProxyPort = server.Port();
+  cfg->mUseAuth = true;
+  cfg->mUser = u"u";
+  cfg->mPassword = u"p";
+  ASSERT_TRUE(socket.AddLayer(cfg));
+  ASSERT_TRUE(socket.Create());
+  socket.Connect(u"a.b", 80);
+  ASSERT_TRUE(RunUntil([&] { return owner->connect_error >= 0; }, 5000));
+  EXPECT_EQ(owner->connect_error, 0);
+  EXPECT_FALSE(server.Mismatch());
+}
+
+}  // namespace
