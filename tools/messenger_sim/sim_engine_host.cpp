@@ -1,27 +1,12 @@
 #include "tools/messenger_sim/sim_engine_host.h"
 
-#if QEL_WITH_ENGINE_SIM
 #include "tools/engine_sim/engine_sim.h"
-#else
-// STUB until the engine stand-in library is built: the simulator only tracks attachment.
-class EngineSim {
- public:
-  void Attach(HWND) {}
-  void StartCall() {}
-  void EndCall() {}
-  void Detach() {}
-};
-#endif
 
 SimEngineHost::SimEngineHost(const std::vector<std::wstring>& args) {
-#if QEL_WITH_ENGINE_SIM
   EngineSimOptions options;
   for (const std::wstring& arg : args)
     engine_sim_parse_option(arg, &options);
   engine_ = std::make_unique<EngineSim>(options);
-#else
-  engine_ = std::make_unique<EngineSim>();
-#endif
 }
 
 SimEngineHost::~SimEngineHost() {
