@@ -20,7 +20,7 @@ bool shell_recycle(const std::u16string& path) {
   SHFILEOPSTRUCTW op = {};
   op.wFunc = FO_DELETE;
   op.pFrom = as_wide(from.c_str());
-  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
   return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
 }
 
