@@ -1,12 +1,14 @@
-// Under Windows (and Wine) the platform's own AVI handler must find the chunk wherever the
-// writer puts it, and see the same streams. The handler is only ever used to read here.
+// Recordings on Windows (and Wine): the platform's own AVI handler must find the chunk wherever
+// the writer puts it (it is only ever used to read here), and files held by others stay untouched.
 #if defined(_WIN32)
 #include <gtest/gtest.h>
 
 #include "library/avi_test_builder.h"
+#include "library/qel_avi_file.h"
 #include "library/qel_chunk_writer.h"
 #include "library/recording_test_util.h"
 #include "platform/win32/win.h"
+#include "qel_lib/qel_assert_capture.h"
 
 #include <vfw.h>
 
@@ -66,6 +68,30 @@ TEST(AviHandlerCompat, HandlerFindsTheChunkInEveryPlacement) {
     EXPECT_EQ(qel_payload(2, 36, n), api.chunk(path));
   }
   api.exit();
+}
+
+// A recording the engine still holds without sharing is neither read nor written, and is
+// intact once released.
+TEST(AviHandlerCompat, LockedRecordingIsLeftAlone) {
+  rec_test::ScratchFolder folder("locked");
+  rec_test::TestCacheKey cache;
+  Spec s;
+  s.qel_top = qel_payload(2, 36);
+  Bytes before = build(s);
+  rec_test::write_bytes(folder.native("held.avi"), before);
+  std::u16string path = folder.file(u"held.avi");
+  HANDLE lock = CreateFileW(as_wide(path.c_str()), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  AssertCapture asserts;
+  qel_avi_file f;
+  ASSERT_TRUE(f.create(path.c_str(), cache.key()));
+  EXPECT_FALSE(f.dojob_load_file_info());
+  EXPECT_FALSE(f.dojob_read_qel_chunk());
+  EXPECT_FALSE(f.set_start_time(9, true));
+  CloseHandle(lock);
+  EXPECT_EQ(before, rec_test::read_bytes(folder.native("held.avi")));
+  EXPECT_TRUE(f.dojob_read_qel_chunk());
 }
 
 }  // namespace
