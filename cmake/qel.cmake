@@ -47,5 +47,5 @@ function(qel_test name)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        PROPERTIES TIMEOUT 300
-                       ENVIRONMENT "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};QEL_BINARY_DIR=${CMAKE_BINARY_DIR}")
+                       ENVIRONMENT "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
