@@ -214,41 +214,6 @@ void ZulProfileValueImpl::Release() {
     delete this;
 }
 
-ZulProfileKey::ZulProfileKey(ZulProfileKeyImpl* impl) : m_impl(impl) {
-  if (m_impl)
-    m_impl->AddRef();
-}
-
-ZulProfileKey::ZulProfileKey(const ZulProfileKey& other) : ZulProfileKey(other.m_impl) {}
-
-ZulProfileKey::ZulProfileKey(ZulProfileKey&& other) noexcept : m_impl(other.m_impl) {
-  other.m_impl = nullptr;
-}
-
-ZulProfileKey& ZulProfileKey::operator=(const ZulProfileKey& other) {
-  if (other.m_impl)
-    other.m_impl->AddRef();
-  if (m_impl)
-    m_impl->Release();
-  m_impl = other.m_impl;
-  return *this;
-}
-
-ZulProfileKey& ZulProfileKey::operator=(ZulProfileKey&& other) noexcept {
-  if (this != &other) {
-    if (m_impl)
-      m_impl->Release();
-    m_impl = other.m_impl;
-    other.m_impl = nullptr;
-  }
-  return *this;
-}
-
-ZulProfileKey::~ZulProfileKey() {
-  if (m_impl)
-    m_impl->Release();
-}
-
 ZulProfileKey ZulProfileKey::Root_CurrentUser() {
   std::lock_guard<std::mutex> lock(gRootLock);
   if (!gCurrentUserKeyImpl) {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "library/qel_counted_handle.h"
 #include "platform/registry.h"
 
 // Key and value names (with their terminator) never exceed this many 8-bit characters.
@@ -90,16 +91,9 @@ class ZulProfileValueImpl {
 
 // Counted handle to a key node. A null handle makes every operation a no-op that returns a
 // null handle, false or 0.
-class ZulProfileKey {
+class ZulProfileKey : public ZulCountedHandle<ZulProfileKeyImpl> {
  public:
-  ZulProfileKey() = default;
-  // Takes a new reference to the node (null gives a null handle).
-  explicit ZulProfileKey(ZulProfileKeyImpl* impl);
-  ZulProfileKey(const ZulProfileKey& other);
-  ZulProfileKey(ZulProfileKey&& other) noexcept;
-  ZulProfileKey& operator=(const ZulProfileKey& other);
-  ZulProfileKey& operator=(ZulProfileKey&& other) noexcept;
-  ~ZulProfileKey();
+  using ZulCountedHandle::ZulCountedHandle;
 
   static ZulProfileKey Root_CurrentUser();
   static ZulProfileKey Root_LocalMachine();
@@ -115,28 +109,14 @@ class ZulProfileKey {
   bool RemoveSubKey(std::string_view name) const;
   // Removes this key and everything below it; roots are refused.
   bool Remove() const;
-  bool IsValid() const { return m_impl != nullptr; }
-
-  ZulProfileKeyImpl* Impl() const { return m_impl; }
-
- private:
-  ZulProfileKeyImpl* m_impl = nullptr;
 };
 
 // Counted handle to a value. Reads return true only when the registry read succeeded and
 // leave the caller's variable untouched otherwise, so callers preset their default first.
 // Reads use the key's GetOpenHKEY, writes its AssertOpenHKEY.
-class ZulProfileValue {
+class ZulProfileValue : public ZulCountedHandle<ZulProfileValueImpl> {
  public:
-  ZulProfileValue() = default;
-  explicit ZulProfileValue(ZulProfileValueImpl* impl);
-  ZulProfileValue(const ZulProfileValue& other);
-  ZulProfileValue(ZulProfileValue&& other) noexcept;
-  ZulProfileValue& operator=(const ZulProfileValue& other);
-  ZulProfileValue& operator=(ZulProfileValue&& other) noexcept;
-  ~ZulProfileValue();
-
-  bool IsValid() const { return m_impl != nullptr; }
+  using ZulCountedHandle::ZulCountedHandle;
 
   // Exactly four bytes of any stored type.
   bool GetDWORD(uint32_t* value) const;
@@ -155,11 +135,7 @@ class ZulProfileValue {
   bool GetBinary(void* buffer, uint32_t capacity, uint32_t* out_count) const;
   bool SetBinary(const void* data, uint32_t count) const;
 
-  ZulProfileValueImpl* Impl() const { return m_impl; }
-
  private:
   bool Read(void* buffer, uint32_t* size) const;
   bool Write(uint32_t type, const void* data, uint32_t size) const;
-
-  ZulProfileValueImpl* m_impl = nullptr;
 };

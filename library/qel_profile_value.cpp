@@ -4,41 +4,6 @@
 
 #include "library/qel_profile.h"
 
-ZulProfileValue::ZulProfileValue(ZulProfileValueImpl* impl) : m_impl(impl) {
-  if (m_impl)
-    m_impl->AddRef();
-}
-
-ZulProfileValue::ZulProfileValue(const ZulProfileValue& other) : ZulProfileValue(other.m_impl) {}
-
-ZulProfileValue::ZulProfileValue(ZulProfileValue&& other) noexcept : m_impl(other.m_impl) {
-  other.m_impl = nullptr;
-}
-
-ZulProfileValue& ZulProfileValue::operator=(const ZulProfileValue& other) {
-  if (other.m_impl)
-    other.m_impl->AddRef();
-  if (m_impl)
-    m_impl->Release();
-  m_impl = other.m_impl;
-  return *this;
-}
-
-ZulProfileValue& ZulProfileValue::operator=(ZulProfileValue&& other) noexcept {
-  if (this != &other) {
-    if (m_impl)
-      m_impl->Release();
-    m_impl = other.m_impl;
-    other.m_impl = nullptr;
-  }
-  return *this;
-}
-
-ZulProfileValue::~ZulProfileValue() {
-  if (m_impl)
-    m_impl->Release();
-}
-
 bool ZulProfileValue::Read(void* buffer, uint32_t* size) const {
   if (!m_impl)
     return false;
