@@ -1,6 +1,7 @@
 #include "tools/messenger_sim/messenger_sim.h"
 
 #include <cstdio>
+#include <string>
 
 #include "messenger/qel_hook_contract.h"
 #include "tools/hook/qel_msn_hook_protocol.h"
@@ -78,6 +79,8 @@ LRESULT MessengerSim::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
     OnDetach(reinterpret_cast<HWND>(wparam));
   else if (msg == WM_CLOSE && hwnd == main_)
     DestroyMainWnd();
+  else if (msg == WM_PAINT && hwnd == main_)
+    PaintMainWnd();
   else
     return DefWindowProcA(hwnd, msg, wparam, lparam);
   ShowState();
@@ -129,8 +132,8 @@ void MessengerSim::OnControl(WPARAM command) {
 void MessengerSim::CreateMainWnd() {
   if (main_)
     return;
-  main_ = CreateWindowExA(0, kSimMainClass, "Messenger Simulator", WS_OVERLAPPEDWINDOW, 40, 40, 320,
-                          480, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  main_ = CreateWindowExA(0, kSimMainClass, "Messenger Simulator", WS_OVERLAPPEDWINDOW, 690, 40,
+                          320, 240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (!main_)
     return;
   ShowWindow(main_, HasArg(L"--hide-main") ? SW_HIDE : SW_SHOWNOACTIVATE);
@@ -161,7 +164,25 @@ void MessengerSim::PostToSink(int index, HWND wparam, HWND lparam) {
                  reinterpret_cast<LPARAM>(lparam));
 }
 
+// What a person watching the demonstration wants to know.
+void MessengerSim::PaintMainWnd() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(main_, &ps);
+  RECT rc;
+  GetClientRect(main_, &rc);
+  InflateRect(&rc, -12, -12);
+  std::string text = "Simulated messenger\n\n";
+  text += engine_.in_call() ? "A video call is running.\n" : "No call.\n";
+  text += engine_.attached() == main_ ? "The recording engine is attached to this window."
+                                      : "The recording engine is not attached yet.";
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextA(dc, text.c_str(), -1, &rc, DT_LEFT | DT_WORDBREAK);
+  EndPaint(main_, &ps);
+}
+
 void MessengerSim::ShowState() {
+  if (main_)
+    InvalidateRect(main_, nullptr, TRUE);
   if (!hidden_)
     return;
   char state[256];

@@ -27,6 +27,7 @@ class MessengerSim {
   void CreateMainWnd();
   void DestroyMainWnd();
   void Quit();
+  void PaintMainWnd();
   // Posts the hook message of table entry `index` to the program, when it listens.
   void PostToSink(int index, HWND wparam, HWND lparam);
   void ShowState();

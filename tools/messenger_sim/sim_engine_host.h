@@ -20,6 +20,7 @@ class SimEngineHost {
   void StartCall();
   void EndCall();
   HWND attached() const { return attached_; }
+  bool in_call() const { return in_call_; }
 
  private:
   HWND attached_ = nullptr;
