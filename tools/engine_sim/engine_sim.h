@@ -41,7 +41,8 @@ struct EngineSimOptions {
   // --engine-discard: OnRecordStopped also reports a temporary file to discard.
   bool discard = false;
   // --engine-log=FILE: one UTF-8 line per event ("connected", "request_record <path>",
-  // "started", "request_stop", "stopped <file>", "start_failed <n>", ...), for tests.
+  // "started <start time>", "request_stop", "stopped <file> [<discarded file>]",
+  // "start_failed <n>", ...), for tests.
   std::wstring log_path;
 };
 

@@ -67,6 +67,11 @@ void EngineSimCore::log(const std::wstring& line) const {
 }
 
 bool EngineSimCore::Attach(HWND) {
+  // The interfaces are marshaled by the proxy/stub linked in here, registered once per
+  // process, so the engine needs no Interface keys in the registry.
+  static const HRESULT ps_registered = qel_register_ps_in_process();
+  if (FAILED(ps_registered))
+    return false;
   if (!m_wnd) {
     if (!register_class())
       return false;
@@ -219,7 +224,7 @@ void EngineSimCore::dojob_start_recording() {
   m_start_time = static_cast<int64_t>(std::time(nullptr));
   m_start_tick = GetTickCount();
   m_ui->OnRecordStarted();
-  log(L"started");
+  log(L"started " + std::to_wstring(m_start_time));
 }
 
 void EngineSimCore::dojob_stop_recording() {
@@ -249,5 +254,5 @@ void EngineSimCore::dojob_stop_recording() {
   }
   SysFreeString(save_path);
   SysFreeString(del_path);
-  log(L"stopped " + m_avi_path);
+  log(L"stopped " + m_avi_path + (has_discard ? L" " + discard : L""));
 }

@@ -1,0 +1,328 @@
+// The recording engine and the program across processes: the real quorvantine_msn.exe and
+// the engine stand-in (engine_client.exe), checked through the engine's event log, the main
+// window's state query, the recording folder and the registry.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/qel_com_ps.h"
+#include "library/qel_app_constants.h"
+#include "library/qel_avi_file.h"
+#include "library/qel_profile.h"
+#include "platform/win32/win.h"
+#include "ui/qel_top_wnd_query.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr wchar_t kMainTitle[] = L"Quorvantine Video Recorder for MSN";
+constexpr DWORD kWaitMs = 20000;
+constexpr WORD kCmdRecord = 32780;
+constexpr WORD kCmdStop = 32776;
+
+std::wstring program_dir() {
+  wchar_t self[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self, n);
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = kWaitMs) {
+  for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
+    if (done())
+      return true;
+    Sleep(50);
+  }
+  return done();
+}
+
+// One started process; ended by force if a test leaves it running.
+class Process {
+ public:
+  Process(const std::wstring& exe, const std::wstring& args) {
+    std::wstring cmd = L"\"" + program_dir() + exe + L"\" " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &si, &pi_) != 0;
+  }
+  ~Process() {
+    if (!started_)
+      return;
+    Kill();
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  bool started() const { return started_; }
+  void Kill() {
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(pi_.hProcess, 99);
+      WaitForSingleObject(pi_.hProcess, 5000);
+    }
+  }
+  long WaitExit(DWORD timeout_ms = kWaitMs) {
+    if (WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0)
+      return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return static_cast<long>(code);
+  }
+
+ private:
+  PROCESS_INFORMATION pi_ = {};
+  bool started_ = false;
+};
+
+HWND main_wnd() {
+  return FindWindowW(nullptr, kMainTitle);
+}
+
+// The main window's state, or -1000 when it does not answer in time.
+long query(qel_top_wnd_field field) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(main_wnd(), kQelTopWndQueryMsg, field, 0, SMTO_ABORTIFHUNG, 5000,
+                           &result))
+    return -1000;
+  return static_cast<long>(static_cast<LRESULT>(result));
+}
+
+void send_shutdown() {
+  HWND top = FindWindowA(g_qel_app_top_wnd_class, nullptr);
+  DWORD_PTR result = 0;
+  if (top)
+    SendMessageTimeoutA(top, RegisterWindowMessageA(g_qel_wm_shutdown_app_name), 0, 0,
+                        SMTO_ABORTIFHUNG, 10000, &result);
+}
+
+// The engine's event log: one line per event.
+class EngineLog {
+ public:
+  explicit EngineLog(fs::path path) : path_(std::move(path)) { fs::remove(path_); }
+  std::vector<std::string> lines() const {
+    std::vector<std::string> out;
+    std::ifstream in(path_);
+    for (std::string line; std::getline(in, line);)
+      out.push_back(line);
+    return out;
+  }
+  // The first line starting with prefix after `skip` earlier ones, waiting for it.
+  std::string Wait(const std::string& prefix, int skip = 0) const {
+    std::string found;
+    wait_until([&] {
+      int seen = 0;
+      for (const std::string& l : lines())
+        if (l.rfind(prefix, 0) == 0 && seen++ == skip)
+          return !(found = l).empty();
+      return false;
+    });
+    return found;
+  }
+  int Count(const std::string& prefix) const {
+    int n = 0;
+    for (const std::string& l : lines())
+      n += l.rfind(prefix, 0) == 0;
+    return n;
+  }
+  std::wstring arg() const { return L"--engine-log=\"" + path_.wstring() + L"\""; }
+
+ private:
+  fs::path path_;
+};
+
+class ComE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(wait_until([] {
+      send_shutdown();
+      return !FindWindowA(g_qel_app_top_wnd_class, nullptr);
+    }));
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    dir_ = fs::path(temp) / ("qel-com-e2e-" + std::to_string(GetCurrentProcessId()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "records");
+    records_ = (dir_ / "records").wstring();
+    // The program records into our folder; the user's folder comes back afterwards.
+    ZulProfileValue dest = DestDir();
+    uint32_t count = 0;
+    had_dest_ = dest.GetBinary(saved_dest_, sizeof saved_dest_, &count);
+    saved_dest_len_ = count;
+    dest.SetBinary(records_.data(), static_cast<uint32_t>(records_.size() * 2));
+  }
+  void TearDown() override {
+    send_shutdown();
+    wait_until([] { return !FindWindowA(g_qel_app_top_wnd_class, nullptr); });
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+    if (had_dest_) {
+      DestDir().SetBinary(saved_dest_, saved_dest_len_);
+    } else {
+      HKEY cache = nullptr;
+      std::string path = std::string(g_qel_settings_path) + "\\avi_file_info_cache";
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &cache) == 0) {
+        RegDeleteValueA(cache, "dest_dir");
+        RegCloseKey(cache);
+      }
+    }
+  }
+  static ZulProfileValue DestDir() {
+    return ZulProfileKey::Root_CurrentUser()
+        .GetSubKey(g_qel_settings_path)
+        .GetSubKey("avi_file_info_cache")
+        .GetValue("dest_dir");
+  }
+  // Starts the program by hand and waits for its main window.
+  void StartProgram() {
+    program_ = std::make_unique<Process>(L"quorvantine_msn.exe", L"/start_context user_manual");
+    ASSERT_TRUE(wait_until([] { return main_wnd() != nullptr; }));
+  }
+  std::unique_ptr<Process> StartEngine(const EngineLog& log, const std::wstring& args = L"") {
+    auto engine = std::make_unique<Process>(L"engine_client.exe", log.arg() + L" " + args);
+    EXPECT_TRUE(engine->started());
+    return engine;
+  }
+  void Command(WORD id) { PostMessageW(main_wnd(), WM_COMMAND, id, 0); }
+  bool StreamsAre(long local, long remote, long first, long second) {
+    return wait_until([&] {
+      return query(kQelFieldWebcamLocal) == local && query(kQelFieldWebcamRemote) == remote &&
+             query(kQelFieldAudioFirst) == first && query(kQelFieldAudioSecond) == second;
+    });
+  }
+
+  fs::path dir_;
+  std::wstring records_;
+  bool had_dest_ = false;
+  uint8_t saved_dest_[4096] = {};
+  uint32_t saved_dest_len_ = 0;
+  std::unique_ptr<Process> program_;
+};
+
+std::string narrow(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string s(n > 0 ? n - 1 : 0, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring widen(const std::string& s) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+  std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, w.data(), n);
+  return w;
+}
+
+TEST_F(ComE2eTest, RecordingRunsFromStreamsToTheLibrary) {
+  StartProgram();
+  EXPECT_EQ(query(kQelFieldTotalFiles), 0);
+  EngineLog log(dir_ / "engine.log");
+  auto engine = StartEngine(log, L"--engine-webcam=2,1 --engine-audio=1,0 --engine-discard");
+  ASSERT_FALSE(log.Wait("streams").empty());
+  EXPECT_TRUE(StreamsAre(2, 1, 1, 0));
+
+  Command(kCmdRecord);
+  std::string request = log.Wait("request_record ");
+  std::regex name(
+      std::regex_replace(narrow(records_), std::regex(R"([\\.^$|()\[\]{}*+?])"), R"(\$&)") +
+      R"(\\\d{4}-\d\d-\d\d \d\d-\d\d-\d\d)");
+  EXPECT_TRUE(std::regex_match(request.substr(15), name)) << request;
+  std::string started = log.Wait("started ");
+  ASSERT_FALSE(started.empty());
+  int64_t start_time = std::stoll(started.substr(8));
+  EXPECT_TRUE(wait_until([] { return query(kQelFieldRecordInfoMode) == 1; }));
+
+  Command(kCmdStop);
+  EXPECT_FALSE(log.Wait("request_stop").empty());
+  std::string stopped = log.Wait("stopped ");
+  ASSERT_FALSE(stopped.empty());
+  EXPECT_TRUE(wait_until([] { return query(kQelFieldHistoryCount) == 1; }));
+  EXPECT_EQ(query(kQelFieldTotalFiles), 1);
+  EXPECT_EQ(query(kQelFieldRecordInfoMode), 0);
+  EXPECT_EQ(query(kQelFieldWebcamLocal), 2) << "a successful request keeps the streams";
+
+  std::wstring avi = widen(request.substr(15)) + L".avi";
+  EXPECT_EQ(narrow(avi) + " " + narrow(avi) + ".discard.tmp", stopped.substr(8));
+  ASSERT_TRUE(fs::exists(avi));
+  EXPECT_FALSE(fs::exists(avi + L".discard.tmp")) << "the discarded file goes to the bin";
+  // The chunk and the registry cache entry, as a later start of the program reads them.
+  ZulProfileKey cache = ZulProfileKey::Root_CurrentUser()
+                            .GetSubKey(g_qel_settings_path)
+                            .GetSubKey("avi_file_info_cache");
+  qel_avi_file from_chunk;
+  ASSERT_TRUE(from_chunk.create(as_u16(avi.c_str()), cache));
+  ASSERT_TRUE(from_chunk.dojob_read_qel_chunk());
+  EXPECT_EQ(from_chunk.get_qel_chunk_version(), 2);
+  EXPECT_EQ(from_chunk.get_start_time(), start_time);
+  qel_avi_file from_cache;
+  ASSERT_TRUE(from_cache.create(as_u16(avi.c_str()), cache));
+  ASSERT_TRUE(from_cache.load_from_registry());
+  EXPECT_EQ(from_cache.get_start_time(), start_time);
+  EXPECT_TRUE(from_cache.get_has_video());
+  EXPECT_TRUE(from_cache.get_has_audio());
+}
+
+TEST_F(ComE2eTest, RefusedOrFailedRecordingsResetOrReportToTheMainWindow) {
+  StartProgram();
+  {
+    EngineLog log(dir_ / "refusing.log");
+    auto engine = StartEngine(log, L"--engine-fail-request");
+    ASSERT_FALSE(log.Wait("streams").empty());
+    ASSERT_TRUE(StreamsAre(1, 1, 1, 1));
+    Command(kCmdRecord);
+    EXPECT_FALSE(log.Wait("request_record ").empty());
+    EXPECT_TRUE(StreamsAre(0, 0, 0, 0)) << "a refused request drops the stream counts";
+    EXPECT_EQ(log.Count("started"), 0);
+    PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
+    EXPECT_EQ(engine->WaitExit(), 0);
+  }
+  {
+    EngineLog log(dir_ / "no-file.log");
+    auto engine = StartEngine(log, L"--engine-start-failed=1");
+    ASSERT_FALSE(log.Wait("streams").empty());
+    Command(kCmdRecord);
+    EXPECT_FALSE(log.Wait("start_failed 1").empty());
+    EXPECT_TRUE(wait_until([] { return query(kQelFieldStartFailedBoxes) == 1; }));
+    EXPECT_EQ(query(kQelFieldRecordInfoMode), 0);
+    PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
+    EXPECT_EQ(engine->WaitExit(), 0);
+  }
+  {
+    EngineLog log(dir_ / "no-stream.log");
+    auto engine = StartEngine(log, L"--engine-start-failed=0");
+    ASSERT_FALSE(log.Wait("streams").empty());
+    Command(kCmdRecord);
+    EXPECT_FALSE(log.Wait("start_failed 0").empty());
+    EXPECT_TRUE(wait_until([] { return query(kQelFieldRecordInfoMode) == 2; }));
+    EXPECT_EQ(query(kQelFieldLastStartFailedReason), 0);
+  }
+}
+
+TEST_F(ComE2eTest, EngineKilledMidCallLeavesTheProgramServingTheNext) {
+  StartProgram();
+  EngineLog first_log(dir_ / "first.log");
+  auto first = StartEngine(first_log);
+  ASSERT_FALSE(first_log.Wait("streams").empty());
+  ASSERT_TRUE(StreamsAre(1, 1, 1, 1));
+  first->Kill();
+
+  // The request to the dead engine fails at once: streams reset, the program answers.
+  Command(kCmdRecord);
+  EXPECT_TRUE(StreamsAre(0, 0, 0, 0));
+  EXPECT_NE(query(kQelFieldTotalFiles), -1000);
+
+  EngineLog next_log(dir_ / "next.log");
+  auto next = StartEngine(next_log);
+  ASSERT_FALSE(next_log.Wait("streams").empty());
+  Command(kCmdRecord);
+  EXPECT_FALSE(next_log.Wait("started ").empty());
+  Command(kCmdStop);
+  EXPECT_FALSE(next_log.Wait("stopped ").empty());
+  EXPECT_TRUE(wait_until([] { return query(kQelFieldTotalFiles) == 1; }));
+}
+
+}  // namespace
