@@ -1,0 +1,240 @@
+// The COM objects in-process with the whole application: the UI object handed out by the
+// application object, requests to a connected engine sink, and the engine's reports
+// reaching the main window and the library.
+#include "app/co_qel_ui.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/co_qel_app_msn.h"
+#include "app/qel_app.h"
+#include "library/qel_app_constants.h"
+#include "library/qel_profile.h"
+#include "qel_lib/qel_assert_capture.h"
+#include "tools/engine_sim/avi_writer.h"
+#include "ui/qel_top_wnd.h"
+#include "ui/qel_top_wnd_query.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// An engine sink in this process: records the requests, answers with `result`.
+class FakeEngine : public IQelUIEvents {
+ public:
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IQelUIEvents)) {
+      *out = static_cast<IQelUIEvents*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+  STDMETHODIMP_(ULONG) Release() override { return --refs; }
+  STDMETHODIMP EngineReserved1() override { return E_NOTIMPL; }
+  STDMETHODIMP EngineReserved2() override { return E_NOTIMPL; }
+  STDMETHODIMP RequestRecord(BSTR path) override {
+    records.push_back(path);
+    return result;
+  }
+  STDMETHODIMP RequestStop() override {
+    ++stops;
+    return result;
+  }
+
+  ULONG refs = 1;
+  HRESULT result = S_OK;
+  std::vector<std::wstring> records;
+  int stops = 0;
+};
+
+ZulProfileValue dest_dir_value() {
+  return ZulProfileKey::Root_CurrentUser()
+      .GetSubKey(g_qel_settings_path)
+      .GetSubKey("avi_file_info_cache")
+      .GetValue("dest_dir");
+}
+
+class CoQelUiTest : public ::testing::Test {
+ protected:
+  // One application per test program: qel_get_app hands out the first one for good.
+  static void SetUpTestSuite() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    dir_ = new fs::path(fs::path(temp) / ("qel-co-ui-" + std::to_string(GetCurrentProcessId())));
+    fs::remove_all(*dir_);
+    fs::create_directories(*dir_);
+    std::wstring dir = dir_->wstring();
+    had_dest_ = dest_dir_value().GetBinary(saved_dest_, sizeof saved_dest_, &saved_len_);
+    dest_dir_value().SetBinary(dir.data(), static_cast<uint32_t>(dir.size() * 2));
+    app_ = new shared_ptr<c_quorvantine_app>(qel_create_app(u"/start_context user_manual"));
+  }
+  static void TearDownTestSuite() {
+    if (app_->valid())
+      (*app_)->Finalize();
+    delete app_;
+    if (had_dest_)
+      dest_dir_value().SetBinary(saved_dest_, saved_len_);
+    std::error_code ec;
+    fs::remove_all(*dir_, ec);
+    delete dir_;
+    CoUninitialize();
+  }
+  void SetUp() override {
+    ASSERT_TRUE(app_->valid());
+    top_wnd_ = (*app_)->GetTopWnd();
+    ASSERT_TRUE(top_wnd_.valid());
+    ASSERT_EQ(co_qel_app_msn::CreateInstance(&app_object_), S_OK);
+    ASSERT_EQ(app_object_->GetUI(&ui_), S_OK);
+    ASSERT_NE(ui_, nullptr);
+  }
+  void TearDown() override {
+    if (point_ && cookie_)
+      point_->Unadvise(cookie_);
+    if (point_)
+      point_->Release();
+    ui_->Release();
+    app_object_->Release();
+    EXPECT_EQ(engine_.refs, 1u) << "every reference to the sink is given back";
+  }
+  long Query(qel_top_wnd_field field) {
+    return static_cast<long>(SendMessageW(top_wnd_->GetSafeHwnd(), kQelTopWndQueryMsg, field, 0));
+  }
+  void ConnectEngine() {
+    IConnectionPointContainer* container = nullptr;
+    ASSERT_EQ(
+        ui_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)),
+        S_OK);
+    ASSERT_EQ(container->FindConnectionPoint(IID_IQelUIEvents, &point_), S_OK);
+    container->Release();
+    ASSERT_EQ(point_->Advise(&engine_, &cookie_), S_OK);
+  }
+  void Command(WORD id) { SendMessageW(top_wnd_->GetSafeHwnd(), WM_COMMAND, id, 0); }
+  // A small real recording in the recording folder.
+  std::wstring Recording(const std::wstring& name) {
+    std::wstring path = (*dir_ / name).wstring();
+    AviWriter writer;
+    EXPECT_TRUE(writer.Open(path, 32, 24));
+    for (int i = 0; i < AviWriter::kFps; ++i)
+      writer.WriteFrame();
+    EXPECT_TRUE(writer.Close());
+    return path;
+  }
+
+  static inline fs::path* dir_ = nullptr;
+  static inline shared_ptr<c_quorvantine_app>* app_ = nullptr;
+  static inline bool had_dest_ = false;
+  static inline uint8_t saved_dest_[4096] = {};
+  static inline uint32_t saved_len_ = 0;
+
+  AssertCapture capture_;
+  shared_ptr<CMyTopWnd> top_wnd_;
+  co_qel_app_msn* app_object_ = nullptr;
+  IQelUI* ui_ = nullptr;
+  IConnectionPoint* point_ = nullptr;
+  DWORD cookie_ = 0;
+  FakeEngine engine_;
+};
+
+TEST_F(CoQelUiTest, GetUiHandsOutOneUiObjectAndANullPointerCreatesNothing) {
+  IQelUI* again = nullptr;
+  ASSERT_EQ(app_object_->GetUI(&again), S_OK);
+  EXPECT_EQ(again, ui_);
+  again->Release();
+  // The program's adapter, its own UI object and this one listen to the main window.
+  EXPECT_EQ(top_wnd_->m_ui_cmd_sink.size(), 3u);
+
+  app_object_->ReleaseUI();
+  EXPECT_EQ(top_wnd_->m_ui_cmd_sink.size(), 2u);
+  EXPECT_EQ(app_object_->GetUI(nullptr), S_OK);
+  EXPECT_EQ(app_object_->ui(), nullptr);
+  EXPECT_EQ(top_wnd_->m_ui_cmd_sink.size(), 2u);
+  ASSERT_EQ(app_object_->GetUI(&again), S_OK);
+  EXPECT_NE(app_object_->ui(), nullptr);
+  again->Release();
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
+TEST_F(CoQelUiTest, RecordAndStopCommandsReachTheEngineAndARefusalResetsTheStreams) {
+  ui_->SetWebcamStreams(1, 2);
+  ui_->SetAudioStreams(3, 4);
+  EXPECT_EQ(Query(kQelFieldWebcamRemote), 2);
+  // Without a sink nothing reaches an engine and the window keeps its state.
+  Command(32780);
+  EXPECT_EQ(Query(kQelFieldAudioSecond), 4);
+
+  ConnectEngine();
+  Command(32780);
+  ASSERT_EQ(engine_.records.size(), 1u);
+  std::wstring prefix = dir_->wstring() + L"\\";
+  EXPECT_EQ(engine_.records[0].substr(0, prefix.size()), prefix);
+  EXPECT_EQ(engine_.records[0].size(), prefix.size() + 19) << "YYYY-MM-DD HH-MM-SS";
+  Command(32776);
+  EXPECT_EQ(engine_.stops, 1);
+  EXPECT_EQ(Query(kQelFieldWebcamLocal), 1);
+
+  engine_.result = E_FAIL;
+  Command(32780);
+  EXPECT_EQ(engine_.records.size(), 2u);
+  for (qel_top_wnd_field f :
+       {kQelFieldWebcamLocal, kQelFieldWebcamRemote, kQelFieldAudioFirst, kQelFieldAudioSecond})
+    EXPECT_EQ(Query(f), 0);
+  ui_->SetWebcamStreams(1, 1);
+  Command(32776);
+  EXPECT_EQ(Query(kQelFieldWebcamLocal), 0) << "a refused stop resets as well";
+}
+
+TEST_F(CoQelUiTest, FinishedRecordingsJoinTheLibraryAtMostTwoAtATime) {
+  ASSERT_EQ(ui_->OnRecordStarted(), S_OK);
+  EXPECT_EQ(Query(kQelFieldRecordInfoMode), 1);
+  long files = Query(kQelFieldTotalFiles);
+  long history = Query(kQelFieldHistoryCount);
+
+  std::wstring a = Recording(L"a.avi"), b = Recording(L"b.avi"), c = Recording(L"c.avi");
+  BSTR paths[] = {SysAllocString(a.c_str()), SysAllocString(b.c_str()), SysAllocString(c.c_str())};
+  BSTR* save[] = {&paths[0], &paths[1], &paths[2]};
+  EXPECT_EQ(ui_->OnRecordStopped(3, save, 0, nullptr, 1700000000), S_OK);
+  EXPECT_TRUE(
+      capture_.Has("co_qel_ui::OnRecordStopped", "_save_list_size <= QEL_MAX_OUTPUT_FILE_COUNT"));
+  EXPECT_EQ(Query(kQelFieldRecordInfoMode), 0);
+  EXPECT_EQ(Query(kQelFieldTotalFiles), files + 2);
+  EXPECT_EQ(Query(kQelFieldHistoryCount), history + 2);
+
+  // An empty saved path is skipped; the discarded file goes to the recycle bin.
+  capture_.Clear();
+  std::wstring d = Recording(L"d.avi"), temp = Recording(L"d.tmp");
+  BSTR empty = SysAllocString(L"");
+  BSTR next = SysAllocString(d.c_str());
+  BSTR discard = SysAllocString(temp.c_str());
+  BSTR* save2[] = {&empty, &next};
+  BSTR* del[] = {&discard};
+  EXPECT_EQ(ui_->OnRecordStopped(2, save2, 0, nullptr, 1700000100), S_OK);
+  EXPECT_EQ(Query(kQelFieldTotalFiles), files + 3);
+  BSTR* save3[] = {&next};
+  EXPECT_EQ(ui_->OnRecordStopped(1, save3, 1, del, 1700000100), S_OK);
+  EXPECT_FALSE(fs::exists(temp));
+  EXPECT_EQ(capture_.count(), 0u);
+  for (BSTR s : {paths[0], paths[1], paths[2], empty, next, discard})
+    SysFreeString(s);
+}
+
+TEST_F(CoQelUiTest, StartFailuresGoToTheMainWindow) {
+  long boxes = Query(kQelFieldStartFailedBoxes);
+  EXPECT_EQ(ui_->OnRecordStartFailed(1), S_OK);
+  EXPECT_EQ(Query(kQelFieldStartFailedBoxes), boxes + 1);
+  EXPECT_EQ(ui_->OnRecordStartFailed(0), S_OK);
+  EXPECT_EQ(Query(kQelFieldRecordInfoMode), 2);
+  EXPECT_EQ(ui_->OnRecordStartFailed(7), S_OK);
+  EXPECT_TRUE(capture_.Has("CMyTopWndCore::OnRecordStartFailed", "false"));
+  // Stop hides the "no stream" panel before asking the engine.
+  Command(32776);
+  EXPECT_EQ(Query(kQelFieldRecordInfoMode), 0);
+}
+
+}  // namespace
