@@ -236,6 +236,9 @@ bool CAsyncSocketEx::TriggerEvent(long event) {
 bool CAsyncSocketEx::AddLayer(CAsyncSocketExLayer* layer) {
   if (!layer)
     return false;
+  // A layer joining a live socket (an accepted one) starts in the socket's state.
+  if (m_SocketData.hSocket != kInvalidSocket)
+    layer->m_nLayerState = m_nState;
   if (!m_pFirstLayer) {
     m_pFirstLayer = m_pLastLayer = layer;
     layer->Init(nullptr, this);
@@ -455,6 +458,9 @@ bool CAsyncSocketEx::AcceptBare(CAsyncSocketEx& other, void* addr, int* len) {
   other.AttachSocketHandle(handle);
   other.m_SocketData.nFamily = m_SocketData.nFamily;
   other.m_nState = connected;
+  // Layers given to the new socket beforehand are connected with it.
+  for (CAsyncSocketExLayer* layer = other.m_pFirstLayer; layer; layer = layer->m_pNextLayer)
+    layer->m_nLayerState = connected;
   // The new socket hears what the listening one asked for.
   return other.AsyncSelect(m_lEvent);
 }

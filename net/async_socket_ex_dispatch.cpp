@@ -45,6 +45,13 @@ void CAsyncSocketEx::DispatchNotification(long event, int error, bool layer_reco
         m_nState = connected;
       if (m_nState != connected || m_bCloseSeen || !(m_lEvent & kFdRead))
         return;
+      // A layer that says there is something to read may hold it itself (decrypted bytes).
+      if (layer_record && m_pFirstLayer) {
+        if (error)
+          m_nState = aborted;
+        OnReceive(error);
+        return;
+      }
       unsigned long readable = 0;
       if (!sock_readable(m_SocketData.hSocket, &readable) && !error)
         error = sock_last_error();

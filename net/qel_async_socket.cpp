@@ -2,6 +2,7 @@
 
 #include "net/async_proxy_socket_layer.h"
 #include "net/async_socket_ex_layer.h"
+#include "net/async_ssl_socket_layer.h"
 #include "platform/text.h"
 #include "qel_lib/qel_assert.h"
 
@@ -31,9 +32,10 @@ bool ZulMyCAsyncSocketEx::Create(unsigned port,
                                  int family) {
   if (!CAsyncSocketEx::Create(port, type, mask, address, family))
     return false;
+  // Secure layers start their SSL object once the socket exists.
   for (auto& [layer, cfg] : mLayers) {
-    // Secure layers are set up once their socket exists; none can be built yet.
-    if (cfg->mType == 5)
+    if (cfg->mType == 5 &&
+        static_cast<CAsyncSslSocketLayer*>(layer)->InitSSLConnection(!cfg->mSslServer))
       return false;
   }
   return true;
@@ -50,9 +52,12 @@ bool ZulMyCAsyncSocketEx::AddLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg
       if (cfg->mProxyHost.empty() || !cfg->mProxyPort)
         return false;
       return dojob_AddProxyLayer(cfg);
-    case 5:
-      // Nor is the secure layer.
-      return false;
+    case 5: {
+      auto* layer = new CAsyncSslSocketLayer;
+      mLayers[layer] = cfg;
+      CAsyncSocketEx::AddLayer(layer);
+      return GetSocketHandle() == kInvalidSocket || !layer->InitSSLConnection(!cfg->mSslServer);
+    }
     default:
       QEL_ASSERT(false);
       return false;
@@ -89,8 +94,21 @@ int ZulMyCAsyncSocketEx::dojob_OnLayerCallback(CAsyncSocketExLayer* layer,
   if (type == 1 && cfg_type >= 1 && cfg_type <= 4)
     return 0;
   if (type == 1 && cfg_type == 5)
-    return 0;
+    return dojob_OnSslCallback(static_cast<CAsyncSslSocketLayer*>(layer), param1);
   QEL_ASSERT(false);
+  return 0;
+}
+
+int ZulMyCAsyncSocketEx::dojob_OnSslCallback(CAsyncSslSocketLayer* layer, intptr_t code) {
+  if (code != CAsyncSslSocketLayer::kSslVerifyCert)
+    return 0;
+  t_SslCertData data;
+  if (!layer->GetPeerCertificateData(data)) {
+    QEL_ASSERT(false);
+    return 0;
+  }
+  // Nothing here can judge a certificate the library could not verify: refuse it.
+  layer->SetNotifyReply(data.priv_data, CAsyncSslSocketLayer::kSslVerifyCert, 0);
   return 0;
 }
 

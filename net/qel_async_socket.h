@@ -30,6 +30,8 @@ class ZulAsyncSocketLayerCfg : public ZulIObject {
   bool mSslServer = false;
 };
 
+class CAsyncSslSocketLayer;
+
 class ZulMyCAsyncSocketEx : public CAsyncSocketEx, public ZulIObject {
  public:
   ZulMyCAsyncSocketEx() = default;
@@ -56,6 +58,7 @@ class ZulMyCAsyncSocketEx : public CAsyncSocketEx, public ZulIObject {
 
  private:
   bool dojob_AddProxyLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg);
+  int dojob_OnSslCallback(CAsyncSslSocketLayer* layer, intptr_t code);
 
   ZulAsyncSocketSubject mSubject;
   std::map<CAsyncSocketExLayer*, shared_ptr<ZulAsyncSocketLayerCfg>> mLayers;
