@@ -25,7 +25,7 @@ std::string Bytes(std::initializer_list<int> list) {
   return s;
 }
 
-// The owner: records notifications and the layer's callbacks; sends "ping" once connected
+// The owner: records notifications and the layer's callbacks; sends its hello once connected
 // and collects what comes back.
 class Owner : public CAsyncSocketEx {
  public:
@@ -33,7 +33,7 @@ class Owner : public CAsyncSocketEx {
   std::vector<std::string> callbacks;
   CAsyncProxySocketLayer::ListenAddress listening{};
   std::string received;
-  bool ping = true;
+  std::string hello = "ping";
 
   bool Saw(char kind) const {
     for (auto& e : events)
@@ -51,8 +51,8 @@ class Owner : public CAsyncSocketEx {
  protected:
   void OnConnect(int error) override {
     events.push_back({'C', error});
-    if (!error && ping)
-      Send("ping", 4);
+    if (!error && !hello.empty())
+      Send(hello.data(), static_cast<int>(hello.size()));
   }
   void OnAccept(int error) override { events.push_back({'a', error}); }
   void OnClose(int error) override { events.push_back({'c', error}); }
@@ -218,7 +218,7 @@ TEST(AsyncProxySocketLayer, PeerNameIsTheTargetOnceTheHandshakeIsDone) {
       server.Start({{Bytes({4, 1, 0, 80, 10, 0, 0, 1, 0}), Bytes({0, 90, 0, 0, 0, 0, 0, 0})}}));
   ProxySetup setup{1, {u"", Address("10.0.0.1"), 80}};
   Client client(setup, server.Port(), false);
-  client.owner.ping = false;
+  client.owner.hello.clear();
   client.Connect(setup.target);
   SockAddr peer;
   peer.length = sizeof peer.bytes;
@@ -448,6 +448,56 @@ TEST(AsyncProxySocketLayer, SocketWrapperBuildsItFromAConfiguration) {
   ASSERT_TRUE(RunUntil([&] { return owner->connect_error >= 0; }, 5000));
   EXPECT_EQ(owner->connect_error, 0);
   EXPECT_FALSE(server.Mismatch());
+}
+
+}  // namespace
+
+namespace {
+
+struct RealProxyCase {
+  const char* server;
+  int type;
+  std::u16string host;  // empty: by address
+  const char* user;
+  const char* password;
+  const char* callback;  // expected failure, null for success
+};
+
+// Real proxy servers from the test fixture, carrying a request to the fixture's web server.
+TEST(AsyncProxySocketLayer, RealProxiesCarryARequestToTheWebServer) {
+  QEL_NEED_SERVER(web, "nginx");
+  std::vector<RealProxyCase> cases = {
+      {"socks4", 1, u"", nullptr, nullptr, nullptr},
+      {"socks4", 1, u"localhost", nullptr, nullptr, nullptr},
+      {"socks5", 3, u"127.0.0.1", nullptr, nullptr, nullptr},
+      {"socks5_auth", 3, u"127.0.0.1", "user", "secret", nullptr},
+      {"socks5_auth", 3, u"127.0.0.1", "user", "wrong", "5"},
+      // Offered only "no logon", the proxy answers that it accepts none of the methods.
+      {"socks5_auth", 3, u"127.0.0.1", nullptr, nullptr, "4"},
+      {"http_proxy", 4, u"127.0.0.1", nullptr, nullptr, nullptr},
+      {"http_proxy_auth", 4, u"", "user", "secret", nullptr},
+      {"http_proxy_auth", 4, u"127.0.0.1", nullptr, nullptr,
+       "2 HTTP/1.0 407 Proxy Authentication Required"},
+  };
+  for (const RealProxyCase& c : cases) {
+    SCOPED_TRACE(std::string(c.server) + " type " + std::to_string(c.type));
+    QEL_NEED_SERVER(port, c.server);
+    ProxySetup setup{c.type, {c.host, Address("127.0.0.1"), web}, c.user, c.password};
+    Client client(setup, port, false);
+    client.owner.hello = "GET /small.txt HTTP/1.0\r\n\r\n";
+    client.Connect(setup.target);
+    if (c.callback) {
+      ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('C'); }, 10000));
+      EXPECT_EQ(client.owner.ErrorOf('C'), kErrConnAborted);
+      EXPECT_EQ(client.owner.callbacks, std::vector<std::string>{c.callback});
+      continue;
+    }
+    ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('c'); }, 10000));
+    EXPECT_EQ(client.owner.ErrorOf('C'), 0);
+    EXPECT_TRUE(client.owner.callbacks.empty());
+    EXPECT_EQ(client.owner.received.substr(0, 15), "HTTP/1.1 200 OK");
+    EXPECT_EQ(client.owner.received.substr(client.owner.received.size() - 11), "small file\n");
+  }
 }
 
 }  // namespace

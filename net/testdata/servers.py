@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Starts and stops the servers the network tests talk to: the scripted server and nginx
-with a generated document root, all on 127.0.0.1, their ports written to DIR/ports as
-"name port" lines.
+with a generated document root, and the proxies (microsocks for SOCKS5 with and without a
+logon, tinyproxy for HTTP CONNECT with and without Basic credentials, dante for SOCKS4), all on 127.0.0.1, their ports written to DIR/ports as
+"name port" lines. Proxy credentials are user/secret.
 
-  servers.py start DIR [--big-mb N]   start both (N: size of /big.bin, default 4)
+  servers.py start DIR [--big-mb N]   start them (N: size of /big.bin, default 4)
   servers.py stop DIR                 stop what start started
 """
 import os
+import shutil
 import signal
 import socket
 import subprocess
@@ -95,11 +97,78 @@ def start(d, big_mb):
     with open(conf, "w") as f:
         f.write(NGINX_CONF.format(dir=d, port=nginx))
     subprocess.run(["nginx", "-p", d, "-c", conf], check=True)
+    proxies = start_proxies(d)
     if not wait_connectable(nginx) or not wait_connectable(scripted):
         sys.exit("servers did not come up")
     with open(os.path.join(d, "ports.tmp"), "w") as f:
         f.write("scripted %d\nnginx %d\n" % (scripted, nginx))
+        for name, port in proxies.items():
+            if wait_connectable(port):
+                f.write("%s %d\n" % (name, port))
     os.rename(os.path.join(d, "ports.tmp"), os.path.join(d, "ports"))
+
+
+TINYPROXY_CONF = """{user}Port {port}
+Listen 127.0.0.1
+Timeout 60
+MaxClients 20
+LogLevel Connect
+{auth}"""
+
+DANTE_CONF = """logoutput: {dir}/{name}.log
+internal: 127.0.0.1 port = {port}
+external: 127.0.0.1
+clientmethod: none
+socksmethod: none
+{user}client pass {{
+  from: 127.0.0.1/32 to: 0.0.0.0/0
+}}
+socks pass {{
+  from: 127.0.0.1/32 to: 0.0.0.0/0
+  command: connect bind bindreply
+}}
+"""
+
+PROXY_USER, PROXY_PASSWORD = "user", "secret"
+
+
+def spawn(d, name, argv):
+    log = open(os.path.join(d, name + ".out"), "w")
+    proc = subprocess.Popen(argv, stdout=log, stderr=log, start_new_session=True)
+    with open(os.path.join(d, name + ".pid"), "w") as f:
+        f.write(str(proc.pid))
+
+
+def start_proxies(d):
+    """Starts every proxy whose program is installed; returns {name: port}."""
+    root = os.geteuid() == 0
+    started = {}
+    def want(program):
+        return shutil.which(program) is not None
+    if want("microsocks"):
+        for name, extra in (("socks5", []), ("socks5_auth", ["-u", PROXY_USER, "-P", PROXY_PASSWORD])):
+            port = free_port()
+            spawn(d, name, ["microsocks", "-i", "127.0.0.1", "-p", str(port)] + extra)
+            started[name] = port
+    if want("tinyproxy"):
+        for name, auth in (("http_proxy", ""), ("http_proxy_auth", "BasicAuth %s %s\n" % (PROXY_USER, PROXY_PASSWORD))):
+            port = free_port()
+            conf = os.path.join(d, name + ".conf")
+            with open(conf, "w") as f:
+                f.write(TINYPROXY_CONF.format(port=port, auth=auth,
+                                              user="User nobody\nGroup nogroup\n" if root else ""))
+            spawn(d, name, ["tinyproxy", "-d", "-c", conf])
+            started[name] = port
+    danted = shutil.which("danted") or shutil.which("sockd")
+    if danted:
+        port = free_port()
+        conf = os.path.join(d, "socks4.conf")
+        with open(conf, "w") as f:
+            f.write(DANTE_CONF.format(dir=d, name="socks4", port=port,
+                                      user="user.privileged: root\nuser.unprivileged: nobody\n" if root else ""))
+        spawn(d, "socks4", [danted, "-f", conf, "-p", os.path.join(d, "socks4.danted.pid")])
+        started["socks4"] = port
+    return started
 
 
 def kill_pid_file(path):
@@ -121,6 +190,8 @@ def kill_pid_file(path):
 def stop(d):
     kill_pid_file(os.path.join(d, "scripted.pid"))
     kill_pid_file(os.path.join(d, "nginx.pid"))
+    for name in ("socks5", "socks5_auth", "http_proxy", "http_proxy_auth", "socks4"):
+        kill_pid_file(os.path.join(d, name + ".pid"))
     ports = os.path.join(d, "ports")
     if os.path.exists(ports):
         os.remove(ports)
