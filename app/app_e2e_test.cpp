@@ -40,6 +40,8 @@ bool main_wnd_visible() {
   return IsWindowVisible(main_wnd()) != 0;
 }
 
+void send_shutdown();
+
 // One started program; ends it by force if a test leaves it running.
 class Program {
  public:
@@ -53,6 +55,12 @@ class Program {
   ~Program() {
     if (!started_)
       return;
+    // A killed program would leave its COM class registered with Wine, and engines could
+    // not reach the next one: ask it to end first.
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+      send_shutdown();
+      WaitForSingleObject(pi_.hProcess, 5000);
+    }
     if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
       TerminateProcess(pi_.hProcess, 99);
       WaitForSingleObject(pi_.hProcess, 5000);

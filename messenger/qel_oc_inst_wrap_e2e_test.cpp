@@ -3,107 +3,13 @@
 // dropped, and a program without its component says so and exits with code 1.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <string>
 
-#include "library/qel_app_constants.h"
-#include "platform/win32/win.h"
-#include "tools/hook/qel_msn_hook_protocol.h"
+#include "messenger/messenger_e2e_util.h"
 
 namespace {
 
-constexpr DWORD kWaitMs = 20000;
-
-std::wstring bin_dir() {
-  wchar_t self[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, n);
-  return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
-
-bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = kWaitMs) {
-  for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
-    if (done())
-      return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-// One started process; ended by force if a test leaves it running.
-class Process {
- public:
-  Process(const std::wstring& exe, const std::wstring& args) {
-    std::wstring cmd = L"\"" + exe + L"\" " + args;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &si, &pi_) != 0;
-  }
-  ~Process() {
-    if (!started_)
-      return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(pi_.hProcess, 99);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  DWORD pid() const { return started_ ? pi_.dwProcessId : 0; }
-  long WaitExit(DWORD timeout_ms = kWaitMs) {
-    if (WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0)
-      return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
- private:
-  PROCESS_INFORMATION pi_ = {};
-  bool started_ = false;
-};
-
-struct SimState {
-  void* sink = nullptr;
-  int attaches = -1;
-  int detaches = -1;
-  void* main = nullptr;
-  void* attached = nullptr;
-};
-
-// A simulated messenger instance, read through its hidden window's title.
-class Sim : public Process {
- public:
-  explicit Sim(const std::wstring& args = L"") : Process(bin_dir() + L"messenger_sim.exe", args) {}
-  HWND Hidden() const {
-    HWND wnd = nullptr;
-    while ((wnd = FindWindowExA(nullptr, wnd, kSimHiddenClass, nullptr))) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(wnd, &owner);
-      if (owner == pid())
-        return wnd;
-    }
-    return nullptr;
-  }
-  SimState State() const {
-    SimState s;
-    char title[256] = {};
-    GetWindowTextA(Hidden(), title, sizeof title);
-    std::sscanf(title, kSimStateFormat, &s.sink, &s.attaches, &s.detaches, &s.main, &s.attached);
-    return s;
-  }
-  void Control(SimCommand command) {
-    PostMessageA(Hidden(), RegisterWindowMessageA(kSimControlMsg), command, 0);
-  }
-};
-
-DWORD window_pid(HWND wnd) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(wnd, &pid);
-  return pid;
-}
+using namespace messenger_e2e;
 
 struct WrapperSearch {
   DWORD program;
@@ -154,15 +60,6 @@ std::string box_text(HWND box) {
   return text;
 }
 
-void send_shutdown() {
-  HWND top = FindWindowA(g_qel_app_top_wnd_class, nullptr);
-  if (!top)
-    return;
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(top, RegisterWindowMessageA(g_qel_wm_shutdown_app_name), 0, 0,
-                      SMTO_ABORTIFHUNG, 10000, &result);
-}
-
 // The configured component name in the machine key; removed after each test.
 class HookDllName {
  public:
@@ -192,9 +89,6 @@ class MessengerE2eTest : public ::testing::Test {
     send_shutdown();
     wait_until([] { return !FindWindowA(g_qel_app_top_wnd_class, nullptr); });
   }
-  Process StartProgram(const std::wstring& dir = bin_dir()) {
-    return Process(dir + L"quorvantine_msn.exe", L"/start_context user_manual");
-  }
   bool ProgramUp() { return FindWindowA(g_qel_app_top_wnd_class, nullptr) != nullptr; }
   // No assertion report showed: the component's messages were all consistent.
   void ExpectNoReport(const Process& program) {
@@ -207,7 +101,7 @@ TEST_F(MessengerE2eTest, InstancesAreWrappedOnceAndAttachedInBothOrders) {
   // Running before the program, main window included: attached once message 7 arrives.
   Sim early;
   ASSERT_TRUE(wait_until([&] { return early.Hidden() != nullptr; }));
-  Process program = StartProgram();
+  Program program;
   ASSERT_TRUE(wait_until([&] { return early.State().attaches == 1; }));
   SimState s = early.State();
   EXPECT_EQ(s.attached, s.main);
@@ -252,11 +146,14 @@ TEST_F(MessengerE2eTest, InstancesAreWrappedOnceAndAttachedInBothOrders) {
 // A configured name that does not load is followed by the default component.
 TEST_F(MessengerE2eTest, ConfiguredNameThatFailsFallsBackToTheDefault) {
   configured.Set("missing_hook.dll");
-  Process program = StartProgram();
+  Program program;
   Sim sim;
   ASSERT_TRUE(wait_until([&] { return sim.State().attaches == 1; }));
   EXPECT_EQ(wrappers_for(program.pid(), sim.pid()), 1);
   ExpectNoReport(program);
+  send_shutdown();
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_TRUE(wait_until([&] { return sim.State().detaches == 1; }));
   sim.Control(kSimQuit);
   EXPECT_EQ(sim.WaitExit(), 0);
 }
@@ -285,7 +182,7 @@ TEST_F(MessengerE2eTest, ProgramWithoutItsComponentSaysSoAndExitsWithOne) {
   for (const char* name : {"", "missing_hook.dll"}) {
     if (*name)
       configured.Set(name);
-    Process program = StartProgram(dir);
+    Program program(dir);
     std::string text = close_boxes(program.pid());
     EXPECT_NE(text.find("Quorvantine can't find one of its components,  and has to exit now."),
               std::string::npos)
