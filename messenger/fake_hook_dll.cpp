@@ -12,7 +12,7 @@ bool fn_watch(qel_oc_new_callback callback, void* usr_data) {
   f.calls.push_back({kHookFnWatch, nullptr, nullptr, nullptr});
   f.callback = callback;
   f.usr_data = usr_data;
-  return f.watch_result;
+  return true;
 }
 // Keeps the callback, so that tests can play a component that reports after it was stopped.
 void fn_stop() {
@@ -83,7 +83,7 @@ FakeHookDll::FakeHookDll() {
 }
 
 FakeHookDll::~FakeHookDll() {
-  qel_set_hook_loader(static_cast<const qel_hook_loader*>(previous_loader_));
+  qel_set_hook_loader(previous_loader_);
   g_fake = nullptr;
 }
 

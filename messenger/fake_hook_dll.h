@@ -8,6 +8,8 @@
 
 #include "messenger/qel_hook_contract.h"
 
+struct qel_hook_loader;
+
 struct FakeHookCall {
   int entry;
   HWND a;
@@ -27,7 +29,6 @@ class FakeHookDll {
 
   std::set<std::string> loadable = {"qel_msn_hook.dll"};
   bool tables_present = true;
-  bool watch_result = true;
   std::vector<std::string> opened;
   std::vector<FakeHookCall> calls;
   qel_oc_new_callback callback = nullptr;
@@ -39,5 +40,5 @@ class FakeHookDll {
   void Report(std::vector<qel_oc_info> records);
 
  private:
-  const void* previous_loader_;
+  const qel_hook_loader* previous_loader_;
 };
