@@ -469,6 +469,7 @@ TEST(AsyncProxySocketLayer, RealProxiesCarryARequestToTheWebServer) {
   std::vector<RealProxyCase> cases = {
       {"socks4", 1, u"", nullptr, nullptr, nullptr},
       {"socks4", 1, u"localhost", nullptr, nullptr, nullptr},
+      {"socks4a", 2, u"localhost", nullptr, nullptr, nullptr},
       {"socks5", 3, u"127.0.0.1", nullptr, nullptr, nullptr},
       {"socks5_auth", 3, u"127.0.0.1", "user", "secret", nullptr},
       {"socks5_auth", 3, u"127.0.0.1", "user", "wrong", "5"},

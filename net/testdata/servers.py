@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Starts and stops the servers the network tests talk to: the scripted server and nginx
 with a generated document root, and the proxies (microsocks for SOCKS5 with and without a
-logon, tinyproxy for HTTP CONNECT with and without Basic credentials, dante for SOCKS4), all on 127.0.0.1, their ports written to DIR/ports as
-"name port" lines. Proxy credentials are user/secret.
+logon, tinyproxy for HTTP CONNECT with and without Basic credentials, dante for SOCKS4,
+"ssh -D" to a local sshd for SOCKS4A), all on 127.0.0.1, their ports written to DIR/ports
+as "name port" lines. Proxy credentials are user/secret.
 
   servers.py start DIR [--big-mb N]   start them (N: size of /big.bin, default 4)
   servers.py stop DIR                 stop what start started
@@ -168,7 +169,53 @@ def start_proxies(d):
                                       user="user.privileged: root\nuser.unprivileged: nobody\n" if root else ""))
         spawn(d, "socks4", [danted, "-f", conf, "-p", os.path.join(d, "socks4.danted.pid")])
         started["socks4"] = port
+    if root and shutil.which("ssh") and os.path.exists("/usr/sbin/sshd"):
+        port = start_ssh_socks(d)
+        if port:
+            started["socks4a"] = port
     return started
+
+
+SSHD_CONF = """ListenAddress 127.0.0.1
+Port {port}
+HostKey {dir}/hostkey
+PidFile {dir}/sshd.daemon.pid
+AuthorizedKeysFile {dir}/authorized_keys
+PermitRootLogin prohibit-password
+PasswordAuthentication no
+KbdInteractiveAuthentication no
+UsePAM no
+StrictModes no
+AllowTcpForwarding yes
+"""
+
+
+def start_ssh_socks(d):
+    """A local sshd and an "ssh -D" to it: OpenSSH's dynamic forwarding speaks SOCKS4A."""
+    ssh_dir = os.path.join(d, "ssh")
+    os.makedirs(ssh_dir, exist_ok=True)
+    for key in ("hostkey", "userkey"):
+        if not os.path.exists(os.path.join(ssh_dir, key)):
+            subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-f",
+                            os.path.join(ssh_dir, key)], check=True)
+    shutil.copy(os.path.join(ssh_dir, "userkey.pub"), os.path.join(ssh_dir, "authorized_keys"))
+    # sshd insists on its privilege separation directory; it goes again on stop.
+    if not os.path.isdir("/run/sshd"):
+        os.makedirs("/run/sshd", mode=0o755)
+        open(os.path.join(d, "run_sshd.created"), "w").close()
+    sshd_port, socks_port = free_port(), free_port()
+    conf = os.path.join(ssh_dir, "sshd_config")
+    with open(conf, "w") as f:
+        f.write(SSHD_CONF.format(dir=ssh_dir, port=sshd_port))
+    spawn(d, "sshd", ["/usr/sbin/sshd", "-D", "-e", "-f", conf])
+    if not wait_connectable(sshd_port):
+        return 0
+    spawn(d, "socks4a", ["ssh", "-N", "-D", "127.0.0.1:%d" % socks_port,
+                         "-i", os.path.join(ssh_dir, "userkey"), "-p", str(sshd_port),
+                         "-o", "StrictHostKeyChecking=no", "-o", "UserKnownHostsFile=/dev/null",
+                         "-o", "BatchMode=yes", "-o", "ExitOnForwardFailure=yes",
+                         "root@127.0.0.1"])
+    return socks_port
 
 
 def kill_pid_file(path):
@@ -190,8 +237,16 @@ def kill_pid_file(path):
 def stop(d):
     kill_pid_file(os.path.join(d, "scripted.pid"))
     kill_pid_file(os.path.join(d, "nginx.pid"))
-    for name in ("socks5", "socks5_auth", "http_proxy", "http_proxy_auth", "socks4"):
+    for name in ("socks5", "socks5_auth", "http_proxy", "http_proxy_auth", "socks4", "socks4a",
+                 "sshd"):
         kill_pid_file(os.path.join(d, name + ".pid"))
+    marker = os.path.join(d, "run_sshd.created")
+    if os.path.exists(marker):
+        try:
+            os.rmdir("/run/sshd")
+        except OSError:
+            pass
+        os.remove(marker)
     ports = os.path.join(d, "ports")
     if os.path.exists(ports):
         os.remove(ports)
