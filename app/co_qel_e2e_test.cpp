@@ -158,6 +158,9 @@ class ComE2eTest : public ::testing::Test {
   void TearDown() override {
     send_shutdown();
     wait_until([] { return !FindWindowA(g_qel_app_top_wnd_class, nullptr); });
+    // Killed while it ends, the program could leave its class registered in Wine.
+    if (program_)
+      EXPECT_EQ(program_->WaitExit(), 0);
     std::error_code ec;
     fs::remove_all(dir_, ec);
     if (had_dest_) {

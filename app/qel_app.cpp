@@ -1,6 +1,7 @@
 #include "app/qel_app.h"
 
 #include "app/co_qel_app_msn.h"
+#include "app/ctest_qel_ui_module.h"
 #include "app/qel_skype_plugin.h"
 #include "app/qel_ui_top_wnd.h"
 #include "library/qel_app_constants.h"
@@ -29,6 +30,9 @@ c_quorvantine_app::~c_quorvantine_app() {
 }
 
 void c_quorvantine_app::Shutdown() {
+  // The process ends without ExitInstance: the class objects go first, so that no engine
+  // is handed a server that is about to vanish.
+  qel_com_module().RevokeClassObjects();
   Finalize();
   ::ExitProcess(0);
 }
