@@ -202,35 +202,26 @@ TEST(AsyncProxySocketLayer, HandshakesAreSentByteForByteAndThenCarryData) {
       EXPECT_EQ(sock_last_error(), kErrWouldBlock);
       EXPECT_EQ(client.owner.Receive(buf, sizeof buf), -1);
       EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+      SockAddr peer;
+      peer.length = sizeof peer.bytes;
+      EXPECT_FALSE(client.owner.GetPeerName(peer.bytes, &peer.length));
+      EXPECT_EQ(sock_last_error(), kErrNotConnected);
       ASSERT_TRUE(RunUntil([&] { return client.owner.received == "hellopong"; }, 5000))
           << client.owner.received;
       EXPECT_FALSE(server.Mismatch()) << server.Received();
       EXPECT_EQ(client.owner.events.front(), std::make_pair('C', 0));
       EXPECT_TRUE(client.owner.callbacks.empty());
       EXPECT_EQ(client.proxy.GetOperation(), CAsyncProxySocketLayer::kOpNone);
+      if (c.setup.target.host.empty()) {
+        // The peer is the target, not the proxy.
+        peer.length = sizeof peer.bytes;
+        ASSERT_TRUE(client.owner.GetPeerName(peer.bytes, &peer.length));
+        peer.family = kAfInet;
+        EXPECT_EQ(sock_addr_port(peer), c.setup.target.port);
+        EXPECT_EQ(0, std::memcmp(peer.bytes + 4, &c.setup.target.address, 4));
+      }
     }
   }
-}
-
-TEST(AsyncProxySocketLayer, PeerNameIsTheTargetOnceTheHandshakeIsDone) {
-  ScriptedProxy server;
-  ASSERT_TRUE(
-      server.Start({{Bytes({4, 1, 0, 80, 10, 0, 0, 1, 0}), Bytes({0, 90, 0, 0, 0, 0, 0, 0})}}));
-  ProxySetup setup{1, {u"", Address("10.0.0.1"), 80}};
-  Client client(setup, server.Port(), false);
-  client.owner.hello.clear();
-  client.Connect(setup.target);
-  SockAddr peer;
-  peer.length = sizeof peer.bytes;
-  EXPECT_FALSE(client.owner.GetPeerName(peer.bytes, &peer.length));
-  EXPECT_EQ(sock_last_error(), kErrNotConnected);
-  ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('C'); }, 5000));
-  peer.length = sizeof peer.bytes;
-  ASSERT_TRUE(client.owner.GetPeerName(peer.bytes, &peer.length));
-  EXPECT_EQ(peer.length, sock_addr_ipv4(0, 0).length);
-  peer.family = kAfInet;
-  EXPECT_EQ(sock_addr_port(peer), 80);
-  EXPECT_EQ(0, std::memcmp(peer.bytes + 4, "\x0a\x00\x00\x01", 4));
 }
 
 struct FailureCase {
@@ -249,11 +240,6 @@ std::vector<FailureCase> FailureCases() {
       {"socks4 refused",
        {1, {u"", Address("10.0.0.1"), 80}},
        {{Bytes({4, 1, 0, 80, 10, 0, 0, 1, 0}), Bytes({0, 91, 0, 0, 0, 0, 0, 0})}},
-       "2",
-       kErrConnAborted},
-      {"socks4 reply of the wrong version",
-       {2, {u"a.b", 0, 80}},
-       {{"", Bytes({4, 90, 0, 0, 0, 0, 0, 0})}},
        "2",
        kErrConnAborted},
       {"socks5 reply of the wrong version",
@@ -296,11 +282,6 @@ std::vector<FailureCase> FailureCases() {
        {{Bytes({5, 2, 2, 0}), Bytes({5, 2})}},
        "2",
        kErrConnAborted},
-      {"socks5 password too long",
-       {3, {u"a.b", 0, 80}, "u", long_user.c_str()},
-       {{Bytes({5, 2, 2, 0}), Bytes({5, 2})}},
-       "2",
-       kErrConnAborted},
       {"http proxy wants credentials",
        {4, {u"a.b", 0, 80}},
        {{"", "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n\r\n"}},
@@ -310,11 +291,6 @@ std::vector<FailureCase> FailureCases() {
        {4, {u"a.b", 0, 80}},
        {{"", "SSH-2.0-OpenSSH\r\n"}},
        "2 No valid HTTP reponse",
-       kErrConnAborted},
-      {"http status line without a space",
-       {4, {u"a.b", 0, 80}},
-       {{"", "HTTP/1.1-200\r\n\r\n"}},
-       "2 HTTP/1.1-200",
        kErrConnAborted},
       {"proxy closes in the middle of a reply",
        {3, {u"a.b", 0, 80}},

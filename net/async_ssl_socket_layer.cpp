@@ -1,6 +1,7 @@
 // Setting up and tearing down the SSL object, and the library's callbacks.
 #include "net/async_ssl_socket_layer.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -30,7 +31,7 @@ std::list<CAsyncSslSocketLayer*>& live_layers() {
   static auto* l = new std::list<CAsyncSslSocketLayer*>;
   return *l;
 }
-int g_next_request_id = 0;
+std::atomic<int> g_next_request_id{0};
 
 }  // namespace
 
