@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "net/async_ssl_socket_layer.h"
 #include "net/dynamic_library.h"
+#include "platform/paths.h"
+#include "platform/text.h"
 
 using qel_ssl::SslLibrary;
 
@@ -52,6 +56,42 @@ TEST(SslLibrary, PassesThroughWhileNotInitialised) {
   std::string error;
   EXPECT_FALSE(layer.SetCertKeyFile("cert.pem", "key.pem", nullptr, &error));
   EXPECT_EQ(error, "Failed to initialize SSL library");
+}
+
+}  // namespace
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kSource[] = "C:\\windows\\system32\\winmm.dll";
+constexpr char kPlanted[] = "qel_planted_lib.dll";
+#else
+constexpr char kSource[] = "/lib/x86_64-linux-gnu/libz.so.1";
+constexpr char kPlanted[] = "libqel_planted.so";
+#endif
+
+TEST(DynamicLibrary, LoadsFromTheProgramsFolderButNotTheCurrentOne) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path program_dir = fs::path(platform::to_ansi(platform::program_path())).parent_path();
+  fs::path cwd = fs::temp_directory_path() / "qel_planted_cwd";
+  fs::create_directories(cwd, ec);
+  ASSERT_TRUE(fs::copy_file(kSource, cwd / kPlanted, fs::copy_options::overwrite_existing, ec))
+      << ec.message();
+  fs::path before = fs::current_path();
+  fs::current_path(cwd);
+  EXPECT_EQ(qel_net::library_load(kPlanted), nullptr);
+  fs::current_path(before);
+
+  // The same file beside the program is found (when the platform can load a renamed copy).
+  fs::copy_file(kSource, program_dir / kPlanted, fs::copy_options::overwrite_existing, ec);
+  qel_net::LibraryHandle lib = qel_net::library_load(kPlanted);
+#ifndef _WIN32
+  EXPECT_NE(lib, nullptr);
+#endif
+  qel_net::library_free(lib);
+  fs::remove(program_dir / kPlanted, ec);
+  fs::remove_all(cwd, ec);
 }
 
 }  // namespace
