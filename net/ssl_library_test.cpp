@@ -6,6 +6,7 @@
 
 #include "net/async_ssl_socket_layer.h"
 #include "net/dynamic_library.h"
+#include "net/qel_async_socket.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
@@ -46,6 +47,13 @@ TEST(SslLibrary, MissingLibraryOrFunctionReportsTwoAndLeavesNothingLoaded) {
     if (!was_loaded)
       EXPECT_FALSE(qel_net::library_is_loaded(kWrongLibrary));
   }
+  // The socket wrapper cannot create a secure socket then.
+  ZulAsyncSocket socket;
+  shared_ptr<ZulAsyncSocketLayerCfg> cfg(new ZulAsyncSocketLayerCfg);
+  cfg->mType = 5;
+  EXPECT_TRUE(socket.AddLayer(cfg));
+  EXPECT_FALSE(socket.Create());
+  EXPECT_EQ(SslLibrary::UseCount(), 0);
 }
 
 TEST(SslLibrary, PassesThroughWhileNotInitialised) {
