@@ -1,6 +1,6 @@
 // The recording engine and the program across processes: the real quorvantine_msn.exe and
 // the engine stand-in (engine_client.exe), checked through the engine's event log, the main
-// window's state query, the recording folder and the registry.
+// window's state query, the recording folder and the registry; and the COM registration.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -130,6 +130,7 @@ class EngineLog {
     return n;
   }
   std::wstring arg() const { return L"--engine-log=\"" + path_.wstring() + L"\""; }
+  const fs::path& path() const { return path_; }
 
  private:
   fs::path path_;
@@ -269,51 +270,26 @@ TEST_F(ComE2eTest, RecordingRunsFromStreamsToTheLibrary) {
   EXPECT_TRUE(from_cache.get_has_audio());
 }
 
-TEST_F(ComE2eTest, RefusedOrFailedRecordingsResetOrReportToTheMainWindow) {
+// A refusing engine and a dead one both leave the main window without streams; the program
+// keeps answering and serves the next engine.
+TEST_F(ComE2eTest, RefusingOrDeadEnginesResetTheStreamsAndTheNextIsServed) {
   StartProgram();
-  {
-    EngineLog log(dir_ / "refusing.log");
-    auto engine = StartEngine(log, L"--engine-fail-request");
-    ASSERT_FALSE(log.Wait("streams").empty());
-    ASSERT_TRUE(StreamsAre(1, 1, 1, 1));
-    Command(kCmdRecord);
-    EXPECT_FALSE(log.Wait("request_record ").empty());
-    EXPECT_TRUE(StreamsAre(0, 0, 0, 0)) << "a refused request drops the stream counts";
-    EXPECT_EQ(log.Count("started"), 0);
-    PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
-    EXPECT_EQ(engine->WaitExit(), 0);
-  }
-  {
-    EngineLog log(dir_ / "no-file.log");
-    auto engine = StartEngine(log, L"--engine-start-failed=1");
-    ASSERT_FALSE(log.Wait("streams").empty());
-    Command(kCmdRecord);
-    EXPECT_FALSE(log.Wait("start_failed 1").empty());
-    EXPECT_TRUE(wait_until([] { return query(kQelFieldStartFailedBoxes) == 1; }));
-    EXPECT_EQ(query(kQelFieldRecordInfoMode), 0);
-    PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
-    EXPECT_EQ(engine->WaitExit(), 0);
-  }
-  {
-    EngineLog log(dir_ / "no-stream.log");
-    auto engine = StartEngine(log, L"--engine-start-failed=0");
-    ASSERT_FALSE(log.Wait("streams").empty());
-    Command(kCmdRecord);
-    EXPECT_FALSE(log.Wait("start_failed 0").empty());
-    EXPECT_TRUE(wait_until([] { return query(kQelFieldRecordInfoMode) == 2; }));
-    EXPECT_EQ(query(kQelFieldLastStartFailedReason), 0);
-  }
-}
-
-TEST_F(ComE2eTest, EngineKilledMidCallLeavesTheProgramServingTheNext) {
-  StartProgram();
-  EngineLog first_log(dir_ / "first.log");
-  auto first = StartEngine(first_log);
-  ASSERT_FALSE(first_log.Wait("streams").empty());
+  EngineLog refusing_log(dir_ / "refusing.log");
+  auto refusing = StartEngine(refusing_log, L"--engine-fail-request");
+  ASSERT_FALSE(refusing_log.Wait("streams").empty());
   ASSERT_TRUE(StreamsAre(1, 1, 1, 1));
-  first->Kill();
+  Command(kCmdRecord);
+  EXPECT_FALSE(refusing_log.Wait("request_record ").empty());
+  EXPECT_TRUE(StreamsAre(0, 0, 0, 0));
+  EXPECT_EQ(refusing_log.Count("started"), 0);
+  PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
+  EXPECT_EQ(refusing->WaitExit(), 0);
 
-  // The request to the dead engine fails at once: streams reset, the program answers.
+  EngineLog dead_log(dir_ / "dead.log");
+  auto dead = StartEngine(dead_log);
+  ASSERT_FALSE(dead_log.Wait("streams").empty());
+  ASSERT_TRUE(StreamsAre(1, 1, 1, 1));
+  dead->Kill();
   Command(kCmdRecord);
   EXPECT_TRUE(StreamsAre(0, 0, 0, 0));
   EXPECT_NE(query(kQelFieldTotalFiles), -1000);
@@ -326,6 +302,138 @@ TEST_F(ComE2eTest, EngineKilledMidCallLeavesTheProgramServingTheNext) {
   Command(kCmdStop);
   EXPECT_FALSE(next_log.Wait("stopped ").empty());
   EXPECT_TRUE(wait_until([] { return query(kQelFieldTotalFiles) == 1; }));
+  EXPECT_EQ(next_log.Count("request_record"), 1);
+}
+
+// Registration: "/Regserver" and "/Unregserver" write and remove exactly the keys of
+// the COM classes; a start by COM for the engine is a start by the user.
+
+constexpr wchar_t kAppId[] = L"{F1BE7889-80DA-4C7F-84DD-4EF9FF4B8248}";
+constexpr wchar_t kAppClsid[] = L"{2D2E40D2-0595-4697-B889-A87AB4250109}";
+constexpr wchar_t kUiClsid[] = L"{C21F3A8D-176E-4644-A92F-69A93B5B6823}";
+constexpr wchar_t kPsClsid[] = L"{6C3B0E52-4D1A-4F37-9B2E-715AC8403D19}";
+constexpr const wchar_t* kInterfaces[] = {
+    L"{7B67BFAC-A2DA-49BE-A69E-909CE167A86B}", L"{CA28B384-DF62-4726-973D-18A0656F781A}",
+    L"{34D34934-E64E-4B94-8D31-2AA7C8561FC8}", L"{10E03383-9244-4DAF-80BA-497C6C933803}"};
+
+bool key_exists(const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// A string value of a key under HKEY_CLASSES_ROOT ("" names the default value); "<none>"
+// when the key or the value is missing.
+std::wstring value(const std::wstring& path, const wchar_t* name = L"") {
+  wchar_t data[1024] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), *name ? name : nullptr, RRF_RT_REG_SZ, nullptr,
+                   data, &size) != ERROR_SUCCESS)
+    return L"<none>";
+  return data;
+}
+
+// Every key the registration writes, with no trace of it left on removal.
+std::vector<std::wstring> registered_keys() {
+  std::vector<std::wstring> keys = {std::wstring(L"AppID\\") + kAppId,
+                                    L"AppID\\quorvantine_msn.EXE",
+                                    L"quorvantine_msn.co_qel_app_msn.1",
+                                    L"quorvantine_msn.co_qel_app_msn",
+                                    std::wstring(L"CLSID\\") + kAppClsid,
+                                    L"test_qel_ui.QelUI.1",
+                                    L"test_qel_ui.QelUI",
+                                    std::wstring(L"CLSID\\") + kUiClsid,
+                                    std::wstring(L"CLSID\\") + kPsClsid};
+  for (const wchar_t* iid : kInterfaces)
+    keys.push_back(std::wstring(L"Interface\\") + iid);
+  return keys;
+}
+
+class RegistrationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &settings_);
+    SetEnable(0);
+  }
+  void TearDown() override {
+    Process(L"quorvantine_msn.exe", L"/Unregserver").WaitExit();
+    RegCloseKey(settings_);
+  }
+  void SetEnable(DWORD v) {
+    RegSetValueExA(settings_, "sys_auto_start_enable", 0, REG_DWORD,
+                   reinterpret_cast<const BYTE*>(&v), sizeof v);
+  }
+  long GetEnable() {
+    DWORD v = 0, size = sizeof v;
+    if (RegQueryValueExA(settings_, "sys_auto_start_enable", nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&v), &size))
+      return -1;
+    return static_cast<long>(v);
+  }
+  HKEY settings_ = nullptr;
+};
+
+TEST_F(RegistrationTest, RegserverWritesTheScriptsAndUnregserverRemovesThem) {
+  ASSERT_EQ(Process(L"quorvantine_msn.exe", L"/Regserver").WaitExit(), 0);
+  EXPECT_EQ(GetEnable(), 0) << "registering must not create the application";
+  EXPECT_EQ(FindWindowA(g_qel_app_top_wnd_class, nullptr), nullptr);
+
+  std::wstring module = program_dir() + L"quorvantine_msn.exe";
+  std::wstring app = std::wstring(L"CLSID\\") + kAppClsid;
+  std::wstring ui = std::wstring(L"CLSID\\") + kUiClsid;
+  EXPECT_EQ(value(std::wstring(L"AppID\\") + kAppId), L"quorvantine_msn");
+  EXPECT_EQ(value(L"AppID\\quorvantine_msn.EXE", L"AppID"), kAppId);
+  EXPECT_EQ(value(L"quorvantine_msn.co_qel_app_msn.1"), L"co_qel_app_msn Class");
+  EXPECT_EQ(value(L"quorvantine_msn.co_qel_app_msn.1\\CLSID"), kAppClsid);
+  EXPECT_EQ(value(L"quorvantine_msn.co_qel_app_msn"), L"co_qel_app_msn Class");
+  EXPECT_EQ(value(L"quorvantine_msn.co_qel_app_msn\\CLSID"), kAppClsid);
+  EXPECT_EQ(value(L"quorvantine_msn.co_qel_app_msn\\CurVer"), L"quorvantine_msn.co_qel_app_msn.1");
+  EXPECT_EQ(value(app), L"co_qel_app_msn Class");
+  EXPECT_EQ(value(app + L"\\ProgID"), L"quorvantine_msn.co_qel_app_msn.1");
+  EXPECT_EQ(value(app + L"\\VersionIndependentProgID"), L"quorvantine_msn.co_qel_app_msn");
+  EXPECT_EQ(value(app + L"\\LocalServer32"), module);
+  EXPECT_EQ(value(app, L"AppID"), kAppId);
+  EXPECT_EQ(value(app + L"\\TypeLib"), L"{BD40E13B-B699-4BB6-8323-906271DEF887}");
+  EXPECT_EQ(value(L"test_qel_ui.QelUI.1"), L"QelUI Class");
+  EXPECT_EQ(value(L"test_qel_ui.QelUI.1\\CLSID"), kUiClsid);
+  EXPECT_EQ(value(L"test_qel_ui.QelUI\\CurVer"), L"test_qel_ui.QelUI.1");
+  EXPECT_EQ(value(ui), L"QelUI Class");
+  EXPECT_EQ(value(ui + L"\\ProgID"), L"test_qel_ui.QelUI.1");
+  EXPECT_EQ(value(ui + L"\\VersionIndependentProgID"), L"test_qel_ui.QelUI");
+  EXPECT_TRUE(key_exists(ui + L"\\Programmable"));
+  EXPECT_EQ(value(ui + L"\\LocalServer32"), module);
+  EXPECT_EQ(value(ui, L"AppID"), kAppId);
+  EXPECT_EQ(value(ui + L"\\TypeLib"), L"{AD40E13B-B699-4BB6-8323-906271DEF887}");
+  // The proxy/stub DLL, for engines that do not bring their own.
+  for (const wchar_t* iid : kInterfaces)
+    EXPECT_EQ(value(std::wstring(L"Interface\\") + iid + L"\\ProxyStubClsid32"), kPsClsid);
+
+  ASSERT_EQ(Process(L"quorvantine_msn.exe", L"-Unregserver").WaitExit(), 0);
+  for (const std::wstring& key : registered_keys())
+    EXPECT_FALSE(key_exists(key)) << testing::PrintToString(key);
+  EXPECT_TRUE(key_exists(L"AppID"));
+  EXPECT_TRUE(key_exists(L"CLSID"));
+  EXPECT_EQ(GetEnable(), 0);
+}
+
+TEST_F(RegistrationTest, StartByComForTheEngineCountsAsAStartByTheUser) {
+  ASSERT_EQ(Process(L"quorvantine_msn.exe", L"/Regserver").WaitExit(), 0);
+  ASSERT_EQ(FindWindowA(g_qel_app_top_wnd_class, nullptr), nullptr);
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  EngineLog log(fs::path(temp) / "qel-com-embedding.log");
+  Process engine(L"engine_client.exe", log.arg());
+  EXPECT_TRUE(wait_until([] { return main_wnd() && IsWindowVisible(main_wnd()); }))
+      << "COM starts the program, shown as for a start by hand";
+  EXPECT_EQ(GetEnable(), 1);
+  EXPECT_FALSE(log.Wait("connected").empty());
+  PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
+  EXPECT_EQ(engine.WaitExit(), 0);
+  send_shutdown();
+  EXPECT_TRUE(wait_until([] { return !FindWindowA(g_qel_app_top_wnd_class, nullptr); }));
+  fs::remove(log.path());
 }
 
 }  // namespace

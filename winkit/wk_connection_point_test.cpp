@@ -118,42 +118,4 @@ TEST(WkConnectionPointTest, FireCallsEverySinkReturnsTheLastResultAndDropsDeadSi
   EXPECT_EQ(gone.refs(), 1u);
 }
 
-TEST(WkConnectionPointTest, EnumeratorsSkipResetAndClone) {
-  Source source;
-  TestSink a, b;
-  DWORD c1 = 0, c2 = 0;
-  source.point().Advise(&a, &c1);
-  source.point().Advise(&b, &c2);
-  IEnumConnections* e = nullptr;
-  ASSERT_EQ(source.point().EnumConnections(&e), S_OK);
-  CONNECTDATA d[3] = {};
-  ULONG got = 0;
-  EXPECT_EQ(e->Next(3, d, &got), S_FALSE);
-  EXPECT_EQ(got, 2u);
-  for (ULONG i = 0; i < got; ++i)
-    d[i].pUnk->Release();
-  EXPECT_EQ(e->Next(2, d, nullptr), E_POINTER);
-  EXPECT_EQ(e->Reset(), S_OK);
-  EXPECT_EQ(e->Skip(1), S_OK);
-  IEnumConnections* copy = nullptr;
-  ASSERT_EQ(e->Clone(&copy), S_OK);
-  ASSERT_EQ(copy->Next(1, d, &got), S_OK);
-  EXPECT_EQ(d[0].dwCookie, c2);
-  d[0].pUnk->Release();
-  EXPECT_EQ(copy->Skip(5), S_FALSE);
-  copy->Release();
-  e->Release();
-  EXPECT_EQ(a.refs(), 2u) << "enumerators give back what they took";
-
-  IEnumConnectionPoints* points = nullptr;
-  ASSERT_EQ(source.EnumConnectionPoints(&points), S_OK);
-  IConnectionPoint* p = nullptr;
-  ASSERT_EQ(points->Next(1, &p, nullptr), S_OK);
-  EXPECT_EQ(p, &source.point());
-  p->Release();
-  points->Release();
-  source.point().UnadviseAll();
-  EXPECT_EQ(source.refs(), 1u);
-}
-
 }  // namespace
