@@ -424,11 +424,13 @@ TEST_F(RegistrationTest, StartByComForTheEngineCountsAsAStartByTheUser) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   EngineLog log(fs::path(temp) / "qel-com-embedding.log");
-  Process engine(L"engine_client.exe", log.arg());
+  // The engine marshals through the registered proxy/stub DLL, as one built elsewhere would.
+  Process engine(L"engine_client.exe", log.arg() + L" --engine-registered-ps");
   EXPECT_TRUE(wait_until([] { return main_wnd() && IsWindowVisible(main_wnd()); }))
       << "COM starts the program, shown as for a start by hand";
   EXPECT_EQ(GetEnable(), 1);
-  EXPECT_FALSE(log.Wait("connected").empty());
+  EXPECT_FALSE(log.Wait("streams").empty());
+  EXPECT_TRUE(wait_until([] { return query(kQelFieldWebcamLocal) == 1; }));
   PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
   EXPECT_EQ(engine.WaitExit(), 0);
   send_shutdown();

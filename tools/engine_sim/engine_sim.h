@@ -40,6 +40,9 @@ struct EngineSimOptions {
   bool fail_request = false;
   // --engine-discard: OnRecordStopped also reports a temporary file to discard.
   bool discard = false;
+  // --engine-registered-ps: marshal through the proxy/stub DLL that "/Regserver" registers
+  // instead of the one linked in, as an engine built elsewhere would.
+  bool registered_ps = false;
   // --engine-log=FILE: one UTF-8 line per event ("connected", "request_record <path>",
   // "started <start time>", "request_stop", "stopped <file> [<discarded file>]",
   // "start_failed <n>", ...), for tests.

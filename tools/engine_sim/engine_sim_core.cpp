@@ -69,9 +69,11 @@ void EngineSimCore::log(const std::wstring& line) const {
 bool EngineSimCore::Attach(HWND) {
   // The interfaces are marshaled by the proxy/stub linked in here, registered once per
   // process, so the engine needs no Interface keys in the registry.
-  static const HRESULT ps_registered = qel_register_ps_in_process();
-  if (FAILED(ps_registered))
-    return false;
+  if (!m_options.registered_ps) {
+    static const HRESULT ps_registered = qel_register_ps_in_process();
+    if (FAILED(ps_registered))
+      return false;
+  }
   if (!m_wnd) {
     if (!register_class())
       return false;

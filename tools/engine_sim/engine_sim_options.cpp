@@ -47,6 +47,8 @@ bool engine_sim_parse_option(std::wstring_view arg, EngineSimOptions* options) {
     ok = o.fail_request = true;
   else if (arg == L"--engine-discard")
     ok = o.discard = true;
+  else if (arg == L"--engine-registered-ps")
+    ok = o.registered_ps = true;
   if (ok)
     *options = o;
   return ok;
