@@ -14,9 +14,9 @@
 //   engine.Detach();                          // disconnects; Attach may follow again
 //
 // On RequestRecord(path) the engine writes "<path>.avi" (raw RGB24 video at 15 fps and
-// 8 kHz mono PCM audio) and calls OnRecordStarted; on RequestStop it closes the file and
+// 12 kHz mono PCM audio) and calls OnRecordStarted; on RequestStop it closes the file and
 // calls OnRecordStopped with it, its start time and, with --engine-discard, a temporary file
-// to discard.
+// to discard. The frames are written at the stop, as many as the recording lasted (1 to 60 s).
 #pragma once
 
 #include <memory>
