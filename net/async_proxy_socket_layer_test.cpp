@@ -32,6 +32,8 @@ class Owner : public CAsyncSocketEx {
   std::vector<std::pair<char, int>> events;
   std::vector<std::string> callbacks;
   CAsyncProxySocketLayer::ListenAddress listening{};
+  SockAddr peer;  // what Accept reported
+  bool accepted = false;
   std::string received;
   std::string hello = "ping";
 
@@ -54,7 +56,12 @@ class Owner : public CAsyncSocketEx {
     if (!error && !hello.empty())
       Send(hello.data(), static_cast<int>(hello.size()));
   }
-  void OnAccept(int error) override { events.push_back({'a', error}); }
+  void OnAccept(int error) override {
+    events.push_back({'a', error});
+    CAsyncSocketEx unused;
+    peer.length = sizeof peer.bytes;
+    accepted = !error && Accept(unused, peer.bytes, &peer.length);
+  }
   void OnClose(int error) override { events.push_back({'c', error}); }
   void OnReceive(int error) override {
     char buf[256];
@@ -364,22 +371,27 @@ TEST(AsyncProxySocketLayer, BindReportsTheListeningAddressThenTheAccept) {
   for (const BindCase& c : cases) {
     for (bool bytewise : {false, true}) {
       SCOPED_TRACE(std::string(c.name) + (bytewise ? ", one byte per receive" : ""));
+      std::vector<Step> script = c.script;
+      // The connecting peer speaks first, through the proxy, in the segment of the reply.
+      script.back().reply += "hi";
+      script.push_back({"ping", "pong"});
       ScriptedProxy server;
-      ASSERT_TRUE(server.Start(c.script));
+      ASSERT_TRUE(server.Start(script));
       ProxySetup setup{c.type, {}};
       Client client(setup, server.Port(), bytewise);
       ASSERT_TRUE(client.owner.Create());
       ASSERT_TRUE(client.owner.Listen(5));
-      ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('a'); }, 5000));
+      ASSERT_TRUE(RunUntil([&] { return client.owner.received == "hi"; }, 5000));
+      // The accepted connection is the listening socket itself.
+      EXPECT_EQ(client.owner.Send("ping", 4), 4);
+      ASSERT_TRUE(RunUntil([&] { return client.owner.received == "hipong"; }, 5000));
       EXPECT_FALSE(server.Mismatch());
       EXPECT_EQ(client.owner.ErrorOf('a'), 0);
       EXPECT_EQ(client.owner.callbacks, std::vector<std::string>{"8"});
       EXPECT_EQ(0, std::memcmp(&client.owner.listening.address, c.listen_address, 4));
       EXPECT_EQ(0, std::memcmp(&client.owner.listening.port, "\x12\x34", 2));
-      SockAddr peer;
-      peer.length = sizeof peer.bytes;
-      CAsyncSocketEx unused;
-      ASSERT_TRUE(client.owner.Accept(unused, peer.bytes, &peer.length));
+      ASSERT_TRUE(client.owner.accepted);
+      SockAddr peer = client.owner.peer;
       peer.family = kAfInet;
       EXPECT_EQ(sock_addr_port(peer), 7);
       EXPECT_EQ(0, std::memcmp(peer.bytes + 4, "\x0a\x09\x08\x07", 4));

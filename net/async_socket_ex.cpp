@@ -437,9 +437,14 @@ int CAsyncSocketEx::Receive(void* buf, int size, int flags) {
 }
 
 bool CAsyncSocketEx::Accept(CAsyncSocketEx& other, void* addr, int* len) {
-  if (m_pFirstLayer)
-    return m_pFirstLayer->Accept(other, addr, len);
-  return AcceptBare(other, addr, len);
+  if (!m_pFirstLayer)
+    return AcceptBare(other, addr, len);
+  if (!m_pFirstLayer->Accept(other, addr, len))
+    return false;
+  // A connection accepted by a proxy for us arrives on this very socket.
+  if (m_nState == listening && other.m_SocketData.hSocket == kInvalidSocket)
+    m_nState = connected;
+  return true;
 }
 
 bool CAsyncSocketEx::AcceptBare(CAsyncSocketEx& other, void* addr, int* len) {
