@@ -117,8 +117,8 @@ class CAsyncSslSocketLayer : public CAsyncSocketExLayer {
   bool m_bSslEstablished = false;
   bool m_bFailureSent = false;
   bool m_bBlocking = false;
-  bool m_mayTriggerRead = false;     // a read from below is owed
-  bool m_mayTriggerReadUp = true;    // the owner will read when told
+  bool m_mayTriggerRead = false;    // a read from below is owed
+  bool m_mayTriggerReadUp = true;   // the owner will read when told
   bool m_mayTriggerWriteUp = true;  // the owner wants to write (at first: to hear it may)
   bool m_bFirstWriteReported = false;
   bool m_bRemoteClosed = false;
