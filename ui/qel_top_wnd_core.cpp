@@ -1,5 +1,8 @@
 #include "ui/qel_top_wnd_core.h"
 
+#include <cwchar>
+#include <string>
+
 #include "qel_lib/qel_assert.h"
 
 namespace {
@@ -26,6 +29,7 @@ bool CMyTopWndCore::create(int show_mode, qel_ui_cmd_subject* _ui_cmd_sink) {
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMainIconId));
   if (!CreateFrame(kClassName, kTitle, WS_OVERLAPPEDWINDOW, kDefaultRect, icon))
     return false;
+  dojob_create_buttons();
   if (show_mode == 0)
     dojob_show_and_activate();
   return true;
@@ -46,19 +50,23 @@ void CMyTopWndCore::show_tray_icon(bool _show) {
 void CMyTopWndCore::set_webcam_stream_count(int _local, int _remote) {
   m_webcam_local = _local;
   m_webcam_remote = _remote;
+  dojob_refresh();
 }
 
 void CMyTopWndCore::set_audio_stream_count(int _first, int _second) {
   m_audio_first = _first;
   m_audio_second = _second;
+  dojob_refresh();
 }
 
 void CMyTopWndCore::OnRecordStarted() {
   m_record_info_mode = kModeRecording;
+  dojob_refresh();
 }
 
 void CMyTopWndCore::OnRecordStopped() {
   m_record_info_mode = kModeNone;
+  dojob_refresh();
 }
 
 void CMyTopWndCore::OnRecordStartFailed(int _reason) {
@@ -69,6 +77,7 @@ void CMyTopWndCore::OnRecordStartFailed(int _reason) {
     ++m_start_failed_boxes;
   else
     QEL_ASSERT_MSG(false, "false");
+  dojob_refresh();
 }
 
 void CMyTopWndCore::reset_streams() {
@@ -80,22 +89,27 @@ void CMyTopWndCore::reset_streams() {
 void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
   for (const shared_ptr<qel_ui_avi_file_info>& info : _list)
     m_ui_avi_file_info_list->on_new_file_info(info);
+  dojob_refresh();
 }
 
 void CMyTopWndCore::remove_file_info(uint32_t _id) {
   m_ui_avi_file_info_list->on_del_file_info(_id);
+  dojob_refresh();
 }
 
 void CMyTopWndCore::clear_file_infos() {
   m_ui_avi_file_info_list->clear_all();
+  dojob_refresh();
 }
 
 void CMyTopWndCore::set_total_files(int _n) {
   m_total_files = _n;
+  dojob_refresh();
 }
 
 void CMyTopWndCore::set_total_minutes(int _n) {
   m_total_minutes = _n;
+  dojob_refresh();
 }
 
 LRESULT CMyTopWndCore::query_state(qel_top_wnd_field _field) const {
@@ -155,8 +169,60 @@ bool CMyTopWndCore::OnCommand(WORD _id) {
   return false;
 }
 
+// Until the skinned window lands, plain buttons and a text summary let a user record and
+// see what the engine and the library report.
+void CMyTopWndCore::dojob_create_buttons() {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  CreateWindowExW(0, L"BUTTON", L"Record", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 12, 12, 110,
+                  28, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCmdRecord)), inst,
+                  nullptr);
+  CreateWindowExW(0, L"BUTTON", L"Stop Recording", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 132, 12,
+                  130, 28, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCmdStop)),
+                  inst, nullptr);
+}
+
+void CMyTopWndCore::dojob_refresh() {
+  if (m_hWnd)
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CMyTopWndCore::OnPaint() {
+  wchar_t line[256];
+  std::wstring text;
+  swprintf(line, 256, L"Webcam streams: %d local, %d remote\nAudio streams: %d, %d\n\n",
+           m_webcam_local, m_webcam_remote, m_audio_first, m_audio_second);
+  text += line;
+  text += m_record_info_mode == kModeRecording  ? L"Recording...\n\n"
+          : m_record_info_mode == kModeNoStream ? L"No stream to record\n\n"
+                                                : L"\n\n";
+  swprintf(line, 256, L"%d files, %d minutes recorded in total\n", m_total_files,
+           m_total_minutes);
+  text += line;
+  int count = m_ui_avi_file_info_list->get_count();
+  for (int i = 0; i < count && i < 20; ++i) {
+    shared_ptr<qel_ui_avi_file_info> info = m_ui_avi_file_info_list->get_at(i);
+    if (!info.valid())
+      continue;
+    swprintf(line, 256, L"  %ls  (%d s)\n", as_wide(info->m_title), info->m_time_len);
+    text += line;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(m_hWnd, &ps);
+  RECT rc;
+  GetClientRect(m_hWnd, &rc);
+  rc.left += 12;
+  rc.top += 52;
+  SetBkMode(dc, TRANSPARENT);
+  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_LEFT | DT_NOPREFIX);
+  EndPaint(m_hWnd, &ps);
+}
+
 LRESULT CMyTopWndCore::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
     case WM_COMMAND:
       if (OnCommand(LOWORD(wparam)))
         return 0;

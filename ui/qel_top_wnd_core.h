@@ -44,6 +44,9 @@ class CMyTopWndCore : public WkFrameWnd {
   void dojob_show_and_activate();
   bool OnCommand(WORD _id);
   void dojob_publish(int32_t _cmd_id);
+  void dojob_create_buttons();
+  void dojob_refresh();
+  void OnPaint();
 
   qel_ui_cmd_subject* m_ui_cmd_sink = nullptr;
   int m_webcam_local = 0;
