@@ -69,6 +69,10 @@ bool MessengerSim::Create() {
 }
 
 LRESULT MessengerSim::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_PAINT && hwnd == main_) {
+    PaintMainWnd();
+    return 0;
+  }
   if (msg == set_sink_msg_ && hwnd == hidden_)
     OnSetSink(reinterpret_cast<HWND>(wparam));
   else if (msg == control_msg_ && hwnd == hidden_)
@@ -79,8 +83,6 @@ LRESULT MessengerSim::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
     OnDetach(reinterpret_cast<HWND>(wparam));
   else if (msg == WM_CLOSE && hwnd == main_)
     DestroyMainWnd();
-  else if (msg == WM_PAINT && hwnd == main_)
-    PaintMainWnd();
   else
     return DefWindowProcA(hwnd, msg, wparam, lparam);
   ShowState();
@@ -97,14 +99,15 @@ void MessengerSim::OnSetSink(HWND static_wnd) {
 void MessengerSim::OnAttach(HWND main_wnd) {
   if (!main_wnd || main_wnd != main_)
     return;
-  ++attaches_;
   engine_.Attach(main_wnd);
+  ++attaches_;
   PostToSink(kHookWmMainKnown, main_wnd, top_agent_);
 }
 
+// The engine's calls to the program may pump messages: the count shows once it is done.
 void MessengerSim::OnDetach(HWND static_wnd) {
-  ++detaches_;
   engine_.Detach();
+  ++detaches_;
   if (static_wnd == sink_)
     sink_ = nullptr;
 }

@@ -25,8 +25,8 @@ void SimEngineHost::Attach(HWND main_wnd) {
 void SimEngineHost::Detach() {
   if (!attached_)
     return;
-  engine_->Detach();
   attached_ = nullptr;
+  engine_->Detach();
 }
 
 // A call runs whether or not an engine listens; an engine attached later joins it.
