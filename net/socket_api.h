@@ -4,6 +4,7 @@
 // one place.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -82,6 +83,9 @@ SockAddr sock_addr_ipv4(uint32_t addr_network_order, uint16_t port);
 bool sock_addr_any(int family, uint16_t port, SockAddr* out);
 // The port of an IPv4 or IPv6 address, 0 for anything else.
 uint16_t sock_addr_port(const SockAddr& addr);
+// Copies an address the system handed out; false for families other than IPv4 and IPv6
+// and for one too long to hold.
+bool sock_addr_from_os(const void* addr, size_t len, SockAddr* out);
 
 // The address-list lookup (getaddrinfo), available while loaded.
 bool addr_lookup_load();

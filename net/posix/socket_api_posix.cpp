@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "net/posix/async_select.h"
 #include "net/posix/errno_map.h"
@@ -28,14 +27,6 @@ int to_os_family(int family) {
     return AF_INET6;
   if (family == kAfUnspec)
     return AF_UNSPEC;
-  return -1;
-}
-
-int from_os_family(int family) {
-  if (family == AF_INET)
-    return kAfInet;
-  if (family == AF_INET6)
-    return kAfInet6;
   return -1;
 }
 
@@ -188,44 +179,6 @@ bool sock_parse_ipv4(const char* text, uint32_t* addr) {
   return true;
 }
 
-SockAddr sock_addr_ipv4(uint32_t addr_network_order, uint16_t port) {
-  SockAddr out;
-  sockaddr_in sin = {};
-  sin.sin_family = AF_INET;
-  sin.sin_port = htons(port);
-  sin.sin_addr.s_addr = addr_network_order;
-  std::memcpy(out.bytes, &sin, sizeof sin);
-  out.family = kAfInet;
-  out.length = sizeof sin;
-  return out;
-}
-
-bool sock_addr_any(int family, uint16_t port, SockAddr* out) {
-  if (family == kAfInet) {
-    *out = sock_addr_ipv4(htonl(INADDR_ANY), port);
-    return true;
-  }
-  if (family != kAfInet6)
-    return false;
-  sockaddr_in6 sin6 = {};
-  sin6.sin6_family = AF_INET6;
-  sin6.sin6_port = htons(port);
-  sin6.sin6_addr = in6addr_any;
-  *out = SockAddr();
-  std::memcpy(out->bytes, &sin6, sizeof sin6);
-  out->family = kAfInet6;
-  out->length = sizeof sin6;
-  return true;
-}
-
-uint16_t sock_addr_port(const SockAddr& addr) {
-  if (addr.family == kAfInet)
-    return ntohs(reinterpret_cast<const sockaddr_in*>(addr.bytes)->sin_port);
-  if (addr.family == kAfInet6)
-    return ntohs(reinterpret_cast<const sockaddr_in6*>(addr.bytes)->sin6_port);
-  return 0;
-}
-
 bool addr_lookup_load() {
   g_lookup_loaded = true;
   return true;
@@ -260,14 +213,9 @@ bool addr_lookup(const char* host,
     return false;
   }
   for (addrinfo* ai = list; ai; ai = ai->ai_next) {
-    int fam = from_os_family(ai->ai_family);
-    if (fam < 0 || ai->ai_addrlen > sizeof(SockAddr::bytes))
-      continue;
     SockAddr a;
-    a.family = fam;
-    a.length = static_cast<int>(ai->ai_addrlen);
-    std::memcpy(a.bytes, ai->ai_addr, ai->ai_addrlen);
-    out->push_back(a);
+    if (sock_addr_from_os(ai->ai_addr, ai->ai_addrlen, &a))
+      out->push_back(a);
   }
   freeaddrinfo(list);
   return true;

@@ -101,43 +101,6 @@ bool sock_parse_ipv4(const char* text, uint32_t* addr) {
   return true;
 }
 
-SockAddr sock_addr_ipv4(uint32_t addr_network_order, uint16_t port) {
-  SockAddr out;
-  sockaddr_in sin = {};
-  sin.sin_family = AF_INET;
-  sin.sin_port = htons(port);
-  sin.sin_addr.s_addr = addr_network_order;
-  std::memcpy(out.bytes, &sin, sizeof sin);
-  out.family = kAfInet;
-  out.length = sizeof sin;
-  return out;
-}
-
-bool sock_addr_any(int family, uint16_t port, SockAddr* out) {
-  if (family == kAfInet) {
-    *out = sock_addr_ipv4(htonl(INADDR_ANY), port);
-    return true;
-  }
-  if (family != kAfInet6)
-    return false;
-  sockaddr_in6 sin6 = {};
-  sin6.sin6_family = AF_INET6;
-  sin6.sin6_port = htons(port);
-  *out = SockAddr();
-  std::memcpy(out->bytes, &sin6, sizeof sin6);
-  out->family = kAfInet6;
-  out->length = sizeof sin6;
-  return true;
-}
-
-uint16_t sock_addr_port(const SockAddr& addr) {
-  if (addr.family == kAfInet)
-    return ntohs(reinterpret_cast<const sockaddr_in*>(addr.bytes)->sin_port);
-  if (addr.family == kAfInet6)
-    return ntohs(reinterpret_cast<const sockaddr_in6*>(addr.bytes)->sin6_port);
-  return 0;
-}
-
 bool addr_lookup_load() {
   g_ws2 = LoadLibraryA("WS2_32.dll");
   if (!g_ws2)
@@ -189,14 +152,9 @@ bool addr_lookup(const char* host,
     return false;
   }
   for (ADDRINFOA* ai = list; ai; ai = ai->ai_next) {
-    if ((ai->ai_family != AF_INET && ai->ai_family != AF_INET6) ||
-        ai->ai_addrlen > sizeof(SockAddr::bytes))
-      continue;
     SockAddr a;
-    a.family = ai->ai_family;
-    a.length = static_cast<int>(ai->ai_addrlen);
-    std::memcpy(a.bytes, ai->ai_addr, ai->ai_addrlen);
-    out->push_back(a);
+    if (sock_addr_from_os(ai->ai_addr, ai->ai_addrlen, &a))
+      out->push_back(a);
   }
   g_freeaddrinfo(list);
   return true;
