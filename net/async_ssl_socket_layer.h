@@ -25,6 +25,17 @@ struct t_SslCertData {
   int priv_data = 0;  // the request id to quote in SetNotifyReply
 };
 
+// The name a self-signed certificate is made out to; empty or null entries are left out.
+struct t_SslCertSubject {
+  const char* country = nullptr;
+  const char* state = nullptr;
+  const char* locality = nullptr;
+  const char* organization = nullptr;
+  const char* unit = nullptr;
+  const char* common_name = nullptr;
+  const char* email = nullptr;
+};
+
 class CAsyncSslSocketLayer : public CAsyncSocketExLayer {
  public:
   // Parameter 1 of a layer-specific callback (type 1).
@@ -57,13 +68,7 @@ class CAsyncSslSocketLayer : public CAsyncSocketExLayer {
   // Writes a new RSA key and a self-signed certificate for it, both PEM, into filename.
   static bool CreateSslCertificate(const char* filename,
                                    int bits,
-                                   const char* country,
-                                   const char* state,
-                                   const char* locality,
-                                   const char* organization,
-                                   const char* unit,
-                                   const char* common_name,
-                                   const char* email,
+                                   const t_SslCertSubject& subject,
                                    std::string* error);
 
   void Close() override;

@@ -106,13 +106,7 @@ bool CAsyncSslSocketLayer::SetCertKeyFile(const char* cert,
 
 bool CAsyncSslSocketLayer::CreateSslCertificate(const char* filename,
                                                 int bits,
-                                                const char* country,
-                                                const char* state,
-                                                const char* locality,
-                                                const char* organization,
-                                                const char* unit,
-                                                const char* common_name,
-                                                const char* email,
+                                                const t_SslCertSubject& subject,
                                                 std::string* error) {
   std::string ignored;
   std::string& message = error ? *error : ignored;
@@ -140,8 +134,9 @@ bool CAsyncSslSocketLayer::CreateSslCertificate(const char* filename,
     f.X509_gmtime_adj(f.X509_getm_notAfter(cert), 60L * 60 * 24 * 365);
     X509_NAME* name = f.X509_get_subject_name(cert);
     const std::pair<const char*, const char*> fields[] = {
-        {"C", country}, {"ST", state},       {"L", locality},         {"O", organization},
-        {"OU", unit},   {"CN", common_name}, {"emailAddress", email},
+        {"C", subject.country},          {"ST", subject.state}, {"L", subject.locality},
+        {"O", subject.organization},     {"OU", subject.unit},  {"CN", subject.common_name},
+        {"emailAddress", subject.email},
     };
     for (const auto& [field, value] : fields) {
       if (value && *value)
