@@ -29,13 +29,18 @@ void CAsyncSocketEx::FreeAsyncSocketExInstance() {
   t_AsyncSocketExThreadData* context = m_pLocalAsyncSocketExThreadData;
   if (!context)
     return;
-  auto& queue = context->layerCloseNotify;
-  bool was_queued = std::find(queue.begin(), queue.end(), this) != queue.end();
-  queue.remove(this);
-  if (was_queued && queue.empty())
-    context->m_pHelperWindow->Port().StopRetryTimer();
+  LeaveCloseRetryQueue();
   m_pLocalAsyncSocketExThreadData = nullptr;
   LeaveThreadContext(context);
+}
+
+void CAsyncSocketEx::LeaveCloseRetryQueue() {
+  auto& queue = m_pLocalAsyncSocketExThreadData->layerCloseNotify;
+  bool was_queued = std::find(queue.begin(), queue.end(), this) != queue.end();
+  queue.remove(this);
+  // The last socket waiting for a close retry leaves: the timer has nothing left to do.
+  if (was_queued && queue.empty())
+    m_pLocalAsyncSocketExThreadData->m_pHelperWindow->Port().StopRetryTimer();
 }
 
 CAsyncSocketExHelperWindow* CAsyncSocketEx::Helper() const {
@@ -63,11 +68,14 @@ void CAsyncSocketEx::CloseSocketHandleOnly() {
   DetachSocketHandle();
 }
 
-bool CAsyncSocketEx::Create(unsigned port,
-                            int type,
-                            long mask,
-                            const char16_t* address,
-                            int family) {
+bool CAsyncSocketEx::CloseKeepingError() {
+  int error = sock_last_error();
+  CloseSocketHandleOnly();
+  sock_set_last_error(error);
+  return false;
+}
+
+bool CAsyncSocketEx::ReadyForNewHandle() {
   if (m_SocketData.hSocket != kInvalidSocket) {
     sock_set_last_error(kErrAlready);
     return false;
@@ -76,6 +84,16 @@ bool CAsyncSocketEx::Create(unsigned port,
     sock_set_last_error(kErrNotInitialised);
     return false;
   }
+  return true;
+}
+
+bool CAsyncSocketEx::Create(unsigned port,
+                            int type,
+                            long mask,
+                            const char16_t* address,
+                            int family) {
+  if (!ReadyForNewHandle())
+    return false;
   m_SocketData.nFamily = family;
   if (m_pFirstLayer) {
     bool ok = m_pFirstLayer->Create(port, type, mask, address, family);
@@ -96,21 +114,15 @@ bool CAsyncSocketEx::CreateBare(unsigned port,
     // The family is decided by the addresses the connect finds.
     m_nState = unconnected;
     m_lEvent = mask;
-    m_nSocketPort = port;
-    m_bHasSocketAddress = address != nullptr;
-    m_lpszSocketAddress = address ? address : u"";
+    RememberLocalAddress(port, address);
     return true;
   }
   SocketHandle handle = sock_open(family, type);
   if (handle == kInvalidSocket)
     return false;
   AttachSocketHandle(handle);
-  if (!AsyncSelect(mask) || !Bind(port, address)) {
-    int error = sock_last_error();
-    CloseSocketHandleOnly();
-    sock_set_last_error(error);
-    return false;
-  }
+  if (!AsyncSelect(mask) || !Bind(port, address))
+    return CloseKeepingError();
   m_nState = unconnected;
   return true;
 }
@@ -133,10 +145,14 @@ bool CAsyncSocketEx::AsyncSelect(long mask) {
                                selected);
 }
 
-bool CAsyncSocketEx::Bind(unsigned port, const char16_t* address) {
+void CAsyncSocketEx::RememberLocalAddress(unsigned port, const char16_t* address) {
   m_nSocketPort = port;
   m_bHasSocketAddress = address != nullptr;
   m_lpszSocketAddress = address ? address : u"";
+}
+
+bool CAsyncSocketEx::Bind(unsigned port, const char16_t* address) {
+  RememberLocalAddress(port, address);
   int family = m_SocketData.nFamily;
   if (family == kAfUnspec)
     return true;
@@ -195,14 +211,8 @@ bool CAsyncSocketEx::ShutDown(int how) {
 bool CAsyncSocketEx::AttachHandle(SocketHandle handle, long mask) {
   if (handle == kInvalidSocket || handle == 0)
     return false;
-  if (m_SocketData.hSocket != kInvalidSocket) {
-    sock_set_last_error(kErrAlready);
+  if (!ReadyForNewHandle())
     return false;
-  }
-  if (!InitAsyncSocketExInstance()) {
-    sock_set_last_error(kErrNotInitialised);
-    return false;
-  }
   AttachSocketHandle(handle);
   return AsyncSelect(mask);
 }
@@ -258,11 +268,7 @@ void CAsyncSocketEx::RemoveAllLayers() {
   CAsyncSocketExHelperWindow* helper = Helper();
   if (!helper)
     return;
-  auto& queue = m_pLocalAsyncSocketExThreadData->layerCloseNotify;
-  bool was_queued = std::find(queue.begin(), queue.end(), this) != queue.end();
-  queue.remove(this);
-  if (was_queued && queue.empty())
-    helper->Port().StopRetryTimer();
+  LeaveCloseRetryQueue();
   for (const HelperMessage& m : helper->Port().Take(kMsgLayer)) {
     auto* rec = reinterpret_cast<t_LayerNotifyMsg*>(m.lparam);
     CAsyncSocketEx* target = helper->SocketAt(static_cast<int>(m.wparam));
@@ -283,28 +289,25 @@ bool CAsyncSocketEx::GetSockName(void* addr, int* len) {
   return sock_sock_name(m_SocketData.hSocket, addr, len);
 }
 
-bool CAsyncSocketEx::Connect(const void* addr, int len) {
-  bool ok = m_pFirstLayer ? m_pFirstLayer->Connect(addr, len)
-                          : sock_connect(m_SocketData.hSocket, addr, len);
+bool CAsyncSocketEx::NoteConnectStart(bool ok) {
   if (ok || sock_last_error() == kErrWouldBlock)
     m_nState = connecting;
   return ok;
+}
+
+bool CAsyncSocketEx::Connect(const void* addr, int len) {
+  if (m_pFirstLayer)
+    return NoteConnectStart(m_pFirstLayer->Connect(addr, len));
+  return ConnectAddressBare(addr, len);
 }
 
 bool CAsyncSocketEx::ConnectAddressBare(const void* addr, int len) {
-  bool ok = sock_connect(m_SocketData.hSocket, addr, len);
-  if (ok || sock_last_error() == kErrWouldBlock)
-    m_nState = connecting;
-  return ok;
+  return NoteConnectStart(sock_connect(m_SocketData.hSocket, addr, len));
 }
 
 bool CAsyncSocketEx::Connect(const char16_t* host, int port) {
-  if (m_pFirstLayer) {
-    bool ok = m_pFirstLayer->Connect(host, port);
-    if (ok || sock_last_error() == kErrWouldBlock)
-      m_nState = connecting;
-    return ok;
-  }
+  if (m_pFirstLayer)
+    return NoteConnectStart(m_pFirstLayer->Connect(host, port));
   return ConnectHostBare(host, port);
 }
 
@@ -338,24 +341,8 @@ bool CAsyncSocketEx::ConnectHostBare(const char16_t* host, int port) {
     if (!addr_lookup(text.c_str(), std::to_string(port).c_str(), kAfUnspec, kSockStream,
                      &m_SocketData.addrList))
       return false;
-    bool under_way = false;
     int error = 0;
-    while (!under_way && m_SocketData.nextAddr < m_SocketData.addrList.size()) {
-      const SockAddr& a = m_SocketData.addrList[m_SocketData.nextAddr++];
-      if (m_SocketData.hSocket == kInvalidSocket && !MakeSocketFor(a)) {
-        error = sock_last_error();
-        continue;
-      }
-      under_way = sock_connect(m_SocketData.hSocket, a.bytes, a.length) ||
-                  sock_last_error() == kErrWouldBlock;
-      error = sock_last_error();
-      if (!under_way)
-        CloseSocketHandleOnly();
-    }
-    if (m_SocketData.nextAddr >= m_SocketData.addrList.size())
-      m_SocketData.addrList.clear();
-    if (under_way)
-      m_nState = connecting;
+    bool under_way = ConnectNextAddress(&error);
     sock_set_last_error(error);
     return under_way && error == 0;
   }
@@ -373,30 +360,35 @@ bool CAsyncSocketEx::MakeSocketFor(const SockAddr& addr) {
   std::u16string keep = m_lpszSocketAddress;
   if (AsyncSelect(m_lEvent) && Bind(m_nSocketPort, local ? keep.c_str() : nullptr))
     return true;
-  int error = sock_last_error();
-  CloseSocketHandleOnly();
-  sock_set_last_error(error);
-  return false;
+  return CloseKeepingError();
+}
+
+bool CAsyncSocketEx::ConnectNextAddress(int* error) {
+  auto& list = m_SocketData.addrList;
+  bool under_way = false;
+  while (!under_way && m_SocketData.nextAddr < list.size()) {
+    const SockAddr& a = list[m_SocketData.nextAddr++];
+    if (m_SocketData.hSocket == kInvalidSocket && !MakeSocketFor(a)) {
+      *error = sock_last_error();
+      continue;
+    }
+    under_way = sock_connect(m_SocketData.hSocket, a.bytes, a.length) ||
+                sock_last_error() == kErrWouldBlock;
+    *error = sock_last_error();
+    if (!under_way)
+      CloseSocketHandleOnly();
+  }
+  if (m_SocketData.nextAddr >= list.size())
+    list.clear();
+  if (under_way)
+    m_nState = connecting;
+  return under_way;
 }
 
 bool CAsyncSocketEx::TryNextAddress() {
   CloseSocketHandleOnly();
-  auto& list = m_SocketData.addrList;
-  while (m_SocketData.nextAddr < list.size()) {
-    const SockAddr& a = list[m_SocketData.nextAddr++];
-    if (!MakeSocketFor(a))
-      continue;
-    if (sock_connect(m_SocketData.hSocket, a.bytes, a.length) ||
-        sock_last_error() == kErrWouldBlock) {
-      m_nState = connecting;
-      if (m_SocketData.nextAddr >= list.size())
-        list.clear();
-      return true;
-    }
-    CloseSocketHandleOnly();
-  }
-  list.clear();
-  return false;
+  int ignored = 0;
+  return ConnectNextAddress(&ignored);
 }
 
 void CAsyncSocketEx::FreeLookup() {

@@ -96,15 +96,26 @@ class CAsyncSocketEx {
 
   bool InitAsyncSocketExInstance();
   void FreeAsyncSocketExInstance();
+  void LeaveCloseRetryQueue();
   CAsyncSocketExHelperWindow* Helper() const;
+  // Fails with the error set when a handle is already there or the helper is missing.
+  bool ReadyForNewHandle();
   bool AttachSocketHandle(qel_net::SocketHandle handle);
   void DetachSocketHandle();
   void CloseSocketHandleOnly();
+  // Closes the handle after a failed step; the step's error stays the last error. False.
+  bool CloseKeepingError();
   bool CreateBare(unsigned port, int type, long mask, const char16_t* address, int family);
+  void RememberLocalAddress(unsigned port, const char16_t* address);
   bool MakeSocketFor(const qel_net::SockAddr& addr);
   bool AcceptBare(CAsyncSocketEx& other, void* addr, int* len);
+  // A connect that succeeded or would block makes the socket connecting; passes ok on.
+  bool NoteConnectStart(bool ok);
   bool ConnectAddressBare(const void* addr, int len);
   bool ConnectHostBare(const char16_t* host, int port);
+  // Connects to the looked-up addresses in turn until one is under way; error gets the
+  // last attempt's error.
+  bool ConnectNextAddress(int* error);
   bool TryNextAddress();
   void FreeLookup();
 
