@@ -49,13 +49,13 @@ TEST(AviHandlerCompat, HandlerFindsTheChunkInEveryPlacement) {
   ASSERT_TRUE(api.ok());
   api.init();
   rec_test::ScratchFolder folder("compat");
-  Spec hdrl, top, bare, odml;
+  AviShape hdrl, top, bare, odml;
   hdrl.hdrl_junk = 100;
   top.top_junk = 1016;
   odml.avix_segments = 1;
   odml.odml_index = true;
   int n = 0;
-  for (const Spec& s : {hdrl, top, bare, odml}) {
+  for (const AviShape& s : {hdrl, top, bare, odml}) {
     SCOPED_TRACE(n);
     std::string name = "f" + std::to_string(n++) + ".avi";
     rec_test::write_bytes(folder.native(name), build(s));
@@ -75,7 +75,7 @@ TEST(AviHandlerCompat, HandlerFindsTheChunkInEveryPlacement) {
 TEST(AviHandlerCompat, LockedRecordingIsLeftAlone) {
   rec_test::ScratchFolder folder("locked");
   rec_test::TestCacheKey cache;
-  Spec s;
+  AviShape s;
   s.qel_top = qel_payload(2, 36);
   Bytes before = build(s);
   rec_test::write_bytes(folder.native("held.avi"), before);

@@ -78,7 +78,8 @@ inline Bytes qel_payload(int32_t version, uint32_t len, int32_t app = 7, int64_t
   return b;
 }
 
-struct Spec {
+// What a test file holds; build() lays it out byte by byte.
+struct AviShape {
   std::vector<Stream> streams = {{"vids", 1, 25, 0, 250}, {"auds", 1, 8000, 0, 80000}};
   uint32_t top_junk = 0;              // JUNK data size before movi, 0 for none
   uint32_t hdrl_junk = 0;             // JUNK data size at the end of hdrl
@@ -108,7 +109,7 @@ inline Bytes ix_chunk(uint64_t base) {
   return chunk("ix00", d);
 }
 
-inline Bytes build(const Spec& s);
+inline Bytes build(const AviShape& s);
 
 // The super index needs the segments' offsets, which depend on the super index's own size;
 // it has a fixed size, so build once with placeholders and again with the real offsets.
@@ -135,7 +136,7 @@ inline Bytes strf(const Stream& s) {
   return b;
 }
 
-inline Bytes build_with_offsets(const Spec& s, const std::vector<uint64_t>& ix_offsets) {
+inline Bytes build_with_offsets(const AviShape& s, const std::vector<uint64_t>& ix_offsets) {
   std::vector<Bytes> hdrl = {chunk("avih", avih(s.streams.size()))};
   for (size_t i = 0; i < s.streams.size(); ++i) {
     std::vector<Bytes> strl = {chunk("strh", strh(s.streams[i])),
@@ -179,7 +180,7 @@ inline Bytes build_with_offsets(const Spec& s, const std::vector<uint64_t>& ix_o
   return file;
 }
 
-inline Bytes build(const Spec& s) {
+inline Bytes build(const AviShape& s) {
   if (!s.odml_index)
     return build_with_offsets(s, {});
   Bytes first = build_with_offsets(s, {});

@@ -94,10 +94,10 @@ TEST_F(QelAviFileMngrTest, MissingFolderIsCreatedEmpty) {
 }
 
 TEST_F(QelAviFileMngrTest, LoadsCachedAndChunkOnlyFilesAndCachesTheRest) {
-  Spec plain;
+  AviShape plain;
   put("a.avi", build(plain));  // cached
   cache_entry("YQAuAGEAdgBpAA==", 59);
-  Spec tagged;
+  AviShape tagged;
   tagged.qel_top = qel_payload(2, 36, 2, 5000);  // 42 seconds, video and audio
   put("b.avi", build(tagged));
   put("c.avi", Bytes(100, 0));  // neither
@@ -169,7 +169,7 @@ TEST_F(QelAviFileMngrTest, NewFileNamesFollowTheLocalClock) {
 
 TEST_F(QelAviFileMngrTest, InsertedRecordingsAreScannedTaggedAndCached) {
   ASSERT_TRUE(mngr_.create(product()));
-  Spec s;
+  AviShape s;
   s.top_junk = 1016;
   s.streams = {{"vids", 1, 25, 0, 262}, {"auds", 1, 8000, 0, 80000}};
   std::u16string path = put("2010-11-17 09-12-53.avi", build(s));

@@ -97,7 +97,7 @@ TEST_F(QelAviFileTest, NamesThatCannotBeCached) {
 }
 
 TEST_F(QelAviFileTest, ChunkVersionsAndLengths) {
-  Spec v1;
+  AviShape v1;
   v1.qel_top = qel_payload(1, 24, 8, 1234);
   auto a = record(put("v1.avi", build(v1)));
   ZulProfileKey entry = cache_.key().GetSubKey("dgAxAC4AYQB2AGkA");
@@ -113,7 +113,7 @@ TEST_F(QelAviFileTest, ChunkVersionsAndLengths) {
   EXPECT_EQ(1, a->get_time_len());  // left as it was
   EXPECT_TRUE(a->get_has_video());
 
-  Spec short_v2;
+  AviShape short_v2;
   short_v2.qel_top = qel_payload(2, 24);
   auto b = record(put("short.avi", build(short_v2)));
   EXPECT_FALSE(b->dojob_read_qel_chunk());
@@ -121,7 +121,7 @@ TEST_F(QelAviFileTest, ChunkVersionsAndLengths) {
   EXPECT_TRUE(
       asserts_.Has("qel_avi_file::dojob_read_qel_chunk_v2", "_len == qel_chunk_format_v2_len"));
 
-  Spec v3;
+  AviShape v3;
   v3.qel_top = qel_payload(3, 36);
   auto c = record(put("v3.avi", build(v3)));
   EXPECT_FALSE(c->dojob_read_qel_chunk());
@@ -131,13 +131,13 @@ TEST_F(QelAviFileTest, ChunkVersionsAndLengths) {
   EXPECT_TRUE(asserts_.Has("qel_avi_file::dojob_write_qel_chunk", "false"));
   EXPECT_TRUE(asserts_.Has("qel_avi_file::set_start_time", "rtn"));
 
-  Spec big;
+  AviShape big;
   big.qel_top = Bytes(40, 2);
   EXPECT_FALSE(record(put("big.avi", build(big)))->dojob_read_qel_chunk());
 }
 
 TEST_F(QelAviFileTest, WrittenChunksReadBackInTheirVersion) {
-  Spec s;
+  AviShape s;
   s.top_junk = 1016;
   s.streams = {{"vids", 1, 25, 0, 262}, {"auds", 1, 8000, 0, 80000}};
   std::u16string path = put("new.avi", build(s));
@@ -156,7 +156,7 @@ TEST_F(QelAviFileTest, WrittenChunksReadBackInTheirVersion) {
   EXPECT_TRUE(b->get_has_video() && b->get_has_audio());
 
   // A record read as version 1 keeps writing version 1.
-  Spec v1;
+  AviShape v1;
   v1.qel_top = qel_payload(1, 24);
   std::u16string old = put("old.avi", build(v1));
   auto c = record(old);
@@ -170,7 +170,7 @@ TEST_F(QelAviFileTest, WrittenChunksReadBackInTheirVersion) {
 }
 
 TEST_F(QelAviFileTest, UnreadableFilesKeepTheirDefaults) {
-  Spec s;
+  AviShape s;
   Bytes truncated = build(s);
   truncated.resize(truncated.size() / 2);
   for (auto path : {put("cut.avi", truncated), folder_.file(u"missing.avi")}) {

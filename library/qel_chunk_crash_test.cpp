@@ -100,7 +100,7 @@ size_t run_until_death(DyingTarget* t, const std::vector<Bytes>& payloads) {
 }
 
 TEST(QelChunkCrash, EveryKillPointLeavesAGoodFile) {
-  std::vector<Spec> shapes(8);
+  std::vector<AviShape> shapes(8);
   shapes[0].top_junk = 1016;
   shapes[1].hdrl_junk = 60;
   shapes[2].qel_tail = qel_payload(1, 24, 100);
@@ -118,7 +118,7 @@ TEST(QelChunkCrash, EveryKillPointLeavesAGoodFile) {
     payloads.push_back(i % 2 ? qel_payload(1, 24, i) : qel_payload(2, 36, i));
 
   int kill_points = 0;
-  for (const Spec& shape : shapes) {
+  for (const AviShape& shape : shapes) {
     const Bytes original = build(shape);
     const Bytes media = movi_bytes(original);
     for (int budget = 0;; ++budget) {
@@ -145,10 +145,10 @@ TEST(QelChunkCrash, KilledWriterProcessesLeaveGoodFiles) {
   char dir[] = "/tmp/qel_crash_XXXXXX";
   ASSERT_TRUE(mkdtemp(dir));
   std::string path = std::string(dir) + "/rec.avi";
-  Spec spec;
-  spec.top_junk = 1016;
-  spec.movi_bytes = 200000;
-  const Bytes original = build(spec);
+  AviShape shape;
+  shape.top_junk = 1016;
+  shape.movi_bytes = 200000;
+  const Bytes original = build(shape);
   const Bytes media = movi_bytes(original);
   std::mt19937 rng(7);
   for (int round = 0; round < 40; ++round) {

@@ -71,11 +71,11 @@ TEST(QelChunkWriter, UsesTheCheapestPlacementAndKeepsTheMedia) {
   Bytes v2 = qel_payload(2, 36, 9, 77);
   struct Case {
     const char* name;
-    Spec spec;
+    AviShape shape;
     QelChunkPlacement expected;
     int64_t growth;
   };
-  Spec in_place, junk_exact, junk_split, hdrl_junk, odd_junk, small_junk, bare;
+  AviShape in_place, junk_exact, junk_split, hdrl_junk, odd_junk, small_junk, bare;
   in_place.qel_top = qel_payload(2, 36);
   junk_exact.top_junk = 36;
   junk_split.top_junk = 1016;
@@ -93,7 +93,7 @@ TEST(QelChunkWriter, UsesTheCheapestPlacementAndKeepsTheMedia) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Bytes before = build(c.spec);
+    Bytes before = build(c.shape);
     Tagged after = tag(before, v2);
     EXPECT_EQ(c.expected, after.placement);
     EXPECT_EQ(static_cast<int64_t>(before.size()) + c.growth,
@@ -107,7 +107,7 @@ TEST(QelChunkWriter, UsesTheCheapestPlacementAndKeepsTheMedia) {
 }
 
 TEST(QelChunkWriter, ChangingTheLengthRetiresTheOldChunk) {
-  Spec s;
+  AviShape s;
   s.qel_hdrl = qel_payload(1, 24);
   s.top_junk = 200;
   Bytes before = build(s);
@@ -122,7 +122,7 @@ TEST(QelChunkWriter, ChangingTheLengthRetiresTheOldChunk) {
   expect_tagged(before, b, v1);
   EXPECT_EQ(before.size(), b.bytes.size());
   // Without room the new chunk is appended and the old one still retired.
-  Spec bare;
+  AviShape bare;
   bare.qel_top = qel_payload(1, 24);
   Tagged c = tag(build(bare), v2);
   EXPECT_EQ(QelChunkPlacement::kAppend, c.placement);
@@ -130,7 +130,7 @@ TEST(QelChunkWriter, ChangingTheLengthRetiresTheOldChunk) {
 }
 
 TEST(QelChunkWriter, OpenDmlFileWithoutRoomIsRewrittenWithItsIndexesMoved) {
-  Spec s;
+  AviShape s;
   s.avix_segments = 2;
   s.odml_index = true;
   Bytes before = build(s);
@@ -154,7 +154,7 @@ TEST(QelChunkWriter, OpenDmlFileWithoutRoomIsRewrittenWithItsIndexesMoved) {
 }
 
 TEST(QelChunkWriter, BytesAfterTheRiffAreKeptOrAdopted) {
-  Spec s;
+  AviShape s;
   Bytes riff = build(s);
   Bytes v2 = qel_payload(2, 36);
   // Foreign bytes after the movie are copied along, not overwritten.
@@ -176,7 +176,7 @@ TEST(QelChunkWriter, BytesAfterTheRiffAreKeptOrAdopted) {
 }
 
 TEST(QelChunkWriter, MalformedFilesAreNeverWritten) {
-  Spec s;
+  AviShape s;
   s.top_junk = 100;
   Bytes good = build(s);
   Bytes v2 = qel_payload(2, 36);

@@ -41,7 +41,7 @@ size_t find(const Bytes& b, const char* id, size_t from = 0) {
 TEST(RiffReader, FindsTheChunkWhereverReadersKeepIt) {
   Bytes v2 = qel_payload(2, 36);
   for (int where = 0; where < 3; ++where) {
-    Spec s;
+    AviShape s;
     (where == 0 ? s.qel_hdrl : where == 1 ? s.qel_top : s.qel_tail) = v2;
     Bytes b = build(s);
     AviLayout l = layout_of(b);
@@ -51,14 +51,14 @@ TEST(RiffReader, FindsTheChunkWhereverReadersKeepIt) {
     EXPECT_EQ(v2, read_chunk(b)) << where;
   }
   // The first in file order wins: hdrl comes before everything else.
-  Spec s;
+  AviShape s;
   s.qel_hdrl = qel_payload(1, 24);
   s.qel_tail = v2;
   EXPECT_EQ(qel_payload(1, 24), read_chunk(build(s)));
 }
 
 TEST(RiffReader, ChunkReadHonoursTheBufferSize) {
-  Spec s;
+  AviShape s;
   s.qel_top = Bytes(40, 1);
   EXPECT_TRUE(read_chunk(build(s)).empty());
   EXPECT_EQ(40u, read_chunk(build(s), 64).size());
@@ -67,7 +67,7 @@ TEST(RiffReader, ChunkReadHonoursTheBufferSize) {
 }
 
 TEST(RiffReader, EveryTruncationIsRefused) {
-  Spec s;
+  AviShape s;
   s.qel_tail = qel_payload(2, 36);
   Bytes b = build(s);
   for (size_t n = 0; n < b.size(); ++n) {
@@ -79,7 +79,7 @@ TEST(RiffReader, EveryTruncationIsRefused) {
 }
 
 TEST(RiffReader, MalformedShapesGiveNothing) {
-  Spec s;
+  AviShape s;
   s.qel_top = qel_payload(2, 36);
   const Bytes good = build(s);
   ASSERT_TRUE(layout_of(good).valid);
@@ -101,7 +101,7 @@ TEST(RiffReader, MalformedShapesGiveNothing) {
 }
 
 TEST(RiffReader, OddSizeNeedsItsPadByte) {
-  Spec s;
+  AviShape s;
   s.qel_tail = Bytes(35, 1);
   Bytes b = build(s);
   ASSERT_TRUE(layout_of(b).valid);
@@ -129,7 +129,7 @@ TEST(RiffReader, DeepNestingAndMissingStreamsAreRefused) {
 }
 
 TEST(RiffReader, OpenDmlSegmentsAndTrailingBytes) {
-  Spec s;
+  AviShape s;
   s.avix_segments = 2;
   s.odml_index = true;
   Bytes b = build(s);
@@ -167,7 +167,7 @@ TEST(AviStreamInfo, LengthIsWholeSecondsPlusOne) {
   EXPECT_EQ(2, secs(1, 1000, 500, 1999));
   EXPECT_EQ(0, secs(1, 1000, 0, 0));
   EXPECT_EQ(0, secs(1, 0, 0, 100));  // no rate: the interface gives -1 for both ends
-  Spec s;
+  AviShape s;
   s.streams = {{"vids", 1, 25, 0, 262}, {"auds", 1, 8000, 0, 80000}};  // 10.48 s, 10 s
   AviStreamSummary sum = summarize_streams(layout_of(build(s)));
   EXPECT_TRUE(sum.has_video && sum.has_audio);
