@@ -1,4 +1,5 @@
-// Builds small AVI files byte by byte for the tests, and in-memory targets to write into.
+// Builds small AVI files byte by byte for the tests, in-memory targets to write into, and
+// reads back what was written.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "library/byte_file.h"
+#include "library/riff_reader.h"
 
 namespace avi_test {
 
@@ -109,10 +111,6 @@ inline Bytes ix_chunk(uint64_t base) {
   return chunk("ix00", d);
 }
 
-inline Bytes build(const AviShape& s);
-
-// The super index needs the segments' offsets, which depend on the super index's own size;
-// it has a fixed size, so build once with placeholders and again with the real offsets.
 // Main header naming the stream count, as the platform's handler expects.
 inline Bytes avih(size_t streams) {
   Bytes b;
@@ -180,6 +178,8 @@ inline Bytes build_with_offsets(const AviShape& s, const std::vector<uint64_t>& 
   return file;
 }
 
+// The super index needs the segments' offsets, which depend on the super index's own size;
+// it has a fixed size, so build once with placeholders and again with the real offsets.
 inline Bytes build(const AviShape& s) {
   if (!s.odml_index)
     return build_with_offsets(s, {});
@@ -197,6 +197,25 @@ inline Bytes build(const AviShape& s) {
     at += 8 + seg_size;
   }
   return build_with_offsets(s, offsets);
+}
+
+inline AviLayout layout_of(const Bytes& b) {
+  MemoryByteFile f(b);
+  AviLayout l;
+  read_avi_layout(f, &l);
+  return l;
+}
+
+// The first "_qel" chunk's payload; empty when there is none or it is larger than cap.
+inline Bytes chunk_of(const Bytes& b, uint32_t cap = 64) {
+  MemoryByteFile f(b);
+  AviLayout l;
+  read_avi_layout(f, &l);
+  uint8_t buf[64];
+  uint32_t len = 0;
+  if (cap > sizeof buf || !read_qel_chunk(f, l, buf, cap, &len))
+    return {};
+  return Bytes(buf, buf + len);
 }
 
 class MemoryAviTarget : public AviTarget {

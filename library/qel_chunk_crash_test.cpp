@@ -63,22 +63,6 @@ class DyingTarget : public AviTarget {
   DyingFile view_, replacement_view_;
 };
 
-AviLayout layout_of(const Bytes& b) {
-  MemoryByteFile f(b);
-  AviLayout l;
-  read_avi_layout(f, &l);
-  return l;
-}
-
-Bytes chunk_of(const Bytes& b) {
-  MemoryByteFile f(b);
-  AviLayout l;
-  read_avi_layout(f, &l);
-  uint8_t buf[64];
-  uint32_t len = 0;
-  return read_qel_chunk(f, l, buf, sizeof buf, &len) ? Bytes(buf, buf + len) : Bytes();
-}
-
 Bytes movi_bytes(const Bytes& b) {
   Bytes m;
   for (const RiffChunk& c : layout_of(b).movi)

@@ -28,13 +28,6 @@ uint32_t get32(const Bytes& b, size_t at) {
   return v;
 }
 
-AviLayout layout_of(const Bytes& b) {
-  MemoryByteFile f(b);
-  AviLayout l;
-  read_avi_layout(f, &l);
-  return l;
-}
-
 // The movie data: every chunk of every movi list except the OpenDML "ix##" indexes, whose
 // base offsets move when the file is rewritten.
 Bytes media(const Bytes& b) {
@@ -48,15 +41,6 @@ Bytes media(const Bytes& b) {
     }
   }
   return m;
-}
-
-Bytes chunk_of(const Bytes& b) {
-  MemoryByteFile f(b);
-  AviLayout l;
-  read_avi_layout(f, &l);
-  uint8_t buf[64];
-  uint32_t len = 0;
-  return read_qel_chunk(f, l, buf, sizeof buf, &len) ? Bytes(buf, buf + len) : Bytes();
 }
 
 // Checks what every write must leave: a valid file, the same media, the new chunk.

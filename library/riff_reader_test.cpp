@@ -9,23 +9,8 @@ namespace {
 
 using namespace avi_test;
 
-AviLayout layout_of(const Bytes& b) {
-  MemoryByteFile f(b);
-  AviLayout l;
-  read_avi_layout(f, &l);
-  return l;
-}
-
-Bytes read_chunk(const Bytes& b, uint32_t cap = 36) {
-  MemoryByteFile f(b);
-  AviLayout l;
-  read_avi_layout(f, &l);
-  uint8_t buf[64];
-  uint32_t len = 0;
-  if (!read_qel_chunk(f, l, buf, cap, &len))
-    return {};
-  return Bytes(buf, buf + len);
-}
+// The largest chunk a reader takes: a version 2 payload.
+constexpr uint32_t kCap = 36;
 
 void set32(Bytes* b, size_t at, uint32_t v) {
   memcpy(b->data() + at, &v, 4);
@@ -48,22 +33,22 @@ TEST(RiffReader, FindsTheChunkWhereverReadersKeepIt) {
     ASSERT_TRUE(l.valid) << where;
     EXPECT_EQ(2u, l.streams.size());
     EXPECT_EQ(1u, l.movi.size());
-    EXPECT_EQ(v2, read_chunk(b)) << where;
+    EXPECT_EQ(v2, chunk_of(b, kCap)) << where;
   }
   // The first in file order wins: hdrl comes before everything else.
   AviShape s;
   s.qel_hdrl = qel_payload(1, 24);
   s.qel_tail = v2;
-  EXPECT_EQ(qel_payload(1, 24), read_chunk(build(s)));
+  EXPECT_EQ(qel_payload(1, 24), chunk_of(build(s), kCap));
 }
 
 TEST(RiffReader, ChunkReadHonoursTheBufferSize) {
   AviShape s;
   s.qel_top = Bytes(40, 1);
-  EXPECT_TRUE(read_chunk(build(s)).empty());
-  EXPECT_EQ(40u, read_chunk(build(s), 64).size());
+  EXPECT_TRUE(chunk_of(build(s), kCap).empty());
+  EXPECT_EQ(40u, chunk_of(build(s), 64).size());
   s.qel_top.clear();
-  EXPECT_TRUE(read_chunk(build(s)).empty());
+  EXPECT_TRUE(chunk_of(build(s), kCap).empty());
 }
 
 TEST(RiffReader, EveryTruncationIsRefused) {
@@ -87,7 +72,7 @@ TEST(RiffReader, MalformedShapesGiveNothing) {
     Bytes b = good;
     edit(&b);
     AviLayout l = layout_of(b);
-    return !l.valid && l.streams.empty() && l.qel.empty() && read_chunk(b).empty();
+    return !l.valid && l.streams.empty() && l.qel.empty() && chunk_of(b, kCap).empty();
   };
   EXPECT_TRUE(broken([](Bytes* b) { set32(b, 4, 0xFFFFFFFF); }));
   EXPECT_TRUE(broken([](Bytes* b) { set32(b, find(*b, "strf") + 4, 0xFFFFFFFF); }));
