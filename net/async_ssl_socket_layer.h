@@ -103,6 +103,8 @@ class CAsyncSslSocketLayer : public CAsyncSocketExLayer {
   bool dojob_FlushNetwork();
   void dojob_RetrySend();
   void dojob_MoveData();
+  // After a network notification: an error ends the session, else data moves on.
+  void dojob_ContinueOrCloseUp(int error);
   void dojob_SslFailed();
   void dojob_CloseUp(int error);
   void dojob_Callback(int code, intptr_t param2, const char* format, ...);

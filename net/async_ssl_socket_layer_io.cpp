@@ -28,16 +28,12 @@ void CAsyncSslSocketLayer::OnReceive(int error) {
     m_mayTriggerRead = true;
     return;
   }
-  if (error) {
-    m_nNetworkError = error;
-    dojob_CloseUp(error);
-    return;
+  if (!error) {
+    dojob_ReadNetwork();
+    if (!m_ssl)
+      return;
   }
-  dojob_ReadNetwork();
-  if (!m_ssl)
-    return;
-  dojob_RetrySend();
-  dojob_MoveData();
+  dojob_ContinueOrCloseUp(error);
 }
 
 void CAsyncSslSocketLayer::OnSend(int error) {
@@ -45,6 +41,10 @@ void CAsyncSslSocketLayer::OnSend(int error) {
     TriggerEvent(kFdWrite, error);
     return;
   }
+  dojob_ContinueOrCloseUp(error);
+}
+
+void CAsyncSslSocketLayer::dojob_ContinueOrCloseUp(int error) {
   if (error) {
     m_nNetworkError = error;
     dojob_CloseUp(error);
