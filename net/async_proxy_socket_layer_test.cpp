@@ -8,12 +8,16 @@
 
 #include "net/qel_async_socket.h"
 #include "net/testing/scripted_proxy.h"
+#include "net/testing/socket_event_log.h"
 #include "net/testing/test_servers.h"
+#include "net/testing/wrapper_owner.h"
 
 using namespace qel_net;
 using net_testing::RunFor;
 using net_testing::RunUntil;
 using net_testing::ScriptedProxy;
+using net_testing::SocketEventLog;
+using net_testing::WrapperOwner;
 using Step = ScriptedProxy::Step;
 
 namespace {
@@ -27,28 +31,14 @@ std::string Bytes(std::initializer_list<int> list) {
 
 // The owner: records notifications and the layer's callbacks; sends its hello once connected
 // and collects what comes back.
-class Owner : public CAsyncSocketEx {
+class Owner : public CAsyncSocketEx, public SocketEventLog {
  public:
-  std::vector<std::pair<char, int>> events;
   std::vector<std::string> callbacks;
   CAsyncProxySocketLayer::ListenAddress listening{};
   SockAddr peer;  // what Accept reported
   bool accepted = false;
   std::string received;
   std::string hello = "ping";
-
-  bool Saw(char kind) const {
-    for (auto& e : events)
-      if (e.first == kind)
-        return true;
-    return false;
-  }
-  int ErrorOf(char kind) const {
-    for (auto& e : events)
-      if (e.first == kind)
-        return e.second;
-    return -1;
-  }
 
  protected:
   void OnConnect(int error) override {
@@ -145,6 +135,14 @@ uint32_t Address(const char* dotted) {
   return a;
 }
 
+// The proxy's script, then what passes through the tunnel: the far peer's first words in the
+// same segment as the proxy's last reply, and one ping answered with pong.
+std::vector<Step> WithTunnelTraffic(std::vector<Step> script, const std::string& first_words) {
+  script.back().reply += first_words;
+  script.push_back({"ping", "pong"});
+  return script;
+}
+
 const std::string kSocks5Ok = Bytes({5, 0, 0, 1, 10, 0, 0, 1, 0, 80});
 
 struct HandshakeCase {
@@ -196,12 +194,8 @@ TEST(AsyncProxySocketLayer, HandshakesAreSentByteForByteAndThenCarryData) {
   for (const HandshakeCase& c : HandshakeCases()) {
     for (bool bytewise : {false, true}) {
       SCOPED_TRACE(std::string(c.name) + (bytewise ? ", one byte per receive" : ""));
-      std::vector<Step> script = c.script;
-      // The target's first words come in the same segment as the proxy's last reply.
-      script.back().reply += "hello";
-      script.push_back({"ping", "pong"});
       ScriptedProxy server;
-      ASSERT_TRUE(server.Start(script));
+      ASSERT_TRUE(server.Start(WithTunnelTraffic(c.script, "hello")));
       Client client(c.setup, server.Port(), bytewise);
       EXPECT_TRUE(client.Connect(c.setup.target));
       char buf[8];
@@ -371,12 +365,8 @@ TEST(AsyncProxySocketLayer, BindReportsTheListeningAddressThenTheAccept) {
   for (const BindCase& c : cases) {
     for (bool bytewise : {false, true}) {
       SCOPED_TRACE(std::string(c.name) + (bytewise ? ", one byte per receive" : ""));
-      std::vector<Step> script = c.script;
-      // The connecting peer speaks first, through the proxy, in the segment of the reply.
-      script.back().reply += "hi";
-      script.push_back({"ping", "pong"});
       ScriptedProxy server;
-      ASSERT_TRUE(server.Start(script));
+      ASSERT_TRUE(server.Start(WithTunnelTraffic(c.script, "hi")));
       ProxySetup setup{c.type, {}};
       Client client(setup, server.Port(), bytewise);
       ASSERT_TRUE(client.owner.Create());
@@ -403,26 +393,14 @@ TEST(AsyncProxySocketLayer, BindReportsTheListeningAddressThenTheAccept) {
 
 namespace {
 
-class WrapperOwner : public ZulIObject {
- public:
-  void OnSocket(const ZulAsyncSocketEvent* e) {
-    if (e->mType == ZulAsyncSocketEvent::kConnect)
-      connect_error = e->mErrorCode;
-  }
-  ObserverAdapter<WrapperOwner, ZulAsyncSocketSubject> adapter;
-  int connect_error = -1;
-};
-
 TEST(AsyncProxySocketLayer, SocketWrapperBuildsItFromAConfiguration) {
   ScriptedProxy server;
   ASSERT_TRUE(
       server.Start({{"CONNECT a.b:80 HTTP/1.1\r\nHost: a.b:80\r\n"
                      "Authorization: Basic dTpw\r\nProxy-Authorization: Basic dTpw\r\n\r\n",
                      "HTTP/1.1 200 OK\r\n\r\n"}}));
-  shared_ptr<WrapperOwner> owner(new WrapperOwner);
-  owner->adapter.Bind(owner, &WrapperOwner::OnSocket);
   ZulAsyncSocket socket;
-  socket.Attach(&owner->adapter, 0);
+  shared_ptr<WrapperOwner> owner = WrapperOwner::AttachedTo(socket);
   shared_ptr<ZulAsyncSocketLayerCfg> cfg(new ZulAsyncSocketLayerCfg);
   cfg->mType = 4;
   cfg->mProxyHost = u"127.0.0.1";
@@ -433,8 +411,8 @@ TEST(AsyncProxySocketLayer, SocketWrapperBuildsItFromAConfiguration) {
   ASSERT_TRUE(socket.AddLayer(cfg));
   ASSERT_TRUE(socket.Create());
   socket.Connect(u"a.b", 80);
-  ASSERT_TRUE(RunUntil([&] { return owner->connect_error >= 0; }, 5000));
-  EXPECT_EQ(owner->connect_error, 0);
+  ASSERT_TRUE(RunUntil([&] { return owner->Saw(ZulAsyncSocketEvent::kConnect); }, 5000));
+  EXPECT_EQ(owner->Find(ZulAsyncSocketEvent::kConnect)->mErrorCode, 0);
   EXPECT_FALSE(server.Mismatch());
 }
 

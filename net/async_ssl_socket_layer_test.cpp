@@ -14,12 +14,16 @@
 
 #include "net/qel_async_socket.h"
 #include "net/testing/child_process.h"
+#include "net/testing/socket_event_log.h"
 #include "net/testing/test_servers.h"
+#include "net/testing/wrapper_owner.h"
 
 using namespace qel_net;
 using net_testing::ChildProcess;
 using net_testing::RunFor;
 using net_testing::RunUntil;
+using net_testing::SocketEventLog;
+using net_testing::WrapperOwner;
 
 namespace {
 
@@ -31,10 +35,9 @@ struct Note {
 
 // The owner: sends what it is given as fast as the layer takes it, keeps what arrives,
 // and answers certificate questions with verify_reply.
-class Owner : public CAsyncSocketEx {
+class Owner : public CAsyncSocketEx, public SocketEventLog {
  public:
   CAsyncSslSocketLayer* layer = nullptr;
-  std::vector<std::pair<char, int>> events;
   std::vector<Note> notes;
   std::string outgoing;
   size_t sent = 0;
@@ -51,15 +54,6 @@ class Owner : public CAsyncSocketEx {
         return;
       sent += n;
     }
-  }
-  bool Saw(char kind) const {
-    return std::any_of(events.begin(), events.end(), [&](auto& e) { return e.first == kind; });
-  }
-  int ErrorOf(char kind) const {
-    for (auto& e : events)
-      if (e.first == kind)
-        return e.second;
-    return -1;
   }
   const Note* Find(int code, intptr_t param2 = -1) const {
     for (const Note& n : notes)
@@ -408,22 +402,10 @@ TEST_F(SslLayerTest, ServerCertificatesLoadOrSayWhyNot) {
   EXPECT_EQ(client.owner.Find(CAsyncSslSocketLayer::kSslVerifyCert)->param2, 18);
 }
 
-class WrapperOwner : public ZulIObject {
- public:
-  void OnSocket(const ZulAsyncSocketEvent* e) { events.push_back(*e); }
-  ObserverAdapter<WrapperOwner, ZulAsyncSocketSubject> adapter;
-  std::vector<ZulAsyncSocketEvent> events;
-  bool Saw(int type) const {
-    return std::any_of(events.begin(), events.end(), [&](auto& e) { return e.mType == type; });
-  }
-};
-
 TEST_F(SslLayerTest, SocketWrapperRefusesCertificatesTheLibraryCouldNotVerify) {
   int port = StartServer("server.pem");
-  shared_ptr<WrapperOwner> owner(new WrapperOwner);
-  owner->adapter.Bind(owner, &WrapperOwner::OnSocket);
   ZulAsyncSocket socket;
-  socket.Attach(&owner->adapter, 0);
+  shared_ptr<WrapperOwner> owner = WrapperOwner::AttachedTo(socket);
   shared_ptr<ZulAsyncSocketLayerCfg> cfg(new ZulAsyncSocketLayerCfg);
   cfg->mType = 5;
   ASSERT_TRUE(socket.AddLayer(cfg));
