@@ -8,6 +8,7 @@
 #include <string>
 
 #include "net/async_proxy_socket_layer.h"
+#include "net/testing/pending_bytes.h"
 
 namespace {
 
@@ -24,14 +25,7 @@ class Wire : public CAsyncSocketExLayer {
     return len;
   }
   int Receive(void* buf, int size, int) override {
-    if (pending.empty()) {
-      qel_net::sock_set_last_error(qel_net::kErrWouldBlock);
-      return -1;
-    }
-    int n = static_cast<int>(pending.size()) < size ? static_cast<int>(pending.size()) : size;
-    pending.copy(static_cast<char*>(buf), n);
-    pending.erase(0, n);
-    return n;
+    return net_testing::ReceivePending(&pending, buf, size);
   }
 
  private:

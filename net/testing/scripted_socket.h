@@ -5,6 +5,7 @@
 #include <string>
 
 #include "net/qel_async_socket.h"
+#include "net/testing/pending_bytes.h"
 
 class ScriptedSocket : public ZulMyCAsyncSocketEx {
  public:
@@ -26,16 +27,9 @@ class ScriptedSocket : public ZulMyCAsyncSocketEx {
     return len;
   }
   int Receive(void* buf, int size, int) override {
-    if (pending_.empty()) {
-      if (peer_closed_)
-        return 0;
-      qel_net::sock_set_last_error(qel_net::kErrWouldBlock);
-      return -1;
-    }
-    int n = static_cast<int>(pending_.size()) < size ? static_cast<int>(pending_.size()) : size;
-    pending_.copy(static_cast<char*>(buf), n);
-    pending_.erase(0, n);
-    return n;
+    if (pending_.empty() && peer_closed_)
+      return 0;
+    return net_testing::ReceivePending(&pending_, buf, size);
   }
   void Close() override { closed = true; }
 
