@@ -85,7 +85,7 @@ int main() {
     // Interleaved, so that both sizes see the same disk and cache conditions.
     std::vector<double> smalls, bigs;
     int i = 0;
-    for (int round = 0; round < kRounds + 1; ++round) {
+    for (size_t round = 0; round < kRounds + 1; ++round) {
       double s = batch(small, &i), b = batch(big, &i);
       if (s < 0 || b < 0)
         break;

@@ -44,8 +44,9 @@ TEST(SslLibrary, MissingLibraryOrFunctionReportsTwoAndLeavesNothingLoaded) {
     EXPECT_EQ(layer.InitSSLConnection(true), 2);
     EXPECT_FALSE(layer.IsUsingSSL());
     EXPECT_EQ(SslLibrary::UseCount(), 0);
-    if (!was_loaded)
+    if (!was_loaded) {
       EXPECT_FALSE(qel_net::library_is_loaded(kWrongLibrary));
+    }
   }
   // The socket wrapper cannot create a secure socket then.
   ZulAsyncSocket socket;
