@@ -8,6 +8,7 @@
 
 #include "net/async_socket_ex_helper_window.h"
 #include "net/async_socket_ex_layer.h"
+#include "net/testing/local_port.h"
 #include "net/testing/test_servers.h"
 
 using namespace qel_net;
@@ -90,11 +91,7 @@ std::string Request(const std::string& path) {
 int FreePort() {
   CAsyncSocketEx probe;
   probe.Create(0, kSockStream, 0, u"127.0.0.1");
-  SockAddr a;
-  a.length = sizeof a.bytes;
-  probe.GetSockName(a.bytes, &a.length);
-  a.family = kAfInet;
-  return sock_addr_port(a);
+  return net_testing::LocalPort(probe);
 }
 
 // An exchange with the scripted server: request on connect, read what comes, until close.

@@ -14,6 +14,7 @@
 
 #include "net/qel_async_socket.h"
 #include "net/testing/child_process.h"
+#include "net/testing/local_port.h"
 #include "net/testing/socket_event_log.h"
 #include "net/testing/test_servers.h"
 #include "net/testing/wrapper_owner.h"
@@ -310,11 +311,7 @@ class Listener : public CAsyncSocketEx {
 int ListenOn(Listener& l) {
   EXPECT_TRUE(l.Create(0, kSockStream, kFdAll, u"127.0.0.1"));
   EXPECT_TRUE(l.Listen(5));
-  SockAddr a;
-  a.length = sizeof a.bytes;
-  l.GetSockName(a.bytes, &a.length);
-  a.family = kAfInet;
-  return sock_addr_port(a);
+  return net_testing::LocalPort(l);
 }
 
 std::string Pattern(size_t size, int seed) {
