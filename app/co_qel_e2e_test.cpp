@@ -5,12 +5,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "app/qel_com_ps.h"
+#include "app/testing/auto_start_setting.h"
+#include "app/testing/program_runner.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_avi_file.h"
 #include "library/qel_profile.h"
@@ -21,67 +22,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr wchar_t kMainTitle[] = L"Quorvantine Video Recorder for MSN";
-constexpr DWORD kWaitMs = 20000;
+using namespace qel_testing;
+
 constexpr WORD kCmdRecord = 32780;
 constexpr WORD kCmdStop = 32776;
-
-std::wstring program_dir() {
-  wchar_t self[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, n);
-  return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
-
-bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = kWaitMs) {
-  for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
-    if (done())
-      return true;
-    Sleep(50);
-  }
-  return done();
-}
-
-// One started process; ended by force if a test leaves it running.
-class Process {
- public:
-  Process(const std::wstring& exe, const std::wstring& args) {
-    std::wstring cmd = L"\"" + program_dir() + exe + L"\" " + args;
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &si, &pi_) != 0;
-  }
-  ~Process() {
-    if (!started_)
-      return;
-    Kill();
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  bool started() const { return started_; }
-  void Kill() {
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(pi_.hProcess, 99);
-      WaitForSingleObject(pi_.hProcess, 5000);
-    }
-  }
-  long WaitExit(DWORD timeout_ms = kWaitMs) {
-    if (WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0)
-      return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(pi_.hProcess, &code);
-    return static_cast<long>(code);
-  }
-
- private:
-  PROCESS_INFORMATION pi_ = {};
-  bool started_ = false;
-};
-
-HWND main_wnd() {
-  return FindWindowW(nullptr, kMainTitle);
-}
 
 // The main window's state, or -1000 when it does not answer in time.
 long query(qel_top_wnd_field field) {
@@ -90,14 +34,6 @@ long query(qel_top_wnd_field field) {
                            &result))
     return -1000;
   return static_cast<long>(static_cast<LRESULT>(result));
-}
-
-void send_shutdown() {
-  HWND top = FindWindowA(g_qel_app_top_wnd_class, nullptr);
-  DWORD_PTR result = 0;
-  if (top)
-    SendMessageTimeoutA(top, RegisterWindowMessageA(g_qel_wm_shutdown_app_name), 0, 0,
-                        SMTO_ABORTIFHUNG, 10000, &result);
 }
 
 // The engine's event log: one line per event.
@@ -139,13 +75,8 @@ class EngineLog {
 class ComE2eTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(wait_until([] {
-      send_shutdown();
-      return !FindWindowA(g_qel_app_top_wnd_class, nullptr);
-    }));
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    dir_ = fs::path(temp) / ("qel-com-e2e-" + std::to_string(GetCurrentProcessId()));
+    ASSERT_TRUE(end_running_program());
+    dir_ = fs::path(temp_dir()) / ("qel-com-e2e-" + std::to_string(GetCurrentProcessId()));
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "records");
     records_ = (dir_ / "records").wstring();
@@ -157,8 +88,7 @@ class ComE2eTest : public ::testing::Test {
     dest.SetBinary(records_.data(), static_cast<uint32_t>(records_.size() * 2));
   }
   void TearDown() override {
-    send_shutdown();
-    wait_until([] { return !FindWindowA(g_qel_app_top_wnd_class, nullptr); });
+    end_running_program();
     // Killed while it ends, the program could leave its class registered in Wine.
     if (program_)
       EXPECT_EQ(program_->WaitExit(), 0);
@@ -183,11 +113,12 @@ class ComE2eTest : public ::testing::Test {
   }
   // Starts the program by hand and waits for its main window.
   void StartProgram() {
-    program_ = std::make_unique<Process>(L"quorvantine_msn.exe", L"/start_context user_manual");
+    program_ = std::make_unique<Program>();
     ASSERT_TRUE(wait_until([] { return main_wnd() != nullptr; }));
   }
   std::unique_ptr<Process> StartEngine(const EngineLog& log, const std::wstring& args = L"") {
-    auto engine = std::make_unique<Process>(L"engine_client.exe", log.arg() + L" " + args);
+    auto engine =
+        std::make_unique<Process>(bin_dir() + L"engine_client.exe", log.arg() + L" " + args);
     EXPECT_TRUE(engine->started());
     return engine;
   }
@@ -204,22 +135,8 @@ class ComE2eTest : public ::testing::Test {
   bool had_dest_ = false;
   uint8_t saved_dest_[4096] = {};
   uint32_t saved_dest_len_ = 0;
-  std::unique_ptr<Process> program_;
+  std::unique_ptr<Program> program_;
 };
-
-std::string narrow(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string s(n > 0 ? n - 1 : 0, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-  return s;
-}
-
-std::wstring widen(const std::string& s) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
-  std::wstring w(n > 0 ? n - 1 : 0, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, w.data(), n);
-  return w;
-}
 
 TEST_F(ComE2eTest, RecordingRunsFromStreamsToTheLibrary) {
   StartProgram();
@@ -353,34 +270,18 @@ std::vector<std::wstring> registered_keys() {
 
 class RegistrationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &settings_);
-    SetEnable(0);
-  }
-  void TearDown() override {
-    Process(L"quorvantine_msn.exe", L"/Unregserver").WaitExit();
-    RegCloseKey(settings_);
-  }
-  void SetEnable(DWORD v) {
-    RegSetValueExA(settings_, "sys_auto_start_enable", 0, REG_DWORD,
-                   reinterpret_cast<const BYTE*>(&v), sizeof v);
-  }
-  long GetEnable() {
-    DWORD v = 0, size = sizeof v;
-    if (RegQueryValueExA(settings_, "sys_auto_start_enable", nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(&v), &size))
-      return -1;
-    return static_cast<long>(v);
-  }
-  HKEY settings_ = nullptr;
+  void SetUp() override { auto_start_.Set(0); }
+  void TearDown() override { Program(L"/Unregserver").WaitExit(); }
+  long GetEnable() { return auto_start_.Get(); }
+  AutoStartSetting auto_start_;
 };
 
 TEST_F(RegistrationTest, RegserverWritesTheScriptsAndUnregserverRemovesThem) {
-  ASSERT_EQ(Process(L"quorvantine_msn.exe", L"/Regserver").WaitExit(), 0);
+  ASSERT_EQ(Program(L"/Regserver").WaitExit(), 0);
   EXPECT_EQ(GetEnable(), 0) << "registering must not create the application";
-  EXPECT_EQ(FindWindowA(g_qel_app_top_wnd_class, nullptr), nullptr);
+  EXPECT_EQ(app_top_wnd(), nullptr);
 
-  std::wstring module = program_dir() + L"quorvantine_msn.exe";
+  std::wstring module = bin_dir() + L"quorvantine_msn.exe";
   std::wstring app = std::wstring(L"CLSID\\") + kAppClsid;
   std::wstring ui = std::wstring(L"CLSID\\") + kUiClsid;
   EXPECT_EQ(value(std::wstring(L"AppID\\") + kAppId), L"quorvantine_msn");
@@ -410,7 +311,7 @@ TEST_F(RegistrationTest, RegserverWritesTheScriptsAndUnregserverRemovesThem) {
   for (const wchar_t* iid : kInterfaces)
     EXPECT_EQ(value(std::wstring(L"Interface\\") + iid + L"\\ProxyStubClsid32"), kPsClsid);
 
-  ASSERT_EQ(Process(L"quorvantine_msn.exe", L"-Unregserver").WaitExit(), 0);
+  ASSERT_EQ(Program(L"-Unregserver").WaitExit(), 0);
   for (const std::wstring& key : registered_keys())
     EXPECT_FALSE(key_exists(key)) << testing::PrintToString(key);
   EXPECT_TRUE(key_exists(L"AppID"));
@@ -419,14 +320,12 @@ TEST_F(RegistrationTest, RegserverWritesTheScriptsAndUnregserverRemovesThem) {
 }
 
 TEST_F(RegistrationTest, StartByComForTheEngineCountsAsAStartByTheUser) {
-  ASSERT_EQ(Process(L"quorvantine_msn.exe", L"/Regserver").WaitExit(), 0);
-  ASSERT_EQ(FindWindowA(g_qel_app_top_wnd_class, nullptr), nullptr);
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  EngineLog log(fs::path(temp) / "qel-com-embedding.log");
+  ASSERT_EQ(Program(L"/Regserver").WaitExit(), 0);
+  ASSERT_EQ(app_top_wnd(), nullptr);
+  EngineLog log(fs::path(temp_dir()) / "qel-com-embedding.log");
   // The engine marshals through the registered proxy/stub DLL, as one built elsewhere would.
-  Process engine(L"engine_client.exe", log.arg() + L" --engine-registered-ps");
-  EXPECT_TRUE(wait_until([] { return main_wnd() && IsWindowVisible(main_wnd()); }))
+  Process engine(bin_dir() + L"engine_client.exe", log.arg() + L" --engine-registered-ps");
+  EXPECT_TRUE(wait_until(main_wnd_visible))
       << "COM starts the program, shown as for a start by hand";
   EXPECT_EQ(GetEnable(), 1);
   EXPECT_FALSE(log.Wait("streams").empty());
@@ -434,7 +333,7 @@ TEST_F(RegistrationTest, StartByComForTheEngineCountsAsAStartByTheUser) {
   PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
   EXPECT_EQ(engine.WaitExit(), 0);
   send_shutdown();
-  EXPECT_TRUE(wait_until([] { return !FindWindowA(g_qel_app_top_wnd_class, nullptr); }));
+  EXPECT_TRUE(wait_until([] { return !app_top_wnd(); }));
   fs::remove(log.path());
 }
 

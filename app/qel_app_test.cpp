@@ -3,32 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "app/qel_ui_top_wnd.h"
+#include "app/testing/auto_start_setting.h"
 #include "library/qel_app_constants.h"
 #include "platform/event_loop.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "ui/qel_top_wnd.h"
 
 namespace {
-
-constexpr char kEnable[] = "sys_auto_start_enable";
-
-// The real settings key of this prefix; each test starts from a known value.
-class AutoStartValue {
- public:
-  AutoStartValue() { RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &key_); }
-  ~AutoStartValue() { RegCloseKey(key_); }
-  void Set(DWORD v) { RegSetValueExA(key_, kEnable, 0, REG_DWORD, (const BYTE*)&v, sizeof v); }
-  // -1 when missing.
-  long Get() {
-    DWORD v = 0, size = sizeof v;
-    if (RegQueryValueExA(key_, kEnable, nullptr, nullptr, (BYTE*)&v, &size) != ERROR_SUCCESS)
-      return -1;
-    return static_cast<long>(v);
-  }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 class AppTest : public ::testing::Test {
  protected:
@@ -38,7 +19,7 @@ class AppTest : public ::testing::Test {
     EXPECT_EQ(FindWindowA(g_qel_ui_top_wnd_class, nullptr), nullptr);
   }
   AssertCapture capture;
-  AutoStartValue enable;
+  qel_testing::AutoStartSetting enable;
 };
 
 TEST_F(AppTest, ManualStartBuildsWindowsAndSwitchesAutoStartBackOn) {

@@ -5,11 +5,13 @@
 
 #include <string>
 
+#include "library/qel_app_constants.h"
 #include "messenger/messenger_e2e_util.h"
 
 namespace {
 
 using namespace messenger_e2e;
+using namespace qel_testing;
 
 struct WrapperSearch {
   DWORD program;
@@ -82,16 +84,8 @@ class HookDllName {
 
 class MessengerE2eTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(wait_until([] {
-      send_shutdown();
-      return !FindWindowA(g_qel_app_top_wnd_class, nullptr);
-    }));
-  }
-  void TearDown() override {
-    send_shutdown();
-    wait_until([] { return !FindWindowA(g_qel_app_top_wnd_class, nullptr); });
-  }
+  void SetUp() override { ASSERT_TRUE(end_running_program()); }
+  void TearDown() override { end_running_program(); }
   // No assertion report showed: the component's messages were all consistent.
   void ExpectNoReport(const Process& program) {
     EXPECT_EQ(find_box("Error", program.pid()), nullptr);
@@ -160,9 +154,7 @@ std::string close_boxes(DWORD pid) {
 }
 
 TEST_F(MessengerE2eTest, ProgramWithoutItsComponentSaysSoAndExitsWithOne) {
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring dir = std::wstring(temp) + L"qel_no_hook\\";
+  std::wstring dir = temp_dir() + L"qel_no_hook\\";
   CreateDirectoryW(dir.c_str(), nullptr);
   ASSERT_TRUE(CopyFileW((bin_dir() + L"quorvantine_msn.exe").c_str(),
                         (dir + L"quorvantine_msn.exe").c_str(), FALSE));
@@ -171,13 +163,13 @@ TEST_F(MessengerE2eTest, ProgramWithoutItsComponentSaysSoAndExitsWithOne) {
   for (const char* name : {"", "missing_hook.dll"}) {
     if (*name)
       configured.Set(name);
-    Program program(dir);
+    Program program(L"/start_context user_manual", dir);
     std::string text = close_boxes(program.pid());
     EXPECT_NE(text.find("Quorvantine can't find one of its components,  and has to exit now."),
               std::string::npos)
         << text;
     EXPECT_EQ(program.WaitExit(), 1);
-    EXPECT_EQ(FindWindowA(g_qel_app_top_wnd_class, nullptr), nullptr);
+    EXPECT_EQ(app_top_wnd(), nullptr);
   }
   DeleteFileW((dir + L"quorvantine_msn.exe").c_str());
   RemoveDirectoryW(dir.c_str());

@@ -6,13 +6,14 @@
 #include <regex>
 #include <string>
 
+#include "library/qel_app_constants.h"
 #include "messenger/messenger_e2e_util.h"
 
 namespace {
 
 using namespace messenger_e2e;
+using namespace qel_testing;
 
-constexpr wchar_t kMainTitle[] = L"Quorvantine Video Recorder for MSN";
 constexpr WPARAM kCmdRecord = 32780;
 constexpr WPARAM kCmdStop = 32776;
 
@@ -42,38 +43,29 @@ std::string log_value(const std::wstring& log, const std::string& event) {
   return text.substr(pos + event.size() + 1, end - pos - event.size() - 1);
 }
 
-std::wstring widen(const std::string& s) {
-  return std::wstring(s.begin(), s.end());
-}
-
 TEST(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEnginesAvi) {
-  ASSERT_TRUE(wait_until([] {
-    send_shutdown();
-    return !FindWindowA(g_qel_app_top_wnd_class, nullptr);
-  }));
+  ASSERT_TRUE(end_running_program());
   // The engine finds the program by its registered class.
-  Process regserver(bin_dir() + L"quorvantine_msn.exe", L"/Regserver");
+  Program regserver(L"/Regserver");
   ASSERT_EQ(regserver.WaitExit(), 0);
 
-  wchar_t temp[MAX_PATH];
-  GetTempPathW(MAX_PATH, temp);
-  std::wstring log = std::wstring(temp) + L"qel_sim_engine.log";
+  std::wstring log = temp_dir() + L"qel_sim_engine.log";
   DeleteFileW(log.c_str());
   Program program;
   Sim sim(L"--call \"--engine-log=" + log + L"\"");
   ASSERT_TRUE(wait_until([&] { return read_file(log).find("streams") != std::string::npos; }))
       << read_file(log);
 
-  HWND main_wnd = FindWindowW(nullptr, kMainTitle);
-  ASSERT_NE(main_wnd, nullptr);
-  PostMessageW(main_wnd, WM_COMMAND, kCmdRecord, 0);
+  HWND main = main_wnd();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, kCmdRecord, 0);
   ASSERT_TRUE(wait_until([&] { return !log_value(log, "started").empty(); })) << read_file(log);
   std::string path = log_value(log, "request_record");
   EXPECT_TRUE(std::regex_match(
       path, std::regex(R"(.*\\Quorvantine Records for Msn\\\d{4}-\d\d-\d\d \d\d-\d\d-\d\d)")))
       << path;
 
-  PostMessageW(main_wnd, WM_COMMAND, kCmdStop, 0);
+  PostMessageW(main, WM_COMMAND, kCmdStop, 0);
   ASSERT_TRUE(wait_until([&] { return !log_value(log, "stopped").empty(); })) << read_file(log);
   std::wstring avi = widen(path + ".avi");
   EXPECT_EQ(log_value(log, "stopped").substr(0, path.size() + 4), path + ".avi");

@@ -1,0 +1,32 @@
+#include "app/testing/auto_start_setting.h"
+
+#include "library/qel_app_constants.h"
+
+namespace qel_testing {
+
+namespace {
+constexpr char kAutoStartEnable[] = "sys_auto_start_enable";
+}
+
+AutoStartSetting::AutoStartSetting() {
+  RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &key_);
+}
+
+AutoStartSetting::~AutoStartSetting() {
+  RegCloseKey(key_);
+}
+
+void AutoStartSetting::Set(DWORD value) {
+  RegSetValueExA(key_, kAutoStartEnable, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                 sizeof value);
+}
+
+long AutoStartSetting::Get() const {
+  DWORD value = 0, size = sizeof value;
+  if (RegQueryValueExA(key_, kAutoStartEnable, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                       &size) != ERROR_SUCCESS)
+    return -1;
+  return static_cast<long>(value);
+}
+
+}  // namespace qel_testing

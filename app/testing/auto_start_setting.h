@@ -1,0 +1,24 @@
+// The program's automatic start switch in the user's settings of this Wine prefix, as the
+// tests set it before a start and read it afterwards.
+#pragma once
+
+#include "platform/win32/win.h"
+
+namespace qel_testing {
+
+class AutoStartSetting {
+ public:
+  AutoStartSetting();
+  ~AutoStartSetting();
+  AutoStartSetting(const AutoStartSetting&) = delete;
+  AutoStartSetting& operator=(const AutoStartSetting&) = delete;
+
+  void Set(DWORD value);
+  // -1 when the value is missing.
+  long Get() const;
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace qel_testing

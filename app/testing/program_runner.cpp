@@ -1,0 +1,122 @@
+#include "app/testing/program_runner.h"
+
+#include "library/qel_app_constants.h"
+
+namespace qel_testing {
+
+std::wstring bin_dir() {
+  wchar_t self[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self, n);
+  return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+std::wstring temp_dir() {
+  wchar_t temp[MAX_PATH];
+  DWORD n = GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp, n);
+}
+
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
+  for (DWORD waited = 0; waited < timeout_ms; waited += 50) {
+    if (done())
+      return true;
+    Sleep(50);
+  }
+  return done();
+}
+
+HWND app_top_wnd() {
+  return FindWindowA(g_qel_app_top_wnd_class, nullptr);
+}
+
+HWND main_wnd() {
+  return FindWindowW(nullptr, kMainTitle);
+}
+
+bool main_wnd_visible() {
+  return IsWindowVisible(main_wnd()) != 0;
+}
+
+DWORD window_pid(HWND wnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  return pid;
+}
+
+void send_shutdown() {
+  HWND top = app_top_wnd();
+  if (!top)
+    return;
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(top, RegisterWindowMessageA(g_qel_wm_shutdown_app_name), 0, 0,
+                      SMTO_ABORTIFHUNG, 10000, &result);
+}
+
+bool end_running_program() {
+  return wait_until([] {
+    send_shutdown();
+    return !app_top_wnd();
+  });
+}
+
+std::string narrow(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string s(n > 0 ? n - 1 : 0, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring widen(const std::string& s) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, nullptr, 0);
+  std::wstring w(n > 0 ? n - 1 : 0, L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, w.data(), n);
+  return w;
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& args) {
+  std::wstring cmd = L"\"" + exe + L"\" " + args;
+  STARTUPINFOW si = {};
+  si.cb = sizeof si;
+  started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi_) != 0;
+}
+
+Process::~Process() {
+  if (!started_)
+    return;
+  Kill();
+  CloseHandle(pi_.hThread);
+  CloseHandle(pi_.hProcess);
+}
+
+bool Process::Running() const {
+  return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void Process::Kill() {
+  if (Running()) {
+    TerminateProcess(pi_.hProcess, 99);
+    WaitForSingleObject(pi_.hProcess, 5000);
+  }
+}
+
+long Process::WaitExit(DWORD timeout_ms) {
+  if (!started_ || WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0)
+    return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(pi_.hProcess, &code);
+  return static_cast<long>(code);
+}
+
+Program::Program(const std::wstring& args, const std::wstring& dir)
+    : Process(dir + L"quorvantine_msn.exe", args) {}
+
+Program::~Program() {
+  if (Running()) {
+    send_shutdown();
+    WaitExit(5000);
+  }
+}
+
+}  // namespace qel_testing

@@ -1,0 +1,65 @@
+// What the end-to-end tests share: starting the real program and other processes from the
+// program's folder, waiting for their windows, and ending them the way an installer would.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/win32/win.h"
+
+namespace qel_testing {
+
+constexpr DWORD kWaitMs = 20000;
+constexpr wchar_t kMainTitle[] = L"Quorvantine Video Recorder for MSN";
+
+// The folder of the running test program, with a trailing separator; the program under test
+// and the stand-ins are built beside it.
+std::wstring bin_dir();
+std::wstring temp_dir();
+
+// Polls `done` every 50 ms; its last answer when the time is up.
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = kWaitMs);
+
+HWND app_top_wnd();
+HWND main_wnd();
+bool main_wnd_visible();
+DWORD window_pid(HWND wnd);
+
+// Asks the running program to end, as an installer would.
+void send_shutdown();
+// Asks until no program runs any more; false when one is still there in the end.
+bool end_running_program();
+
+std::string narrow(const std::wstring& w);
+std::wstring widen(const std::string& s);
+
+// One started process; ended by force if a test leaves it running.
+class Process {
+ public:
+  Process(const std::wstring& exe, const std::wstring& args);
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  bool started() const { return started_; }
+  DWORD pid() const { return started_ ? pi_.dwProcessId : 0; }
+  bool Running() const;
+  void Kill();
+  // The exit code, or -1 when it did not end in time.
+  long WaitExit(DWORD timeout_ms = kWaitMs);
+
+ private:
+  PROCESS_INFORMATION pi_ = {};
+  bool started_ = false;
+};
+
+// The program as a user starts it. One killed by force would leave its COM class registered
+// with Wine, so that no engine could reach the next one: it is asked to end first.
+class Program : public Process {
+ public:
+  explicit Program(const std::wstring& args = L"/start_context user_manual",
+                   const std::wstring& dir = bin_dir());
+  ~Program();
+};
+
+}  // namespace qel_testing
