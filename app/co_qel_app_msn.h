@@ -3,19 +3,12 @@
 #pragma once
 
 #include "app/qel_com_ps.h"
-#include "winkit/wk_connection_point.h"
+#include "winkit/wk_com_object.h"
 
 class co_qel_ui;
 
-class co_qel_app_msn : public IQelApp, public WkConnectionPointContainerImpl {
+class co_qel_app_msn : public WkComObject<co_qel_app_msn, IQelApp> {
  public:
-  // A new application object with one reference (its FinalConstruct done).
-  static HRESULT CreateInstance(co_qel_app_msn** out);
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-
   STDMETHODIMP GetUI(IQelUI** _ui) override;
 
   HRESULT FinalConstruct();
@@ -24,10 +17,13 @@ class co_qel_app_msn : public IQelApp, public WkConnectionPointContainerImpl {
   co_qel_ui* ui() const { return m_ui; }
 
  private:
+  friend class WkComObject<co_qel_app_msn, IQelApp>;
+
   co_qel_app_msn();
-  virtual ~co_qel_app_msn();
+  ~co_qel_app_msn() override;
+  // The UI object lets go first, since that may release references to us.
+  void OnFinalRelease() override { ReleaseUI(); }
 
   co_qel_ui* m_ui = nullptr;
   WkConnectionPoint m_app_events;
-  volatile LONG m_ref = 0;
 };

@@ -1,68 +1,17 @@
 #include "app/co_qel_ui.h"
 
-#include <new>
-
 #include "app/qel_app.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
-#include "winkit/wk_com_module.h"
 
-co_qel_ui::co_qel_ui() : m_ui_events(static_cast<IQelUI*>(this), this, IID_IQelUIEvents) {
+co_qel_ui::co_qel_ui()
+    : WkComObject(IID_IQelUI), m_ui_events(static_cast<IQelUI*>(this), this, IID_IQelUIEvents) {
   AddConnectionPoint(&m_ui_events);
-  if (WkComModule* module = WkComModule::Current())
-    module->Lock();
 }
 
 co_qel_ui::~co_qel_ui() {
   ReleaseMembers();
   m_ui_events.UnadviseAll();
-  if (WkComModule* module = WkComModule::Current())
-    module->Unlock();
-}
-
-HRESULT co_qel_ui::CreateInstance(co_qel_ui** out) {
-  if (!out)
-    return E_POINTER;
-  *out = nullptr;
-  co_qel_ui* p = new (std::nothrow) co_qel_ui;
-  if (!p)
-    return E_OUTOFMEMORY;
-  p->AddRef();
-  HRESULT hr = p->FinalConstruct();
-  if (hr != S_OK) {
-    p->Release();
-    return hr;
-  }
-  *out = p;
-  return S_OK;
-}
-
-STDMETHODIMP co_qel_ui::QueryInterface(REFIID iid, void** out) {
-  if (!out)
-    return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IQelUI)) {
-    *out = static_cast<IQelUI*>(this);
-  } else if (IsEqualIID(iid, IID_IConnectionPointContainer)) {
-    *out = static_cast<IConnectionPointContainer*>(this);
-  } else {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-STDMETHODIMP_(ULONG) co_qel_ui::AddRef() {
-  return InterlockedIncrement(&m_ref);
-}
-
-STDMETHODIMP_(ULONG) co_qel_ui::Release() {
-  LONG ref = InterlockedDecrement(&m_ref);
-  if (ref == 0) {
-    m_ref = 1;
-    delete this;
-  }
-  return ref;
 }
 
 HRESULT co_qel_ui::FinalConstruct() {

@@ -7,14 +7,14 @@
 #include "qel_lib/qel_iobject.h"
 #include "qel_lib/qel_ptr.h"
 #include "qel_lib/qel_subject.h"
-#include "winkit/wk_connection_point.h"
+#include "winkit/wk_com_object.h"
 
 class c_quorvantine_app;
 class CMyTopWnd;
 
 inline constexpr int QEL_MAX_OUTPUT_FILE_COUNT = 2;
 
-class co_qel_ui : public IQelUI, public WkConnectionPointContainerImpl {
+class co_qel_ui : public WkComObject<co_qel_ui, IQelUI> {
  public:
   // Turns the main window's record and stop commands into requests to the engine.
   class MyObvrWrap : public ZulIObject {
@@ -39,14 +39,6 @@ class co_qel_ui : public IQelUI, public WkConnectionPointContainerImpl {
     bool mIsValid = false;
   };
 
-  // A new UI object with one reference, or null with the failing result: every result of
-  // FinalConstruct other than S_OK counts as failure.
-  static HRESULT CreateInstance(co_qel_ui** out);
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
-
   STDMETHODIMP ShowUI(BOOL show) override;
   STDMETHODIMP ShowTrayIcon(BOOL show) override;
   STDMETHODIMP SetWebcamStreams(int local, int remote) override;
@@ -68,12 +60,13 @@ class co_qel_ui : public IQelUI, public WkConnectionPointContainerImpl {
   size_t sink_count() const { return m_ui_events.sink_count(); }
 
  private:
+  friend class WkComObject<co_qel_ui, IQelUI>;
+
   co_qel_ui();
-  virtual ~co_qel_ui();
+  ~co_qel_ui() override;
 
   shared_ptr<c_quorvantine_app> m_app;
   shared_ptr<CMyTopWnd> m_top_wnd;
   shared_ptr<MyObvrWrap> m_obvr;
   WkConnectionPoint m_ui_events;
-  volatile LONG m_ref = 0;
 };
