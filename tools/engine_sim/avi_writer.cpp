@@ -61,9 +61,6 @@ bool AviWriter::dojob_write_headers() {
   put32(fourcc("LIST"));
   put32(4 + (8 + 56) + (12 + 8 + 56 + 8 + 40) + (12 + 8 + 56 + 8 + 16));
   put32(fourcc("hdrl"));
-  // avih
-  put32(fourcc("avih"));
-  put32(56);
   const uint32_t avih[14] = {1000000 / kFps,
                              (frame_size + audio_size) * kFps,
                              0,
@@ -74,13 +71,7 @@ bool AviWriter::dojob_write_headers() {
                              frame_size,
                              uint32_t(m_width),
                              uint32_t(m_height)};
-  put(avih, sizeof avih);
-  // Video stream.
-  put32(fourcc("LIST"));
-  put32(4 + 8 + 56 + 8 + 40);
-  put32(fourcc("strl"));
-  put32(fourcc("strh"));
-  put32(56);
+  put_chunk(fourcc("avih"), avih, sizeof avih);
   const uint32_t vids[14] = {fourcc("vids"),
                              fourcc("DIB "),
                              0,
@@ -95,25 +86,13 @@ bool AviWriter::dojob_write_headers() {
                              0,
                              0,
                              uint32_t(m_width) | uint32_t(m_height) << 16};
-  put(vids, sizeof vids);
-  put32(fourcc("strf"));
-  put32(40);
   const uint32_t bih[10] = {
       40, uint32_t(m_width), uint32_t(m_height), 1 | 24u << 16, 0, frame_size, 0, 0, 0, 0};
-  put(bih, sizeof bih);
-  // Audio stream.
-  put32(fourcc("LIST"));
-  put32(4 + 8 + 56 + 8 + 16);
-  put32(fourcc("strl"));
-  put32(fourcc("strh"));
-  put32(56);
+  dojob_write_stream_list(vids, bih, sizeof bih);
   const uint32_t auds[14] = {fourcc("auds"), 0, 0, 0, 0, 1, kSampleRate, 0, 0, audio_size,
                              uint32_t(-1),   2, 0, 0};
-  put(auds, sizeof auds);
-  put32(fourcc("strf"));
-  put32(16);
   const uint16_t wfx[8] = {1, 1, uint16_t(kSampleRate), 0, uint16_t(kSampleRate * 2), 0, 2, 16};
-  put(wfx, sizeof wfx);
+  dojob_write_stream_list(auds, wfx, sizeof wfx);
   put32(fourcc("LIST"));
   put32(0);
   m_movi_pos = std::ftell(m_file);
@@ -145,15 +124,30 @@ void AviWriter::dojob_fill_audio(std::vector<uint8_t>* out) const {
   }
 }
 
+bool AviWriter::put_chunk(uint32_t id, const void* data, size_t size) {
+  put32(id);
+  put32(uint32_t(size));
+  put(data, size);
+  if (size & 1)
+    put("", 1);
+  return m_ok;
+}
+
+// LIST strl { strh, strf }: the stream header and its format.
+bool AviWriter::dojob_write_stream_list(const uint32_t (&strh)[14],
+                                        const void* format,
+                                        uint32_t format_size) {
+  put32(fourcc("LIST"));
+  put32(uint32_t(4 + 8 + sizeof strh + 8 + format_size));
+  put32(fourcc("strl"));
+  put_chunk(fourcc("strh"), strh, sizeof strh);
+  return put_chunk(fourcc("strf"), format, format_size);
+}
+
 bool AviWriter::dojob_write_chunk(uint32_t id, const std::vector<uint8_t>& data) {
   long at = std::ftell(m_file);
   m_index.push_back(IndexEntry{id, uint32_t(at - m_movi_pos), uint32_t(data.size())});
-  put32(id);
-  put32(uint32_t(data.size()));
-  put(data.data(), data.size());
-  if (data.size() & 1)
-    put("", 1);
-  return m_ok;
+  return put_chunk(id, data.data(), data.size());
 }
 
 bool AviWriter::WriteFrame() {

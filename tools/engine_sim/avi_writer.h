@@ -36,11 +36,16 @@ class AviWriter {
   };
 
   bool dojob_write_headers();
+  bool dojob_write_stream_list(const uint32_t (&strh)[14],
+                               const void* format,
+                               uint32_t format_size);
   bool dojob_write_chunk(uint32_t id, const std::vector<uint8_t>& data);
   void dojob_fill_video(std::vector<uint8_t>* out) const;
   void dojob_fill_audio(std::vector<uint8_t>* out) const;
   bool put(const void* data, size_t size);
   bool put32(uint32_t v) { return put(&v, sizeof v); }
+  // One RIFF chunk: id, size, data and the pad byte that keeps chunks at even offsets.
+  bool put_chunk(uint32_t id, const void* data, size_t size);
   bool patch32(long at, uint32_t v);
 
   std::FILE* m_file = nullptr;
