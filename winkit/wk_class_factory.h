@@ -11,27 +11,18 @@
 #include <objbase.h>
 
 #include "winkit/wk_com_module.h"
+#include "winkit/wk_unknown.h"
 
-class WkClassFactoryBase : public IClassFactory {
+class WkClassFactoryBase : public WkUnknown<IClassFactory> {
  public:
-  WkClassFactoryBase(const WkClassFactoryBase&) = delete;
-  WkClassFactoryBase& operator=(const WkClassFactoryBase&) = delete;
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-  STDMETHODIMP_(ULONG) AddRef() override;
-  STDMETHODIMP_(ULONG) Release() override;
   STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override;
   // Clients keep a local server alive through the module's lock count.
   STDMETHODIMP LockServer(BOOL lock) override;
 
  protected:
-  WkClassFactoryBase() = default;
-  virtual ~WkClassFactoryBase() = default;
+  WkClassFactoryBase() : WkUnknown(IID_IClassFactory) {}
   // Returns one reference to the object that serves this request.
   virtual HRESULT dojob_get_object(IUnknown** out) = 0;
-
- private:
-  volatile LONG m_ref = 1;
 };
 
 template <class T>

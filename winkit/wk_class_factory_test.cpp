@@ -5,7 +5,7 @@
 namespace {
 
 // Counts live objects; creation fails while `fail` is set.
-class Counted : public IUnknown {
+class Counted final : public IUnknown {
  public:
   static inline int live = 0;
   static inline HRESULT fail = S_OK;
