@@ -9,8 +9,10 @@
 
 #include <ocidl.h>
 
+#include "winkit/wk_unknown.h"
+
 template <class IEnum, class Item, class Traits>
-class WkComEnum : public IEnum {
+class WkComEnum : public WkUnknown<IEnum> {
  public:
   // Takes its own reference on every item.
   static HRESULT Create(const std::vector<Item>& items, IEnum** out) {
@@ -19,25 +21,6 @@ class WkComEnum : public IEnum {
     WkComEnum* e = new (std::nothrow) WkComEnum(items);
     *out = e;
     return e ? S_OK : E_OUTOFMEMORY;
-  }
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (!out)
-      return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, Traits::iid())) {
-      *out = static_cast<IEnum*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_ref); }
-  STDMETHODIMP_(ULONG) Release() override {
-    LONG ref = InterlockedDecrement(&m_ref);
-    if (ref == 0)
-      delete this;
-    return ref;
   }
 
   STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
@@ -69,16 +52,16 @@ class WkComEnum : public IEnum {
   }
 
  private:
-  explicit WkComEnum(const std::vector<Item>& items) : m_items(items) {
+  explicit WkComEnum(const std::vector<Item>& items)
+      : WkUnknown<IEnum>(Traits::iid()), m_items(items) {
     for (Item& item : m_items)
       Traits::add_ref(item);
   }
-  virtual ~WkComEnum() {
+  ~WkComEnum() override {
     for (Item& item : m_items)
       Traits::release(item);
   }
 
-  volatile LONG m_ref = 1;
   std::vector<Item> m_items;
   size_t m_pos = 0;
 };
