@@ -255,6 +255,16 @@ bool CAsyncProxySocketLayer::dojob_SendRequest(const std::string& request) {
   return true;
 }
 
+void CAsyncProxySocketLayer::dojob_SendStep(const std::string& request, int next_state) {
+  if (request.empty()) {
+    // Nothing that fits the protocol can be sent for this target or these credentials.
+    dojob_Fail(kProxyErrorRequestFailed, kErrConnAborted);
+    return;
+  }
+  if (dojob_SendRequest(request))
+    m_nProxyOpState = next_state;
+}
+
 void CAsyncProxySocketLayer::OnConnect(int error) {
   if (m_nProxyType == kNoProxy) {
     TriggerEvent(kFdConnect, error);
@@ -284,13 +294,7 @@ void CAsyncProxySocketLayer::OnConnect(int error) {
       request = dojob_HttpRequest();
       break;
   }
-  if (request.empty()) {
-    // Nothing that fits the protocol can be sent for this target or these credentials.
-    dojob_Fail(kProxyErrorRequestFailed, kErrConnAborted);
-    return;
-  }
-  if (dojob_SendRequest(request))
-    m_nProxyOpState = 1;
+  dojob_SendStep(request, 1);
 }
 
 std::string CAsyncProxySocketLayer::dojob_Socks4Request() const {
@@ -453,8 +457,7 @@ void CAsyncProxySocketLayer::dojob_Socks5Reply() {
         dojob_Fail(kProxyErrorAuthFailed, kErrConnAborted);
         return;
       }
-      if (dojob_SendRequest(dojob_Socks5Request()))
-        m_nProxyOpState = 3;
+      dojob_SendStep(dojob_Socks5Request(), 3);
       return;
     case 3:
     case 4:
@@ -465,16 +468,9 @@ void CAsyncProxySocketLayer::dojob_Socks5Reply() {
 
 void CAsyncProxySocketLayer::dojob_Socks5MethodChosen() {
   switch (m_RecvBuffer[1]) {
-    case 0: {
-      std::string request = dojob_Socks5Request();
-      if (request.empty()) {
-        dojob_Fail(kProxyErrorRequestFailed, kErrConnAborted);
-        return;
-      }
-      if (dojob_SendRequest(request))
-        m_nProxyOpState = 3;
+    case 0:
+      dojob_SendStep(dojob_Socks5Request(), 3);
       return;
-    }
     case 2: {
       if (!m_bUseLogon) {
         dojob_Fail(kProxyErrorAuthNoLogon, kErrConnAborted);
@@ -489,8 +485,7 @@ void CAsyncProxySocketLayer::dojob_Socks5MethodChosen() {
       logon += m_ProxyUser;
       logon += static_cast<char>(m_ProxyPass.size());
       logon += m_ProxyPass;
-      if (dojob_SendRequest(logon))
-        m_nProxyOpState = 2;
+      dojob_SendStep(logon, 2);
       return;
     }
     default:

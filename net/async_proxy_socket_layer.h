@@ -58,6 +58,8 @@ class CAsyncProxySocketLayer : public CAsyncSocketExLayer {
   std::string dojob_Socks5Request() const;
   std::string dojob_HttpRequest() const;
   bool dojob_SendRequest(const std::string& request);
+  // Sends the handshake's next request and moves to next_state; an empty request fails.
+  void dojob_SendStep(const std::string& request, int next_state);
   ReadResult dojob_ReadReply(size_t want);
   void dojob_Socks4Reply();
   void dojob_Socks5Reply();
