@@ -236,11 +236,8 @@ bool CAsyncSocketEx::TriggerEvent(long event) {
   if (!m_pFirstLayer)
     return helper->Port().Post(kMsgSocketBase + m_SocketData.nSocketIndex, m_SocketData.hSocket,
                                notification);
-  auto* rec = new t_LayerNotifyMsg{m_SocketData.hSocket, nullptr, notification};
-  if (helper->Port().Post(kMsgLayer, m_SocketData.nSocketIndex, reinterpret_cast<intptr_t>(rec)))
-    return true;
-  delete rec;
-  return false;
+  return helper->PostLayerRecord(m_SocketData.nSocketIndex,
+                                 {m_SocketData.hSocket, nullptr, notification});
 }
 
 bool CAsyncSocketEx::AddLayer(CAsyncSocketExLayer* layer) {

@@ -104,6 +104,14 @@ CAsyncSocketEx* CAsyncSocketExHelperWindow::SocketAt(int slot) const {
   return m_pAsyncSocketExWindowData[slot];
 }
 
+bool CAsyncSocketExHelperWindow::PostLayerRecord(int slot, const t_LayerNotifyMsg& record) {
+  auto rec = std::make_unique<t_LayerNotifyMsg>(record);
+  if (!m_port->Post(kMsgLayer, slot, reinterpret_cast<intptr_t>(rec.get())))
+    return false;
+  rec.release();  // taken back by OnLayerMessage
+  return true;
+}
+
 void CAsyncSocketExHelperWindow::OnMessage(unsigned msg, uintptr_t wparam, intptr_t lparam) {
   if (msg >= kMsgSocketBase && msg < kMsgSocketBase + Capacity())
     OnSocketMessage(static_cast<int>(msg - kMsgSocketBase), wparam, lparam);

@@ -44,6 +44,8 @@ class CAsyncSocketExHelperWindow {
   bool AddSocket(CAsyncSocketEx* socket, int& slot);
   void RemoveSocket(CAsyncSocketEx* socket, int& slot);
   CAsyncSocketEx* SocketAt(int slot) const;
+  // Posts a layer record for the socket in slot; the message owns its copy of the record.
+  bool PostLayerRecord(int slot, const t_LayerNotifyMsg& record);
   int Capacity() const { return static_cast<int>(m_pAsyncSocketExWindowData.size()); }
   int Count() const { return m_nSocketCount; }
 

@@ -93,13 +93,9 @@ bool CAsyncSocketExLayer::TriggerEvent(long event, int error, bool pass_up) {
   CAsyncSocketExHelperWindow* helper = m_pOwnerSocket ? m_pOwnerSocket->Helper() : nullptr;
   if (!helper || Handle() == kInvalidSocket)
     return false;
-  auto* rec = new t_LayerNotifyMsg{Handle(), pass_up ? m_pPrevLayer : this,
-                                   (event & 0xFFFF) | (static_cast<long>(error & 0xFFFF) << 16)};
-  if (helper->Port().Post(kMsgLayer, m_pOwnerSocket->m_SocketData.nSocketIndex,
-                          reinterpret_cast<intptr_t>(rec)))
-    return true;
-  delete rec;
-  return false;
+  return helper->PostLayerRecord(m_pOwnerSocket->m_SocketData.nSocketIndex,
+                                 {Handle(), pass_up ? m_pPrevLayer : this,
+                                  (event & 0xFFFF) | (static_cast<long>(error & 0xFFFF) << 16)});
 }
 
 bool CAsyncSocketExLayer::DoLayerCallback(int type,
