@@ -322,4 +322,25 @@ TEST_F(QelAviFileMngrTest, ReadOnlyFolderIsRefusedAndNothingChanges) {
   EXPECT_EQ(1, mngr_.get_total_files());
 }
 
+// What the listing named but cannot be read is listed with its defaults and never created;
+// a folder that is really a file gives an empty library and stays as it was.
+TEST_F(QelAviFileMngrTest, UnreadableEntriesAndUnlistableFoldersLoseNothing) {
+#if !defined(_WIN32)
+  rec_test::fs::create_symlink(folder_.native("vanished-target.avi"), folder_.native("gone.avi"));
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(1, mngr_.get_total_files());
+  EXPECT_EQ(0, mngr_.get_total_minutes());
+  EXPECT_FALSE(rec_test::fs::exists(folder_.native("vanished-target.avi")));
+  mngr_.Finalize();
+#endif
+  Bytes content(64, 7);
+  std::u16string not_a_folder = put("not_a_folder", content);
+  qel_app_setting::set_dest_dir(not_a_folder.c_str());
+  ClockedMngr other;
+  other.create(product());
+  EXPECT_EQ(0, other.get_total_files());
+  EXPECT_EQ(content, rec_test::read_bytes(folder_.native("not_a_folder")));
+  other.Finalize();
+}
+
 }  // namespace
