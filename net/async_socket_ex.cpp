@@ -332,19 +332,52 @@ bool CAsyncSocketEx::ConnectHostBare(const char16_t* host, int port) {
     m_nState = connecting;
     return false;
   }
-  if (m_SocketData.nFamily == kAfUnspec && addr_lookup_available()) {
-    m_SocketData.addrList.clear();
-    m_SocketData.nextAddr = 0;
-    if (!addr_lookup(text.c_str(), std::to_string(port).c_str(), kAfUnspec, kSockStream,
-                     &m_SocketData.addrList))
-      return false;
-    int error = 0;
-    bool under_way = ConnectNextAddress(&error);
-    sock_set_last_error(error);
-    return under_way && error == 0;
-  }
+  if (m_SocketData.nFamily == kAfUnspec && addr_lookup_available())
+    return StartAddrLookup(text, port);
   sock_set_last_error(kErrAfNotSupported);
   return false;
+}
+
+bool CAsyncSocketEx::StartAddrLookup(const std::string& host, int port) {
+  CAsyncSocketExHelperWindow* helper = Helper();
+  if (!helper) {
+    sock_set_last_error(kErrNotInitialised);
+    return false;
+  }
+  FreeAddrLookup();
+  m_SocketData.addrList.clear();
+  m_SocketData.nextAddr = 0;
+  // Even a numeric host goes to the worker: one path, and a slow name server never holds
+  // up the thread's message loop.
+  m_hAddrLookupHandle = helper->Port().StartAddrLookup(host, std::to_string(port));
+  if (!m_hAddrLookupHandle)
+    return false;
+  helper->WatchAddrLookup(m_hAddrLookupHandle, this);
+  sock_set_last_error(kErrWouldBlock);
+  m_nState = connecting;
+  return false;
+}
+
+void CAsyncSocketEx::ConnectLookedUp(int error, std::vector<SockAddr> addresses) {
+  m_hAddrLookupHandle = 0;
+  if (!error && addresses.empty())
+    error = kErrHostNotFound;
+  if (!error) {
+    m_SocketData.addrList = std::move(addresses);
+    m_SocketData.nextAddr = 0;
+    if (ConnectNextAddress(&error))
+      return;  // the connect notification follows
+    if (!error)
+      error = kErrNotSocket;
+  }
+  ReportConnectFailure(error);
+}
+
+void CAsyncSocketEx::ReportConnectFailure(int error) {
+  if (m_pLastLayer)
+    m_pLastLayer->CallEvent(kFdConnect, error);
+  else
+    OnConnect(error);
 }
 
 bool CAsyncSocketEx::MakeSocketFor(const SockAddr& addr) {
@@ -396,6 +429,14 @@ void CAsyncSocketEx::FreeLookup() {
   m_pAsyncGetHostByNameBuffer = nullptr;
 }
 
+void CAsyncSocketEx::FreeAddrLookup() {
+  if (m_hAddrLookupHandle && Helper()) {
+    Helper()->ForgetAddrLookup(m_hAddrLookupHandle);
+    Helper()->Port().CancelAddrLookup(m_hAddrLookupHandle);
+  }
+  m_hAddrLookupHandle = 0;
+}
+
 void CAsyncSocketEx::Close() {
   m_nPendingEvents = 0;
   if (m_pFirstLayer)
@@ -410,6 +451,7 @@ void CAsyncSocketEx::Close() {
   m_nSocketPort = 0;
   RemoveAllLayers();
   FreeLookup();
+  FreeAddrLookup();
   m_bCloseSeen = false;
 }
 

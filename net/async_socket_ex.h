@@ -113,11 +113,17 @@ class CAsyncSocketEx {
   bool NoteConnectStart(bool ok);
   bool ConnectAddressBare(const void* addr, int len);
   bool ConnectHostBare(const char16_t* host, int port);
+  // Family 0: the address list is looked up on a worker thread; the call would block.
+  bool StartAddrLookup(const std::string& host, int port);
+  // The lookup's answer: connects to the addresses in turn, or reports the failure.
+  void ConnectLookedUp(int error, std::vector<qel_net::SockAddr> addresses);
+  void ReportConnectFailure(int error);
   // Connects to the looked-up addresses in turn until one is under way; error gets the
   // last attempt's error.
   bool ConnectNextAddress(int* error);
   bool TryNextAddress();
   void FreeLookup();
+  void FreeAddrLookup();
 
   // The notification rules; layer_record marks a notification posted by TriggerEvent or a
   // layer rather than by the operating system.
@@ -135,6 +141,7 @@ class CAsyncSocketEx {
   char* m_pAsyncGetHostByNameBuffer = nullptr;
   uintptr_t m_hAsyncGetHostByNameHandle = 0;
   unsigned m_nAsyncGetHostByNamePort = 0;
+  uintptr_t m_hAddrLookupHandle = 0;
   unsigned m_nSocketPort = 0;
   std::u16string m_lpszSocketAddress;
   bool m_bHasSocketAddress = false;

@@ -112,6 +112,14 @@ bool CAsyncSocketExHelperWindow::PostLayerRecord(int slot, const t_LayerNotifyMs
   return true;
 }
 
+void CAsyncSocketExHelperWindow::WatchAddrLookup(uintptr_t handle, CAsyncSocketEx* socket) {
+  m_addrLookups[handle] = socket;
+}
+
+void CAsyncSocketExHelperWindow::ForgetAddrLookup(uintptr_t handle) {
+  m_addrLookups.erase(handle);
+}
+
 void CAsyncSocketExHelperWindow::OnMessage(unsigned msg, uintptr_t wparam, intptr_t lparam) {
   if (msg >= kMsgSocketBase && msg < kMsgSocketBase + Capacity())
     OnSocketMessage(static_cast<int>(msg - kMsgSocketBase), wparam, lparam);
@@ -119,6 +127,8 @@ void CAsyncSocketExHelperWindow::OnMessage(unsigned msg, uintptr_t wparam, intpt
     OnLayerMessage(wparam, lparam);
   else if (msg == kMsgLookup)
     OnLookupAnswer(wparam, lparam);
+  else if (msg == kMsgAddrList)
+    OnAddrListAnswer(wparam, lparam);
   else if (msg == kMsgCallback)
     OnCallbackMessage(wparam);
 }
@@ -173,10 +183,17 @@ void CAsyncSocketExHelperWindow::OnLookupAnswer(uintptr_t wparam, intptr_t lpara
       return;
     error = sock_last_error();
   }
-  if (bottom)
-    bottom->CallEvent(kFdConnect, error);
-  else
-    s->OnConnect(error);
+  s->ReportConnectFailure(error);
+}
+
+void CAsyncSocketExHelperWindow::OnAddrListAnswer(uintptr_t wparam, intptr_t lparam) {
+  std::vector<SockAddr> addresses = m_port->TakeAddrList(wparam);
+  auto it = m_addrLookups.find(wparam);
+  if (it == m_addrLookups.end())
+    return;  // cancelled after the answer was posted
+  CAsyncSocketEx* s = it->second;
+  m_addrLookups.erase(it);
+  s->ConnectLookedUp(static_cast<int>((lparam >> 16) & 0xFFFF), std::move(addresses));
 }
 
 void CAsyncSocketExHelperWindow::OnCallbackMessage(uintptr_t wparam) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <list>
+#include <map>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -46,6 +47,9 @@ class CAsyncSocketExHelperWindow {
   CAsyncSocketEx* SocketAt(int slot) const;
   // Posts a layer record for the socket in slot; the message owns its copy of the record.
   bool PostLayerRecord(int slot, const t_LayerNotifyMsg& record);
+  // Connect-by-name lookups in flight, by handle: a family-0 socket has no slot yet.
+  void WatchAddrLookup(uintptr_t handle, CAsyncSocketEx* socket);
+  void ForgetAddrLookup(uintptr_t handle);
   int Capacity() const { return static_cast<int>(m_pAsyncSocketExWindowData.size()); }
   int Count() const { return m_nSocketCount; }
 
@@ -59,12 +63,14 @@ class CAsyncSocketExHelperWindow {
   void OnSocketMessage(int slot, uintptr_t wparam, intptr_t lparam);
   void OnLayerMessage(uintptr_t wparam, intptr_t lparam);
   void OnLookupAnswer(uintptr_t wparam, intptr_t lparam);
+  void OnAddrListAnswer(uintptr_t wparam, intptr_t lparam);
   void OnCallbackMessage(uintptr_t wparam);
 
   std::unique_ptr<qel_net::HelperPort> m_port;
   std::vector<CAsyncSocketEx*> m_pAsyncSocketExWindowData;
   int m_nWindowDataPos = 0;
   int m_nSocketCount = 0;
+  std::map<uintptr_t, CAsyncSocketEx*> m_addrLookups;
   t_AsyncSocketExThreadData* m_pThreadData;
 };
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -260,21 +263,31 @@ TEST(AsyncSocketEx, UnresolvableHostReportsTheLookupError) {
   EXPECT_LE(s.events[0].error, 11004);
 }
 
+// The system's lookup, taken before a test replaces it: the replacement runs on lookup
+// workers, which must not touch the replacement itself.
+AddrLookupFn g_system_lookup = nullptr;
+
 bool DualLookup(const char* host,
                 const char* port,
                 int family,
                 int type,
                 std::vector<SockAddr>* out) {
-  addr_lookup_override(nullptr);
-  bool ok = addr_lookup("::1", port, kAfInet6, type, out) &&
-            addr_lookup("127.0.0.1", port, kAfInet, type, out);
-  addr_lookup_override(DualLookup);
-  return ok;
+  return g_system_lookup("::1", port, kAfInet6, type, out) &&
+         g_system_lookup("127.0.0.1", port, kAfInet, type, out);
 }
 
-struct DualName {
-  DualName() { addr_lookup_override(DualLookup); }
-  ~DualName() { addr_lookup_override(nullptr); }
+// Replaces the lookup for one test.
+struct LookupOverride {
+  explicit LookupOverride(AddrLookupFn fn) {
+    addr_lookup_override(nullptr);
+    g_system_lookup = addr_lookup_function();
+    addr_lookup_override(fn);
+  }
+  ~LookupOverride() { addr_lookup_override(nullptr); }
+};
+
+struct DualName : LookupOverride {
+  DualName() : LookupOverride(DualLookup) {}
 };
 
 TEST(AsyncSocketEx, FamilyZeroTriesTheNextAddressWithoutTellingTheOwner) {
@@ -295,6 +308,132 @@ TEST(AsyncSocketEx, FamilyZeroTriesTheNextAddressWithoutTellingTheOwner) {
   ASSERT_TRUE(RunUntil([&] { return !refused.events.empty(); }));
   RunFor(100);
   EXPECT_EQ(refused.events, (std::vector<Event>{{'C', kErrConnRefused}}));
+}
+
+bool EmptyLookup(const char*, const char*, int, int, std::vector<SockAddr>*) {
+  return true;
+}
+
+TEST(AsyncSocketEx, FamilyZeroLookupAnswersLaterThroughTheHelper) {
+  QEL_NEED_SERVER(port, "scripted");
+  for (bool layered : {false, true}) {
+    for (const char16_t* host : {u"127.0.0.1", u"localhost"}) {
+      SCOPED_TRACE(std::string(layered ? "layered " : "bare ") + (host[0] == u'1' ? "1" : "l"));
+      CAsyncSocketExLayer layer;
+      Recorder s;
+      if (layered)
+        s.AddLayer(&layer);
+      ASSERT_TRUE(s.Create(0, kSockStream, kFdAll, nullptr, kAfUnspec));
+      EXPECT_FALSE(s.Connect(host, port));
+      EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+      EXPECT_EQ(s.GetState(), connecting);
+      EXPECT_EQ(s.GetSocketHandle(), kInvalidSocket);  // made once the addresses are known
+      RunExchange(s, "/hello");
+      EXPECT_EQ(s.events.front(), (Event{'C', 0}));
+      EXPECT_EQ(s.received.substr(s.received.size() - 5), "hello");
+    }
+  }
+}
+
+TEST(AsyncSocketEx, FamilyZeroLookupFailureReachesOnConnect) {
+  Recorder s;
+  ASSERT_TRUE(s.Create(0, kSockStream, kFdAll, nullptr, kAfUnspec));
+  EXPECT_FALSE(s.Connect(u"no-such-host.invalid", 80));
+  EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+  ASSERT_TRUE(RunUntil([&] { return !s.events.empty(); }, 30000));
+  ASSERT_EQ(s.events.size(), 1u);
+  EXPECT_EQ(s.events[0].kind, 'C');
+  EXPECT_GE(s.events[0].error, kErrHostNotFound);
+  EXPECT_LE(s.events[0].error, 11004);
+
+  // A lookup that succeeds with no address is no success.
+  LookupOverride empty(EmptyLookup);
+  s.Close();
+  s.events.clear();
+  ASSERT_TRUE(s.Create(0, kSockStream, kFdAll, nullptr, kAfUnspec));
+  EXPECT_FALSE(s.Connect(u"nothing", 80));
+  ASSERT_TRUE(RunUntil([&] { return !s.events.empty(); }));
+  EXPECT_EQ(s.events, (std::vector<Event>{{'C', kErrHostNotFound}}));
+}
+
+// A name server that answers only when the test lets it, or after five seconds.
+struct SlowNameServer {
+  static inline std::mutex lock;
+  static inline std::condition_variable changed;
+  static inline bool started = false;
+  static inline bool released = false;
+  static inline bool answered_unreleased = false;
+  static inline int finished = 0;
+
+  static bool Lookup(const char*, const char* port, int, int type, std::vector<SockAddr>* out) {
+    std::unique_lock<std::mutex> hold(lock);
+    started = true;
+    changed.notify_all();
+    if (!changed.wait_for(hold, std::chrono::seconds(5), [] { return released; }))
+      answered_unreleased = true;
+    hold.unlock();
+    bool ok = g_system_lookup("127.0.0.1", port, kAfInet, type, out);
+    hold.lock();
+    ++finished;
+    changed.notify_all();
+    return ok;
+  }
+  static void Reset() {
+    std::lock_guard<std::mutex> hold(lock);
+    started = released = false;
+  }
+  static void WaitStarted() {
+    std::unique_lock<std::mutex> hold(lock);
+    changed.wait_for(hold, std::chrono::seconds(5), [] { return started; });
+  }
+  static void Release() {
+    std::lock_guard<std::mutex> hold(lock);
+    released = true;
+    changed.notify_all();
+  }
+  static void WaitFinished(int count) {
+    std::unique_lock<std::mutex> hold(lock);
+    changed.wait_for(hold, std::chrono::seconds(5), [count] { return finished >= count; });
+  }
+};
+
+TEST(AsyncSocketEx, CloseDuringFamilyZeroLookupSilencesIt) {
+  QEL_NEED_SERVER(port, "scripted");
+  LookupOverride slow(SlowNameServer::Lookup);
+  std::vector<Event> heard;  // outlives the sockets, so late notifications still show
+  int lookups = 0;
+  for (bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "socket destroyed" : "socket closed");
+    SlowNameServer::Reset();
+    auto s = std::make_unique<Recorder>();
+    s->hook = [&heard](Recorder&, const Event& e) { heard.push_back(e); };
+    ASSERT_TRUE(s->Create(0, kSockStream, kFdAll, nullptr, kAfUnspec));
+    // Returns while the name server still holds the lookup: the thread is not blocked.
+    EXPECT_FALSE(s->Connect(u"slow", port));
+    EXPECT_EQ(sock_last_error(), kErrWouldBlock);
+    SlowNameServer::WaitStarted();
+    if (destroy)
+      s.reset();  // the thread's helper goes with its last socket
+    else
+      s->Close();
+    SlowNameServer::Release();
+    SlowNameServer::WaitFinished(++lookups);
+    RunFor(200);  // time for an answer that should not come
+    EXPECT_TRUE(heard.empty());
+    if (s) {
+      EXPECT_EQ(s->GetState(), notsock);
+    }
+  }
+  EXPECT_FALSE(SlowNameServer::answered_unreleased);
+
+  // A socket connecting afterwards hears its own answer only.
+  SlowNameServer::Release();
+  Recorder after;
+  ASSERT_TRUE(after.Create(0, kSockStream, kFdAll, nullptr, kAfUnspec));
+  after.Connect(u"slow", port);
+  RunExchange(after, "/hello");
+  EXPECT_EQ(after.events.front(), (Event{'C', 0}));
+  EXPECT_TRUE(heard.empty());
 }
 
 TEST(AsyncSocketEx, ListenAcceptAndTalk) {

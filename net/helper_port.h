@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "net/socket_api.h"
@@ -19,6 +20,9 @@ constexpr unsigned kMsgLayer = 1024;
 constexpr unsigned kMsgLookup = 1025;
 constexpr unsigned kMsgCallback = 1026;
 constexpr unsigned kMsgSocketBase = 1027;
+// Answer of a connect-by-name lookup. Every number from 1024 below 0xC000 is taken, so it
+// lies above them; the Windows helper posts it under a registered message number.
+constexpr unsigned kMsgAddrList = 0xC000;
 
 constexpr int kLookupBufferSize = 1024;
 
@@ -48,6 +52,15 @@ class HelperPort {
   virtual void CancelLookup(uintptr_t handle) = 0;
   // The first address of an answer in buffer, network order; 0 when there is none.
   virtual uint32_t AnswerAddress(const char* buffer) = 0;
+  // Looks host up for stream sockets of any family on a worker thread and answers with
+  // kMsgAddrList (wparam = the handle, error in the high 16 bits of lparam). Handles are
+  // never reused. Returns 0 with the last error set when the lookup cannot start.
+  virtual uintptr_t StartAddrLookup(const std::string& host, const std::string& port) = 0;
+  // The addresses of an answered lookup, handed over once.
+  virtual std::vector<SockAddr> TakeAddrList(uintptr_t handle) = 0;
+  // Forgets the lookup: its answer is not posted, or when already queued no longer names a
+  // lookup. The worker may still run, on its own copy of the request.
+  virtual void CancelAddrLookup(uintptr_t handle) = 0;
 };
 
 }  // namespace qel_net

@@ -104,5 +104,8 @@ bool addr_lookup(const char* host,
 using AddrLookupFn =
     bool (*)(const char* host, const char* port, int family, int type, std::vector<SockAddr>* out);
 void addr_lookup_override(AddrLookupFn fn);
+// The lookup addr_lookup would use now (the override or the system's), for a worker thread:
+// a later override does not reach a lookup already handed out.
+AddrLookupFn addr_lookup_function();
 
 }  // namespace qel_net

@@ -13,8 +13,10 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
+#include "net/addr_list_job.h"
 #include "net/async_socket_ex_helper_window.h"
 #include "net/helper_port.h"
 #include "net/posix/async_select.h"
@@ -33,6 +35,7 @@ struct Lookup {
   int error = 0;
   PosixHelperPort* port = nullptr;  // null once cancelled; touched on the loop thread only
   char* buffer = nullptr;
+  std::shared_ptr<AddrListJob> job;  // set for a connect-by-name lookup
 };
 
 // Lookups in flight by handle, and the pipe their workers report on. Both live for the
@@ -79,6 +82,19 @@ void resolve(uintptr_t handle, std::shared_ptr<Lookup> lookup) {
       lookup->address = reinterpret_cast<sockaddr_in*>(list->ai_addr)->sin_addr.s_addr;
       freeaddrinfo(list);
     }
+  }
+  ssize_t ignored = write(lookups().pipe_write, &handle, sizeof handle);
+  (void)ignored;
+}
+
+void resolve_list(uintptr_t handle, std::shared_ptr<AddrListJob> job) {
+  AddrListJob answer = *job;  // the request part never changes once started
+  answer.Run();
+  {
+    // The loop thread reads the answer after taking the same lock.
+    std::lock_guard<std::mutex> guard(lookups().lock);
+    job->error = answer.error;
+    job->addresses = std::move(answer.addresses);
   }
   ssize_t ignored = write(lookups().pipe_write, &handle, sizeof handle);
   (void)ignored;
@@ -170,6 +186,52 @@ class PosixHelperPort : public HelperPort {
       it->second->port = nullptr;
   }
 
+  uintptr_t StartAddrLookup(const std::string& host, const std::string& port) override {
+    if (!ensure_lookup_pipe()) {
+      sock_set_last_error(10055);
+      return 0;
+    }
+    auto lookup = std::make_shared<Lookup>();
+    lookup->port = this;
+    lookup->job = std::make_shared<AddrListJob>(host, port);
+    uintptr_t handle;
+    {
+      std::lock_guard<std::mutex> guard(lookups().lock);
+      handle = lookups().next_handle++;
+      lookups().pending[handle] = lookup;
+    }
+    try {
+      std::thread(resolve_list, handle, lookup->job).detach();
+    } catch (const std::system_error&) {
+      std::lock_guard<std::mutex> guard(lookups().lock);
+      lookups().pending.erase(handle);
+      sock_set_last_error(10055);
+      return 0;
+    }
+    return handle;
+  }
+
+  std::vector<SockAddr> TakeAddrList(uintptr_t handle) override {
+    auto it = answered_.find(handle);
+    if (it == answered_.end())
+      return {};
+    std::vector<SockAddr> list = std::move(it->second->addresses);
+    answered_.erase(it);
+    return list;
+  }
+
+  void CancelAddrLookup(uintptr_t handle) override {
+    CancelLookup(handle);
+    answered_.erase(handle);
+  }
+
+  // On the loop thread, once the worker has reported.
+  void Answer(uintptr_t handle, std::shared_ptr<AddrListJob> job) {
+    int error = job->error;
+    answered_[handle] = std::move(job);
+    Post(kMsgAddrList, handle, static_cast<intptr_t>(error) << 16);
+  }
+
   uint32_t AnswerAddress(const char* buffer) override {
     uint32_t addr;
     std::memcpy(&addr, buffer, sizeof addr);
@@ -213,6 +275,7 @@ class PosixHelperPort : public HelperPort {
   CAsyncSocketExHelperWindow* owner_;
   std::shared_ptr<bool> alive_;
   std::deque<HelperMessage> queue_;
+  std::map<uintptr_t, std::shared_ptr<AddrListJob>> answered_;
   bool drain_scheduled_ = false;
   uintptr_t timer_ = 0;
 };
@@ -231,6 +294,10 @@ void on_lookup_done(int fd, short) {
     }
     if (!lookup->port)
       continue;
+    if (lookup->job) {
+      lookup->port->Answer(handle, lookup->job);
+      continue;
+    }
     if (!lookup->error)
       std::memcpy(lookup->buffer, &lookup->address, sizeof lookup->address);
     lookup->port->Post(kMsgLookup, handle, static_cast<intptr_t>(lookup->error) << 16);

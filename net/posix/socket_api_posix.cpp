@@ -30,6 +30,30 @@ int to_os_family(int family) {
   return -1;
 }
 
+// Safe on any thread: the last error is per thread, as on Windows.
+bool system_lookup(const char* host,
+                   const char* port,
+                   int family,
+                   int type,
+                   std::vector<SockAddr>* out) {
+  addrinfo hints = {};
+  hints.ai_family = to_os_family(family);
+  hints.ai_socktype = type == kSockDgram ? SOCK_DGRAM : SOCK_STREAM;
+  addrinfo* list = nullptr;
+  int rc = getaddrinfo(host, port, &hints, &list);
+  if (rc != 0) {
+    t_last_error = gai_to_winsock(rc);
+    return false;
+  }
+  for (addrinfo* ai = list; ai; ai = ai->ai_next) {
+    SockAddr a;
+    if (sock_addr_from_os(ai->ai_addr, ai->ai_addrlen, &a))
+      out->push_back(a);
+  }
+  freeaddrinfo(list);
+  return true;
+}
+
 int fd_of(SocketHandle s) {
   return s == kInvalidSocket ? -1 : static_cast<int>(s);
 }
@@ -196,29 +220,16 @@ void addr_lookup_override(AddrLookupFn fn) {
   g_lookup_override = fn;
 }
 
+AddrLookupFn addr_lookup_function() {
+  return g_lookup_override ? g_lookup_override : system_lookup;
+}
+
 bool addr_lookup(const char* host,
                  const char* port,
                  int family,
                  int type,
                  std::vector<SockAddr>* out) {
-  if (g_lookup_override)
-    return g_lookup_override(host, port, family, type, out);
-  addrinfo hints = {};
-  hints.ai_family = to_os_family(family);
-  hints.ai_socktype = type == kSockDgram ? SOCK_DGRAM : SOCK_STREAM;
-  addrinfo* list = nullptr;
-  int rc = getaddrinfo(host, port, &hints, &list);
-  if (rc != 0) {
-    t_last_error = gai_to_winsock(rc);
-    return false;
-  }
-  for (addrinfo* ai = list; ai; ai = ai->ai_next) {
-    SockAddr a;
-    if (sock_addr_from_os(ai->ai_addr, ai->ai_addrlen, &a))
-      out->push_back(a);
-  }
-  freeaddrinfo(list);
-  return true;
+  return addr_lookup_function()(host, port, family, type, out);
 }
 
 }  // namespace qel_net

@@ -1,8 +1,15 @@
 // The Windows helper: a hidden window of the class "CAsyncSocketEx Helper Window" that
-// receives WSAAsyncSelect and WSAAsyncGetHostByName answers and the close-retry timer.
+// receives WSAAsyncSelect and WSAAsyncGetHostByName answers, the answers of connect-by-name
+// lookups run on worker threads, and the close-retry timer.
+#include "net/addr_list_job.h"
 #include "net/async_socket_ex_helper_window.h"
 #include "net/helper_port.h"
 #include "platform/win32/win.h"
+
+#include <map>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace qel_net {
 namespace {
@@ -10,11 +17,20 @@ namespace {
 constexpr char kClassName[] = "CAsyncSocketEx Helper Window";
 constexpr UINT_PTR kRetryTimer = 1;
 
+UINT addr_list_message() {
+  static const UINT msg = RegisterWindowMessageA("CAsyncSocketEx Address List Answer");
+  return msg;
+}
+
 LRESULT CALLBACK helper_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   auto* owner =
       reinterpret_cast<CAsyncSocketExHelperWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (owner && msg == WM_TIMER && wparam == kRetryTimer) {
     owner->OnRetryTimer();
+    return 0;
+  }
+  if (owner && msg != 0 && msg == addr_list_message()) {
+    owner->OnMessage(kMsgAddrList, wparam, lparam);
     return 0;
   }
   if (owner && msg >= kMsgLayer && msg < 0xC000) {
@@ -35,10 +51,29 @@ bool register_class() {
   return registered;
 }
 
+// What a lookup's worker shares with the window's thread. The worker posts the answer
+// under the lock unless the lookup was cancelled first, so a cancelled lookup (and with it a
+// destroyed window) is never posted to.
+struct AddrLookup {
+  explicit AddrLookup(AddrListJob request) : job(std::move(request)) {}
+  AddrListJob job;
+  std::mutex lock;
+  bool cancelled = false;
+};
+
+void run_addr_lookup(std::shared_ptr<AddrLookup> lookup, HWND hwnd, UINT msg, uintptr_t handle) {
+  lookup->job.Run();
+  std::lock_guard<std::mutex> guard(lookup->lock);
+  if (!lookup->cancelled)
+    PostMessageA(hwnd, msg, handle, static_cast<LPARAM>(lookup->job.error) << 16);
+}
+
 class WinHelperPort : public HelperPort {
  public:
   WinHelperPort(HWND hwnd) : hwnd_(hwnd) {}
   ~WinHelperPort() override {
+    while (!addr_lookups_.empty())
+      CancelAddrLookup(addr_lookups_.begin()->first);
     KillTimer(hwnd_, kRetryTimer);
     DestroyWindow(hwnd_);
     WSACleanup();
@@ -81,8 +116,53 @@ class WinHelperPort : public HelperPort {
     return addr;
   }
 
+  uintptr_t StartAddrLookup(const std::string& host, const std::string& port) override {
+    UINT msg = addr_list_message();
+    if (!msg) {
+      WSASetLastError(WSAENOBUFS);
+      return 0;
+    }
+    auto lookup = std::make_shared<AddrLookup>(AddrListJob(host, port));
+    uintptr_t handle = next_addr_lookup_++;
+    try {
+      std::thread(run_addr_lookup, lookup, hwnd_, msg, handle).detach();
+    } catch (const std::system_error&) {
+      WSASetLastError(WSAENOBUFS);
+      return 0;
+    }
+    addr_lookups_[handle] = std::move(lookup);
+    return handle;
+  }
+
+  std::vector<SockAddr> TakeAddrList(uintptr_t handle) override {
+    auto it = addr_lookups_.find(handle);
+    if (it == addr_lookups_.end())
+      return {};
+    std::vector<SockAddr> list;
+    {
+      std::lock_guard<std::mutex> guard(it->second->lock);
+      list = std::move(it->second->job.addresses);
+    }
+    addr_lookups_.erase(it);
+    return list;
+  }
+
+  void CancelAddrLookup(uintptr_t handle) override {
+    auto it = addr_lookups_.find(handle);
+    if (it == addr_lookups_.end())
+      return;
+    {
+      std::lock_guard<std::mutex> guard(it->second->lock);
+      it->second->cancelled = true;
+    }
+    addr_lookups_.erase(it);
+  }
+
  private:
   HWND hwnd_;
+  // Lookups started here and not yet taken or cancelled.
+  std::map<uintptr_t, std::shared_ptr<AddrLookup>> addr_lookups_;
+  uintptr_t next_addr_lookup_ = 1;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <ws2tcpip.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "net/socket_api.h"
@@ -15,13 +16,44 @@ namespace {
 using GetAddrInfoFn = int(WSAAPI*)(const char*, const char*, const ADDRINFOA*, ADDRINFOA**);
 using FreeAddrInfoFn = void(WSAAPI*)(ADDRINFOA*);
 
+// Read by lookup workers while the UI thread may unload them. The library itself stays
+// mapped: the program imports WS2_32.dll, so the run-time reference only adds a count.
 HMODULE g_ws2 = nullptr;
-GetAddrInfoFn g_getaddrinfo = nullptr;
-FreeAddrInfoFn g_freeaddrinfo = nullptr;
+std::atomic<GetAddrInfoFn> g_getaddrinfo{nullptr};
+std::atomic<FreeAddrInfoFn> g_freeaddrinfo{nullptr};
 AddrLookupFn g_lookup_override = nullptr;
 
 SOCKET os(SocketHandle s) {
   return static_cast<SOCKET>(s);
+}
+
+bool system_lookup(const char* host,
+                   const char* port,
+                   int family,
+                   int type,
+                   std::vector<SockAddr>* out) {
+  GetAddrInfoFn get = g_getaddrinfo;
+  FreeAddrInfoFn release = g_freeaddrinfo;
+  if (!get || !release) {
+    WSASetLastError(kErrAfNotSupported);
+    return false;
+  }
+  ADDRINFOA hints = {};
+  hints.ai_family = family;
+  hints.ai_socktype = type;
+  ADDRINFOA* list = nullptr;
+  int rc = get(host, port, &hints, &list);
+  if (rc != 0) {
+    WSASetLastError(rc);
+    return false;
+  }
+  for (ADDRINFOA* ai = list; ai; ai = ai->ai_next) {
+    SockAddr a;
+    if (sock_addr_from_os(ai->ai_addr, ai->ai_addrlen, &a))
+      out->push_back(a);
+  }
+  release(list);
+  return true;
 }
 
 }  // namespace
@@ -105,12 +137,15 @@ bool addr_lookup_load() {
   g_ws2 = LoadLibraryA("WS2_32.dll");
   if (!g_ws2)
     return false;
-  g_getaddrinfo = reinterpret_cast<GetAddrInfoFn>(
+  auto get = reinterpret_cast<GetAddrInfoFn>(
       reinterpret_cast<void*>(GetProcAddress(g_ws2, "getaddrinfo")));
-  g_freeaddrinfo = reinterpret_cast<FreeAddrInfoFn>(
+  auto release = reinterpret_cast<FreeAddrInfoFn>(
       reinterpret_cast<void*>(GetProcAddress(g_ws2, "freeaddrinfo")));
-  if (g_getaddrinfo && g_freeaddrinfo)
+  if (get && release) {
+    g_freeaddrinfo = release;
+    g_getaddrinfo = get;
     return true;
+  }
   addr_lookup_unload();
   return false;
 }
@@ -131,33 +166,16 @@ void addr_lookup_override(AddrLookupFn fn) {
   g_lookup_override = fn;
 }
 
+AddrLookupFn addr_lookup_function() {
+  return g_lookup_override ? g_lookup_override : system_lookup;
+}
+
 bool addr_lookup(const char* host,
                  const char* port,
                  int family,
                  int type,
                  std::vector<SockAddr>* out) {
-  if (g_lookup_override)
-    return g_lookup_override(host, port, family, type, out);
-  if (!g_getaddrinfo) {
-    WSASetLastError(kErrAfNotSupported);
-    return false;
-  }
-  ADDRINFOA hints = {};
-  hints.ai_family = family;
-  hints.ai_socktype = type;
-  ADDRINFOA* list = nullptr;
-  int rc = g_getaddrinfo(host, port, &hints, &list);
-  if (rc != 0) {
-    WSASetLastError(rc);
-    return false;
-  }
-  for (ADDRINFOA* ai = list; ai; ai = ai->ai_next) {
-    SockAddr a;
-    if (sock_addr_from_os(ai->ai_addr, ai->ai_addrlen, &a))
-      out->push_back(a);
-  }
-  g_freeaddrinfo(list);
-  return true;
+  return addr_lookup_function()(host, port, family, type, out);
 }
 
 }  // namespace qel_net
