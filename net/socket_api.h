@@ -107,5 +107,7 @@ void addr_lookup_override(AddrLookupFn fn);
 // The lookup addr_lookup would use now (the override or the system's), for a worker thread:
 // a later override does not reach a lookup already handed out.
 AddrLookupFn addr_lookup_function();
+// The backend's own lookup (getaddrinfo), whatever the override.
+AddrLookupFn addr_lookup_system();
 
 }  // namespace qel_net

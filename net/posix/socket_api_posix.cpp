@@ -17,7 +17,6 @@ namespace qel_net {
 namespace {
 
 thread_local int t_last_error = 0;
-AddrLookupFn g_lookup_override = nullptr;
 bool g_lookup_loaded = false;
 
 int to_os_family(int family) {
@@ -216,20 +215,8 @@ bool addr_lookup_available() {
   return g_lookup_loaded;
 }
 
-void addr_lookup_override(AddrLookupFn fn) {
-  g_lookup_override = fn;
-}
-
-AddrLookupFn addr_lookup_function() {
-  return g_lookup_override ? g_lookup_override : system_lookup;
-}
-
-bool addr_lookup(const char* host,
-                 const char* port,
-                 int family,
-                 int type,
-                 std::vector<SockAddr>* out) {
-  return addr_lookup_function()(host, port, family, type, out);
+AddrLookupFn addr_lookup_system() {
+  return system_lookup;
 }
 
 }  // namespace qel_net

@@ -21,7 +21,6 @@ using FreeAddrInfoFn = void(WSAAPI*)(ADDRINFOA*);
 HMODULE g_ws2 = nullptr;
 std::atomic<GetAddrInfoFn> g_getaddrinfo{nullptr};
 std::atomic<FreeAddrInfoFn> g_freeaddrinfo{nullptr};
-AddrLookupFn g_lookup_override = nullptr;
 
 SOCKET os(SocketHandle s) {
   return static_cast<SOCKET>(s);
@@ -162,20 +161,8 @@ bool addr_lookup_available() {
   return g_getaddrinfo != nullptr;
 }
 
-void addr_lookup_override(AddrLookupFn fn) {
-  g_lookup_override = fn;
-}
-
-AddrLookupFn addr_lookup_function() {
-  return g_lookup_override ? g_lookup_override : system_lookup;
-}
-
-bool addr_lookup(const char* host,
-                 const char* port,
-                 int family,
-                 int type,
-                 std::vector<SockAddr>* out) {
-  return addr_lookup_function()(host, port, family, type, out);
+AddrLookupFn addr_lookup_system() {
+  return system_lookup;
 }
 
 }  // namespace qel_net
