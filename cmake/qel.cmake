@@ -1,5 +1,15 @@
 # Build conventions shared by every folder.
 
+# ccache with paths made relative to the source tree, so that clones and worktrees of the
+# project share one cache.
+find_program(QEL_CCACHE ccache)
+if(QEL_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(QEL_CCACHE_LAUNCHER ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${CMAKE_SOURCE_DIR}
+      CCACHE_NOHASHDIR=1 ${QEL_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${QEL_CCACHE_LAUNCHER})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${QEL_CCACHE_LAUNCHER})
+endif()
+
 if(QEL_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=address,undefined)
