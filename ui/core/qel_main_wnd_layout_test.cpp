@@ -1,0 +1,96 @@
+#include "ui/core/qel_main_wnd_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Sizes close to what Arial 10 and 12 point measure under Wine.
+qel_main_wnd_texts measured() {
+  qel_main_wnd_texts t;
+  t.heading = {140.3f, 16.1f};
+  t.audio_line = {104.2f, 16.1f};
+  t.local_line = {98.7f, 16.1f};
+  t.remote_line = {108.9f, 16.1f};
+  t.folder_line = {160.4f, 16.1f};
+  t.here_link = {33.2f, 16.1f};
+  t.change_link = {58.0f, 16.1f};
+  t.video_label = {40.5f, 16.1f};
+  t.video_button = {132.6f, 13.4f};
+  t.audio_label = {42.9f, 16.1f};
+  t.audio_button = {110.1f, 13.4f};
+  t.recording = {92.0f, 19.2f};
+  t.counter = {88.5f, 19.2f};
+  t.no_stream = {150.7f, 19.2f};
+  return t;
+}
+
+TEST(MainWndLayout, StreamPanelAndButtonsFromTheTopLeft) {
+  qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 497, 379);
+  EXPECT_EQ(l.audio_icon, (qel_rect{23, 47, 39, 63}));
+  EXPECT_EQ(l.audio_text, (qel_rect{48, 47, 153, 64}));
+  EXPECT_EQ(l.local_text, (qel_rect{48, 68, 147, 85}));
+  EXPECT_EQ(l.remote_icon, (qel_rect{23, 89, 39, 105}));
+  EXPECT_EQ(l.remote_text, (qel_rect{48, 89, 157, 106}));
+  EXPECT_EQ(l.stream_panel, (qel_rect{8, 12, 161, 110}));
+  EXPECT_EQ(l.record_button, (qel_rect{171, 30, 231, 80}));
+  EXPECT_EQ(l.stop_button, (qel_rect{241, 30, 301, 80}));
+  EXPECT_EQ(l.record_info, (qel_rect{306, 25, 467, 80}));
+  EXPECT_EQ(l.recording_text, (qel_rect{316, 30, 409, 50}));
+  EXPECT_EQ(l.counter_text, (qel_rect{336, 55, 425, 75}));
+  EXPECT_EQ(l.no_stream_text, (qel_rect{311, 45, 462, 65}));
+}
+
+TEST(MainWndLayout, BottomLinesHangFromTheStatusBar) {
+  qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 497, 379);
+  EXPECT_EQ(l.status_bar, (qel_rect{0, 355, 497, 379}));
+  EXPECT_EQ(l.status_first_part_right, 197);
+  EXPECT_EQ(l.video_button, (qel_rect{359, 340, 492, 354}));
+  EXPECT_EQ(l.audio_button, (qel_rect{359, 325, 492, 339}));
+  EXPECT_EQ(l.video_label, (qel_rect{316, 336, 359, 353}));
+  EXPECT_EQ(l.audio_label, (qel_rect{316, 318, 359, 335}));
+  EXPECT_EQ(l.audio_picture, (qel_rect{296, 318, 316, 338}));
+  EXPECT_EQ(l.folder_picture, (qel_rect{3, 318, 23, 338}));
+  EXPECT_EQ(l.folder_text, (qel_rect{23, 325, 184, 342}));
+  EXPECT_EQ(l.here_link, (qel_rect{176, 325, 210, 342}));
+  EXPECT_EQ(l.change_link, (qel_rect{213, 325, 272, 342}));
+}
+
+TEST(MainWndLayout, ListFillsTheMiddle) {
+  qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 497, 379);
+  EXPECT_EQ(l.list_header, (qel_rect{8, 115, 489, 138}));
+  EXPECT_EQ(l.list_frame, (qel_rect{8, 139, 489, 323}));
+  EXPECT_EQ(l.list, (qel_rect{13, 140, 484, 321}));
+  EXPECT_LT(l.list_frame.bottom, l.audio_button.top) << "the list never covers the mode buttons";
+}
+
+TEST(MainWndLayout, ModeButtonsShareTheWiderWidth) {
+  qel_main_wnd_texts t = measured();
+  t.audio_button.w = 150.2f;
+  qel_main_wnd_layout l = qel_compute_main_wnd_layout(t, 600, 400);
+  EXPECT_EQ(l.audio_button.width(), 151);
+  EXPECT_EQ(l.video_button.width(), 151);
+  EXPECT_EQ(l.audio_label.width(), l.video_label.width());
+  EXPECT_EQ(l.audio_button.bottom + 1, l.video_button.top);
+  EXPECT_EQ(l.video_button.right, 595);
+}
+
+TEST(MainWndLayout, TinyClientGivesEmptyNotInvertedRectangles) {
+  qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 10, 50);
+  for (const qel_rect& r : {l.list_header, l.list_frame, l.list}) {
+    EXPECT_GE(r.width(), 0);
+    EXPECT_GE(r.height(), 0);
+  }
+  EXPECT_EQ(l.list_frame.height(), 0);
+}
+
+TEST(MainWndLayout, DefaultWidthGrowsForALongBottomLine) {
+  EXPECT_EQ(qel_main_wnd_default_width(qel_main_wnd_texts()), kQelMainWndDefaultWidth);
+  // 20 + 161 + 34 + 59 + 20 + 41 + 133 + 60
+  EXPECT_EQ(qel_main_wnd_default_width(measured()), 528);
+  qel_main_wnd_texts wide = measured();
+  wide.folder_line.w = 300.5f;
+  // 20 + 301 + 34 + 59 + 20 + 41 + 133 + 60
+  EXPECT_EQ(qel_main_wnd_default_width(wide), 668);
+}
+
+}  // namespace
