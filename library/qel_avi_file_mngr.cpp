@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "library/qel_app_setting.h"
 #include "platform/files.h"
@@ -14,6 +15,32 @@ namespace {
 
 std::u16string ascii16(const char* s) {
   return std::u16string(s, s + strlen(s));
+}
+
+// The engine adds its own extension, so a candidate is in use when any "<leaf>.<ext>" exists,
+// not only the bare name.
+bool leaf_in_use(const std::vector<std::u16string>& names, const std::u16string& leaf) {
+  for (const std::u16string& name : names) {
+    if (name.compare(0, leaf.size(), leaf) != 0)
+      continue;
+    if (name.size() == leaf.size() || name[leaf.size()] == u'.')
+      return true;
+  }
+  return false;
+}
+
+// One listing of the folder answers every candidate of a stamp.
+std::vector<std::u16string> names_starting_with(const std::u16string& prefix) {
+  std::vector<std::u16string> names;
+  std::u16string found;
+  platform::Find find = platform::find_first(prefix + u"*", &found);
+  if (!find)
+    return names;
+  do
+    names.push_back(found);
+  while (platform::find_next(find, &found));
+  platform::find_close(find);
+  return names;
 }
 
 }  // namespace
@@ -111,15 +138,13 @@ bool qel_avi_file_mngr::create_new_file_name(char16_t* _buf, uint32_t _buf_len) 
   char stamp[64];
   snprintf(stamp, sizeof stamp, "%4d-%02d-%02d %02d-%02d-%02d", t.year, t.month, t.day, t.hour,
            t.minute, t.second);
-  std::u16string base = std::u16string(m_dest_dir) + u"\\" + ascii16(stamp);
-  std::u16string candidate = base;
-  for (int j = 1;; ++j) {
-    platform::File probe = platform::file_open(candidate, platform::FileMode::kRead);
-    if (!probe)
-      break;
-    platform::file_close(probe);
-    candidate = base + u"-" + ascii16(std::to_string(j).c_str());
-  }
+  std::u16string folder = std::u16string(m_dest_dir) + u"\\";
+  std::u16string leaf = ascii16(stamp);
+  std::vector<std::u16string> names = names_starting_with(folder + leaf);
+  std::u16string candidate = leaf;
+  for (int j = 1; leaf_in_use(names, candidate); ++j)
+    candidate = leaf + u"-" + ascii16(std::to_string(j).c_str());
+  candidate = folder + candidate;
   int rtn = candidate.size() < _buf_len ? 0 : -1;
   if (!QEL_ASSERT(rtn == 0)) {
     _buf[0] = 0;

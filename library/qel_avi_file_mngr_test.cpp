@@ -144,11 +144,12 @@ TEST_F(QelAviFileMngrTest, NewFileNamesFollowTheLocalClock) {
   char16_t buf[2048];
   ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
   EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53"), buf);
+  // The bare name counts, and so does the name with any extension; a longer stamp does not.
   put("2010-11-17 09-12-53", Bytes(1, 0));
-  put("2010-11-17 09-12-53.avi", Bytes(1, 0));  // only the bare name counts
+  put("2010-11-17 09-12-53-10.avi", Bytes(1, 0));
   ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
   EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53-1"), buf);
-  put("2010-11-17 09-12-53-1", Bytes(1, 0));
+  put("2010-11-17 09-12-53-1.wav", Bytes(1, 0));
   ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
   EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53-2"), buf);
 
@@ -165,6 +166,32 @@ TEST_F(QelAviFileMngrTest, NewFileNamesFollowTheLocalClock) {
   EXPECT_FALSE(mngr_.create_new_file_name(small, 8));
   EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::create_new_file_name", "_buf_len > 1024"));
   EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::create_new_file_name", "rtn == 0"));
+}
+
+// An engine that stops and starts again within one second, writing "<name>.avi" each time.
+TEST_F(QelAviFileMngrTest, TwoRecordingsInOneSecondKeepTwoFiles) {
+  mngr_.now = local(2010, 11, 17, 9, 12, 53);
+  ASSERT_TRUE(mngr_.create(product()));
+  qel_ui_avi_file_info_list rows;
+  std::vector<std::u16string> paths;
+  for (int i = 0; i < 2; ++i) {
+    char16_t buf[2048];
+    ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
+    std::u16string leaf = std::u16string(buf).substr(folder_.u16().size() + 1) + u".avi";
+    AviShape s;
+    s.streams = {{"vids", 1, 25, 0, 25 * (i + 1)}};
+    paths.push_back(put(std::string(leaf.begin(), leaf.end()), build(s)));
+    shared_ptr<qel_avi_file> f = mngr_.insert_new_file(paths.back().c_str(), 1290000000 + i);
+    ASSERT_TRUE(f);
+    rows.on_new_file_info(mngr_.make_ui_file_info(f));
+  }
+  EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53.avi"), paths[0]);
+  EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53-1.avi"), paths[1]);
+  EXPECT_EQ(2, mngr_.get_total_files());
+  ASSERT_EQ(2, rows.get_count());
+  EXPECT_EQ(2, rows.get_at(1)->m_time_len);  // the first recording is still on disk
+  EXPECT_EQ(3, rows.get_at(0)->m_time_len);
+  EXPECT_EQ(0u, asserts_.count());
 }
 
 TEST_F(QelAviFileMngrTest, InsertedRecordingsAreScannedTaggedAndCached) {
