@@ -170,7 +170,9 @@ void ZulHttpAgent::SlotSend(int error) {
 void ZulHttpAgent::SlotReceive(int error) {
   if (!QEL_ASSERT(mIsBusy))
     return;
-  if (error) {
+  // kErrShutdown is the socket's close rule, not a failure: the peer has closed with bytes
+  // still unread, which are read now; the close comes back once none are left.
+  if (error && error != kErrShutdown) {
     Fail(kErrSocket);
     return;
   }

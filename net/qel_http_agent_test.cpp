@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "net/testing/scripted_socket.h"
 #include "net/testing/test_servers.h"
@@ -150,6 +152,60 @@ TEST(HttpAgent, LargeFileArrivesWhole) {
   for (size_t i = 0; i < body.size(); ++i)
     wrong += static_cast<unsigned char>(body[i]) != i % 251;
   EXPECT_EQ(wrong, 0u);
+}
+
+// A real socket whose owner stalls once, right after the request goes out, with room for
+// the whole reply: the body and the peer's close then wait unread together.
+class StallingSocket : public ZulMyCAsyncSocketEx {
+ public:
+  bool Create(unsigned port, int type, long mask, const char16_t* address, int family) override {
+    return ZulMyCAsyncSocketEx::Create(port, type, mask, address, family) &&
+           qel_net::sock_set_receive_buffer(GetSocketHandle(), 4 << 20);
+  }
+  int Send(const void* buf, int len, int flags) override {
+    int n = CAsyncSocketEx::Send(buf, len, flags);
+    if (!stalled_) {
+      stalled_ = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return n;
+  }
+
+ private:
+  bool stalled_ = false;
+};
+
+// The peer's close can arrive while much of a large body is still unread: every byte must
+// still arrive, download after download.
+TEST(HttpAgent, LargeDownloadsInALoopArriveWhole) {
+  QEL_NEED_SERVER(nginx, "nginx");
+  QEL_NEED_SERVER(scripted, "scripted");
+  struct Source {
+    int port;
+    const char* path;
+    size_t size;
+    bool stall;
+  } sources[] = {{nginx, "/big.bin", 4u << 20, false},
+                 {nginx, "/big.bin", 4u << 20, true},
+                 {scripted, "/big-close", 2u << 20, true}};
+  for (int round = 0; round < 4; ++round) {
+    for (const Source& source : sources) {
+      Client client([&] {
+        return source.stall ? ZulAsyncSocket(shared_ptr<ZulMyCAsyncSocketEx>(new StallingSocket))
+                            : ZulAsyncSocket();
+      });
+      std::string where = std::string(source.path) + (source.stall ? " stalled" : "") + " round " +
+                          std::to_string(round);
+      ASSERT_TRUE(client.GetAndWait(source.port, source.path)) << where;
+      const std::string& body = client.watcher->body;
+      std::string size = std::to_string(source.size);
+      ASSERT_EQ(client.watcher->Trace(), "S200 H" + size + " C" + size) << where;
+      size_t wrong = 0;
+      for (size_t i = 0; i < body.size(); ++i)
+        wrong += static_cast<unsigned char>(body[i]) != i % 251;
+      ASSERT_EQ(wrong, 0u) << where;
+    }
+  }
 }
 
 TEST(HttpAgent, PostSendsItsDataAsTheRestOfTheRequest) {

@@ -73,6 +73,8 @@ int sock_recv(SocketHandle s, void* buf, int len, int flags);
 bool sock_shutdown(SocketHandle s, int how);
 // The number of bytes a receive would return now.
 bool sock_readable(SocketHandle s, unsigned long* count);
+// SO_RCVBUF: how much the system holds for the socket before the peer must wait.
+bool sock_set_receive_buffer(SocketHandle s, int bytes);
 bool sock_peer_name(SocketHandle s, void* addr, int* len);
 bool sock_sock_name(SocketHandle s, void* addr, int* len);
 

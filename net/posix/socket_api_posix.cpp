@@ -178,6 +178,12 @@ bool sock_readable(SocketHandle s, unsigned long* count) {
   return true;
 }
 
+bool sock_set_receive_buffer(SocketHandle s, int bytes) {
+  if (setsockopt(fd_of(s), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes) == 0)
+    return true;
+  return fail_errno();
+}
+
 bool sock_peer_name(SocketHandle s, void* addr, int* len) {
   socklen_t os_len = static_cast<socklen_t>(*len);
   if (getpeername(fd_of(s), static_cast<sockaddr*>(addr), &os_len) != 0)

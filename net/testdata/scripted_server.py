@@ -9,6 +9,8 @@ import sys
 import time
 
 HELLO = b"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello"
+# Bytes i % 251, as nginx's /big.bin.
+BIG = (bytes(range(251)) * (2 * 1024 * 1024 // 251 + 1))[:2 * 1024 * 1024]
 
 
 def expected_get(port):
@@ -87,6 +89,9 @@ class Handler(socketserver.BaseRequestHandler):
                 s.sendall(reply(head, b"400 Bad Request"))
         elif path == "/post":
             s.sendall(reply(head))
+        elif path == "/big-close":
+            # All of it at once, then the close right after the last byte.
+            s.sendall(reply(BIG))
         elif path == "/close100":
             s.sendall(b"x" * 100)
             time.sleep(0.1)

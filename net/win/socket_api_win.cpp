@@ -114,6 +114,11 @@ bool sock_readable(SocketHandle s, unsigned long* count) {
   return true;
 }
 
+bool sock_set_receive_buffer(SocketHandle s, int bytes) {
+  return setsockopt(os(s), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes),
+                    sizeof bytes) == 0;
+}
+
 bool sock_peer_name(SocketHandle s, void* addr, int* len) {
   return getpeername(os(s), static_cast<sockaddr*>(addr), len) == 0;
 }
