@@ -1,6 +1,7 @@
 #include "app/co_qel_app_msn.h"
 
 #include "app/co_qel_ui.h"
+#include "app/ctest_qel_ui_module.h"
 #include "qel_lib/qel_assert.h"
 
 co_qel_app_msn::co_qel_app_msn()
@@ -13,9 +14,14 @@ co_qel_app_msn::~co_qel_app_msn() {
 }
 
 HRESULT co_qel_app_msn::FinalConstruct() {
+  return FinalConstruct(qel_com_module().GetRecordHost());
+}
+
+HRESULT co_qel_app_msn::FinalConstruct(const shared_ptr<qel_irecord_host>& _host) {
+  m_host = _host;
   if (m_ui)
     return S_OK;
-  HRESULT hr = co_qel_ui::CreateInstance(&m_ui);
+  HRESULT hr = co_qel_ui::CreateInstance(&m_ui, m_host.lock());
   QEL_ASSERT(SUCCEEDED(hr));
   return S_OK;
 }
@@ -25,7 +31,7 @@ STDMETHODIMP co_qel_app_msn::GetUI(IQelUI** _ui) {
     return S_OK;
   *_ui = nullptr;
   if (!m_ui) {
-    HRESULT hr = co_qel_ui::CreateInstance(&m_ui);
+    HRESULT hr = co_qel_ui::CreateInstance(&m_ui, m_host.lock());
     if (!QEL_ASSERT(SUCCEEDED(hr)))
       return hr;
   }

@@ -17,15 +17,13 @@
 #include "library/qel_profile.h"
 #include "platform/win32/win.h"
 #include "ui/qel_top_wnd_query.h"
+#include "ui/qel_ui_cmd.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 using namespace qel_testing;
-
-constexpr WORD kCmdRecord = 32780;
-constexpr WORD kCmdStop = 32776;
 
 // The main window's state, or -1000 when it does not answer in time.
 long query(qel_top_wnd_field field) {
@@ -146,7 +144,7 @@ TEST_F(ComE2eTest, RecordingRunsFromStreamsToTheLibrary) {
   ASSERT_FALSE(log.Wait("streams").empty());
   EXPECT_TRUE(StreamsAre(2, 1, 1, 0));
 
-  Command(kCmdRecord);
+  Command(kQelWndRecord);
   std::string request = log.Wait("request_record ");
   std::regex name(
       std::regex_replace(narrow(records_), std::regex(R"([\\.^$|()\[\]{}*+?])"), R"(\$&)") +
@@ -157,7 +155,7 @@ TEST_F(ComE2eTest, RecordingRunsFromStreamsToTheLibrary) {
   int64_t start_time = std::stoll(started.substr(8));
   EXPECT_TRUE(wait_until([] { return query(kQelFieldRecordInfoMode) == 1; }));
 
-  Command(kCmdStop);
+  Command(kQelWndStop);
   EXPECT_FALSE(log.Wait("request_stop").empty());
   std::string stopped = log.Wait("stopped ");
   ASSERT_FALSE(stopped.empty());
@@ -195,7 +193,7 @@ TEST_F(ComE2eTest, RefusingOrDeadEnginesResetTheStreamsAndTheNextIsServed) {
   auto refusing = StartEngine(refusing_log, L"--engine-fail-request");
   ASSERT_FALSE(refusing_log.Wait("streams").empty());
   ASSERT_TRUE(StreamsAre(1, 1, 1, 1));
-  Command(kCmdRecord);
+  Command(kQelWndRecord);
   EXPECT_FALSE(refusing_log.Wait("request_record ").empty());
   EXPECT_TRUE(StreamsAre(0, 0, 0, 0));
   EXPECT_EQ(refusing_log.Count("started"), 0);
@@ -207,16 +205,16 @@ TEST_F(ComE2eTest, RefusingOrDeadEnginesResetTheStreamsAndTheNextIsServed) {
   ASSERT_FALSE(dead_log.Wait("streams").empty());
   ASSERT_TRUE(StreamsAre(1, 1, 1, 1));
   dead->Kill();
-  Command(kCmdRecord);
+  Command(kQelWndRecord);
   EXPECT_TRUE(StreamsAre(0, 0, 0, 0));
   EXPECT_NE(query(kQelFieldTotalFiles), -1000);
 
   EngineLog next_log(dir_ / "next.log");
   auto next = StartEngine(next_log);
   ASSERT_FALSE(next_log.Wait("streams").empty());
-  Command(kCmdRecord);
+  Command(kQelWndRecord);
   EXPECT_FALSE(next_log.Wait("started ").empty());
-  Command(kCmdStop);
+  Command(kQelWndStop);
   EXPECT_FALSE(next_log.Wait("stopped ").empty());
   EXPECT_TRUE(wait_until([] { return query(kQelFieldTotalFiles) == 1; }));
   EXPECT_EQ(next_log.Count("request_record"), 1);

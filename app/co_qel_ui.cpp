@@ -1,6 +1,6 @@
 #include "app/co_qel_ui.h"
 
-#include "app/qel_app.h"
+#include "app/ctest_qel_ui_module.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
 
@@ -15,7 +15,12 @@ co_qel_ui::~co_qel_ui() {
 }
 
 HRESULT co_qel_ui::FinalConstruct() {
-  m_app = qel_get_app();
+  return FinalConstruct(qel_com_module().GetRecordHost());
+}
+
+HRESULT co_qel_ui::FinalConstruct(const shared_ptr<qel_irecord_host>& _host) {
+  m_host = _host;
+  m_app = _host;
   if (!QEL_ASSERT(m_app))
     return S_FALSE;
   m_top_wnd = m_app->GetTopWnd();
@@ -63,7 +68,7 @@ STDMETHODIMP co_qel_ui::SetAudioStreams(int first, int second) {
 }
 
 STDMETHODIMP co_qel_ui::OnRecordStarted() {
-  m_app = qel_get_app();
+  m_app = m_host.lock();
   if (!QEL_ASSERT(m_app))
     return S_FALSE;
   m_app->on_record_started();
@@ -93,7 +98,7 @@ STDMETHODIMP co_qel_ui::OnRecordStopped(int _save_list_size,
       del_copy[i] = SysAllocString(*_del_list[i]);
   }
   HRESULT hr = S_FALSE;
-  m_app = qel_get_app();
+  m_app = m_host.lock();
   if (QEL_ASSERT(m_app)) {
     m_app->on_record_stopped(save_count, save_copy, del_count, del_copy, _start_time);
     hr = S_OK;

@@ -3,13 +3,13 @@
 #pragma once
 
 #include "app/qel_com_ps.h"
-#include "app/qel_ui_cmd.h"
+#include "app/qel_irecord_host.h"
 #include "qel_lib/qel_iobject.h"
 #include "qel_lib/qel_ptr.h"
 #include "qel_lib/qel_subject.h"
+#include "ui/qel_ui_cmd.h"
 #include "winkit/wk_com_object.h"
 
-class c_quorvantine_app;
 class CMyTopWnd;
 
 inline constexpr int QEL_MAX_OUTPUT_FILE_COUNT = 2;
@@ -51,6 +51,9 @@ class co_qel_ui : public WkComObject<co_qel_ui, IQelUI> {
                                hyper _start_time) override;
   STDMETHODIMP OnRecordStartFailed(int reason) override;
 
+  // Takes the application it reports to; an object made by its class factory for a client
+  // takes the one the COM module was given.
+  HRESULT FinalConstruct(const shared_ptr<qel_irecord_host>& _host);
   HRESULT FinalConstruct();
   // Lets go of the observer, the main window and the application.
   void ReleaseMembers();
@@ -65,7 +68,9 @@ class co_qel_ui : public WkComObject<co_qel_ui, IQelUI> {
   co_qel_ui();
   ~co_qel_ui() override;
 
-  shared_ptr<c_quorvantine_app> m_app;
+  // The application, dropped with the other members; m_host lets each report find it again.
+  weak_ptr<qel_irecord_host> m_host;
+  shared_ptr<qel_irecord_host> m_app;
   shared_ptr<CMyTopWnd> m_top_wnd;
   shared_ptr<MyObvrWrap> m_obvr;
   WkConnectionPoint m_ui_events;

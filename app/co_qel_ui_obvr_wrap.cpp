@@ -1,13 +1,10 @@
 #include "app/co_qel_ui.h"
 
-#include "app/qel_app.h"
 #include "library/qel_avi_file_mngr.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
 
 namespace {
-constexpr int kCmdRecord = 1;
-constexpr int kCmdStop = 2;
 constexpr uint32_t kFileNameLen = 2048;
 }  // namespace
 
@@ -51,15 +48,15 @@ void co_qel_ui::MyObvrWrap::OnEvent(const qel_ui_cmd* _ui_cmd) {
   // UI object under us.
   co_qel_ui* parent = mParent;
   parent->AddRef();
-  if (_ui_cmd->m_cmd_id == kCmdRecord)
+  if (_ui_cmd->m_cmd_id == kQelCmdRecord)
     dojob_request_record(parent);
-  else if (_ui_cmd->m_cmd_id == kCmdStop)
+  else if (_ui_cmd->m_cmd_id == kQelCmdStop)
     dojob_reset_top_wnd(parent->Fire_RequestStop());
   parent->Release();
 }
 
 void co_qel_ui::MyObvrWrap::dojob_request_record(co_qel_ui* parent) {
-  shared_ptr<c_quorvantine_app> app = parent->m_app;
+  shared_ptr<qel_irecord_host> app = parent->m_app;
   shared_ptr<qel_avi_file_mngr> file_mngr;
   if (app.valid())
     file_mngr = app->GetFileMngr();

@@ -166,27 +166,27 @@ TEST_F(CoQelUiTest, RecordAndStopCommandsReachTheEngineAndARefusalResetsTheStrea
   ui_->SetAudioStreams(3, 4);
   EXPECT_EQ(Query(kQelFieldWebcamRemote), 2);
   // Without a sink nothing reaches an engine and the window keeps its state.
-  Command(32780);
+  Command(kQelWndRecord);
   EXPECT_EQ(Query(kQelFieldAudioSecond), 4);
 
   ConnectEngine();
-  Command(32780);
+  Command(kQelWndRecord);
   ASSERT_EQ(engine_.records.size(), 1u);
   std::wstring prefix = dir_->wstring() + L"\\";
   EXPECT_EQ(engine_.records[0].substr(0, prefix.size()), prefix);
   EXPECT_EQ(engine_.records[0].size(), prefix.size() + 19) << "YYYY-MM-DD HH-MM-SS";
-  Command(32776);
+  Command(kQelWndStop);
   EXPECT_EQ(engine_.stops, 1);
   EXPECT_EQ(Query(kQelFieldWebcamLocal), 1);
 
   engine_.result = E_FAIL;
-  Command(32780);
+  Command(kQelWndRecord);
   EXPECT_EQ(engine_.records.size(), 2u);
   for (qel_top_wnd_field f :
        {kQelFieldWebcamLocal, kQelFieldWebcamRemote, kQelFieldAudioFirst, kQelFieldAudioSecond})
     EXPECT_EQ(Query(f), 0);
   ui_->SetWebcamStreams(1, 1);
-  Command(32776);
+  Command(kQelWndStop);
   EXPECT_EQ(Query(kQelFieldWebcamLocal), 0) << "a refused stop resets as well";
 }
 
@@ -233,7 +233,7 @@ TEST_F(CoQelUiTest, StartFailuresGoToTheMainWindow) {
   EXPECT_EQ(ui_->OnRecordStartFailed(7), S_OK);
   EXPECT_TRUE(capture_.Has("CMyTopWndCore::OnRecordStartFailed", "false"));
   // Stop hides the "no stream" panel before asking the engine.
-  Command(32776);
+  Command(kQelWndStop);
   EXPECT_EQ(Query(kQelFieldRecordInfoMode), 0);
 }
 

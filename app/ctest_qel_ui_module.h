@@ -2,6 +2,8 @@
 // class objects, and the three registration scripts (AppID, application class, UI class).
 #pragma once
 
+#include "app/qel_irecord_host.h"
+#include "qel_lib/qel_ptr.h"
 #include "winkit/wk_com_module.h"
 #include "winkit/wk_registry_script.h"
 
@@ -20,12 +22,19 @@ class Ctest_qel_uiModule : public WkComModule {
   HRESULT RegisterServer();
   HRESULT UnregisterServer();
 
+  // The application that objects created for clients report to; empty until it is set.
+  void SetRecordHost(const shared_ptr<qel_irecord_host>& _host) { m_record_host = _host; }
+  shared_ptr<qel_irecord_host> GetRecordHost() const { return m_record_host.lock(); }
+
   // The scripts as data, for tests: 138, 140 and 105.
   static const WkRegistryScript& AppIdScript();
   static const WkRegistryScript& AppClassScript();
   static const WkRegistryScript& UiClassScript();
   // %MODULE% is this executable's path, %APPID% the AppID.
   static WkRegReplacements Replacements();
+
+ private:
+  weak_ptr<qel_irecord_host> m_record_host;
 };
 
 // The process's module.

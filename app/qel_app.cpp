@@ -13,7 +13,6 @@
 namespace {
 
 constexpr char kAutoStartEnable[] = "sys_auto_start_enable";
-constexpr int kCmdExit = 5;
 // Show modes of the main window for a start by the user and an automatic one.
 constexpr int kShowModeShown = 0;
 constexpr int kShowModeAutomatic = 2;
@@ -72,8 +71,7 @@ bool c_quorvantine_app::Create(const char16_t* cmd_line) {
   mIsValid = true;
 
   m_file_mngr = shared_ptr<qel_avi_file_mngr>(new qel_avi_file_mngr);
-  bool rtn = m_file_mngr->create(
-      ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path));
+  bool rtn = m_file_mngr->create(ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path));
   QEL_ASSERT(rtn);
 
   m_ui_cmd_adapter.Bind(shared_ptr<c_quorvantine_app>(this), &c_quorvantine_app::OnWndEvent);
@@ -88,10 +86,13 @@ bool c_quorvantine_app::Create(const char16_t* cmd_line) {
   rtn = qel_create_ui_top_wnd();
   QEL_ASSERT(rtn);
 
-  mOCInstWrapRep = CreateRep();
+  mOCInstWrapRep = CreateRep(m_machine_key, GetTopWndHandle());
   QEL_ASSERT(mOCInstWrapRep);
   QEL_ASSERT(!m_com_app);
-  HRESULT hr = co_qel_app_msn::CreateInstance(m_com_app.Receive());
+  // The engine's own objects report to this application as well.
+  shared_ptr<qel_irecord_host> host(this);
+  qel_com_module().SetRecordHost(host);
+  HRESULT hr = co_qel_app_msn::CreateInstance(m_com_app.Receive(), host);
   QEL_ASSERT(SUCCEEDED(hr) && m_com_app);
   return true;
 }
@@ -145,7 +146,7 @@ void c_quorvantine_app::OnWndEvent(const qel_ui_cmd* _ui_cmd) {
   if (!QEL_ASSERT(_ui_cmd))
     return;
   // The other commands arrive with the recording session handling.
-  if (_ui_cmd->m_cmd_id != kCmdExit)
+  if (_ui_cmd->m_cmd_id != kQelCmdExit)
     return;
   // The next start at logon ends at once.
   m_user_key.GetValue(kAutoStartEnable).SetBool(false);

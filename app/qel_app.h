@@ -6,11 +6,12 @@
 #include <string>
 
 #include "app/qel_iapp.h"
-#include "app/qel_ui_cmd.h"
+#include "app/qel_irecord_host.h"
 #include "library/qel_profile.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_ptr.h"
 #include "qel_lib/qel_subject.h"
+#include "ui/qel_ui_cmd.h"
 #include "winkit/wk_com_ptr.h"
 
 class CMyTopWnd;
@@ -20,7 +21,7 @@ class qel_avi_file_mngr;
 
 class co_qel_app_msn;
 
-class c_quorvantine_app : public ZulIApp {
+class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
  public:
   c_quorvantine_app();
   ~c_quorvantine_app() override;
@@ -31,16 +32,16 @@ class c_quorvantine_app : public ZulIApp {
   // Reads the command line, enforces the single instance and builds the application.
   virtual bool Create(const char16_t* cmd_line);
   virtual HWND GetTopWndHandle();
-  virtual shared_ptr<CMyTopWnd> GetTopWnd();
-  virtual shared_ptr<qel_avi_file_mngr> GetFileMngr();
+  shared_ptr<CMyTopWnd> GetTopWnd() override;
+  shared_ptr<qel_avi_file_mngr> GetFileMngr() override;
   virtual ZulProfileKey GetUserKey();
   virtual ZulProfileKey GetMachineKey();
-  virtual void on_record_started();
-  virtual void on_record_stopped(int _save_list_size,
-                                 const wchar_t* const* _save_list,
-                                 int _del_list_size,
-                                 const wchar_t* const* _del_list,
-                                 int64_t _start_time);
+  void on_record_started() override;
+  void on_record_stopped(int _save_list_size,
+                         const wchar_t* const* _save_list,
+                         int _del_list_size,
+                         const wchar_t* const* _del_list,
+                         int64_t _start_time) override;
 
   void OnWndEvent(const qel_ui_cmd* _ui_cmd);
 

@@ -32,7 +32,8 @@ TEST_F(AppTest, ManualStartBuildsWindowsAndSwitchesAutoStartBackOn) {
   HWND main_wnd = app->GetTopWndHandle();
   ASSERT_NE(main_wnd, nullptr);
   EXPECT_TRUE(IsWindowVisible(main_wnd));
-  EXPECT_EQ(app->GetTopWnd()->m_ui_cmd_sink.size(), 1u);
+  // The application itself and the UI object of its own COM application object.
+  EXPECT_EQ(app->GetTopWnd()->m_ui_cmd_sink.size(), 2u);
 
   EXPECT_FALSE(app->Create(u""));
   EXPECT_TRUE(capture.Has("c_quorvantine_app::Create", "!mIsValid"));

@@ -9,11 +9,6 @@
 UINT g_WM_ZUL_SHOW_UI = 0;
 HWND g_hwnd_ui_top = nullptr;
 
-namespace {
-// Shows the main window and brings it to the foreground.
-constexpr WORD kCmdOpenMainWindow = 32782;
-}  // namespace
-
 UINT qel_register_ui_wm() {
   if (!g_WM_ZUL_SHOW_UI)
     g_WM_ZUL_SHOW_UI = RegisterWindowMessageA(g_qel_wm_show_ui_name);
@@ -45,7 +40,7 @@ bool qel_send_show_ui(WPARAM wparam) {
 
 LRESULT CALLBACK wndproc_ui_top_wnd(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (!g_WM_ZUL_SHOW_UI || msg != g_WM_ZUL_SHOW_UI)
-    return DefWindowProcW(hwnd, msg, wparam, lparam);
+    return DefWindowProcA(hwnd, msg, wparam, lparam);
   shared_ptr<CMyTopWnd> top_wnd;
   if (shared_ptr<c_quorvantine_app> app = qel_get_app(); app.valid())
     top_wnd = app->GetTopWnd();
@@ -53,7 +48,7 @@ LRESULT CALLBACK wndproc_ui_top_wnd(HWND hwnd, UINT msg, WPARAM wparam, LPARAM l
   if (!QEL_ASSERT_MSG(main_wnd, "top_wnd.m_hWnd"))
     return 0;
   if (wparam)
-    PostMessageW(main_wnd, WM_COMMAND, MAKEWPARAM(kCmdOpenMainWindow, 0), 0);
+    PostMessageW(main_wnd, WM_COMMAND, MAKEWPARAM(kQelWndOpenMainWindow, 0), 0);
   else
     ::ShowWindow(main_wnd, SW_HIDE);
   return 0;

@@ -2,28 +2,35 @@
 
 #include <gtest/gtest.h>
 
-#include "app/qel_app.h"
+#include "library/qel_app_constants.h"
 
 namespace {
 
 FakeHookDll* g_fake = nullptr;
+HWND g_owner = nullptr;
 
 class MessengerEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     g_fake = new FakeHookDll;
-    app_ = qel_create_app(u"/start_context user_manual");
-    ASSERT_TRUE(app_.valid());
+    g_owner = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_DISABLED, 0, 0, 0, 0, nullptr, nullptr,
+                              nullptr, nullptr);
+    ASSERT_TRUE(g_owner);
+    rep_ = CreateRep(machine_key(), g_owner);
+    ASSERT_TRUE(rep_.valid());
   }
   void TearDown() override {
-    app_->Finalize();
-    app_.reset();
+    if (rep_.valid())
+      rep_->Finalize();
+    rep_.reset();
+    DestroyWindow(g_owner);
+    g_owner = nullptr;
     delete g_fake;
     g_fake = nullptr;
   }
 
  private:
-  shared_ptr<c_quorvantine_app> app_;
+  shared_ptr<ZulMsnOCInstWrapRep> rep_;
 };
 
 const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new MessengerEnvironment);
@@ -36,4 +43,12 @@ FakeHookDll& fake_hook() {
 
 shared_ptr<ZulMsnOCInstWrapRep> live_rep() {
   return qel_oc_inst_wrap_rep();
+}
+
+ZulProfileKey machine_key() {
+  return ZulProfileKey::Root_LocalMachine().GetSubKey(g_qel_settings_path);
+}
+
+HWND owner_wnd() {
+  return g_owner;
 }

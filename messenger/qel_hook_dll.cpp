@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "app/qel_app.h"
 #include "library/qel_app_constants.h"
 #include "qel_lib/qel_assert.h"
 
@@ -51,11 +50,7 @@ void* dojob_open(const std::string& dir, const char* name) {
 }
 
 // The "hookDllName" value of the machine key; empty when none is configured.
-std::string dojob_configured_name() {
-  shared_ptr<c_quorvantine_app> app = qel_get_app();
-  if (!QEL_ASSERT(app))
-    return {};
-  ZulProfileKey key = app->GetMachineKey();
+std::string dojob_configured_name(ZulProfileKey key) {
   if (!key.IsValid())
     return {};
   std::vector<char> name(kModulePathMax, '\0');
@@ -94,7 +89,7 @@ const qel_hook_loader* qel_set_hook_loader(const qel_hook_loader* loader) {
   return previous;
 }
 
-bool LoadHookDll() {
+bool LoadHookDll(const ZulProfileKey& _machine_key) {
   g_hook_tables = qel_hook_tables();
   std::vector<char> path(kModulePathMax, '\0');
   DWORD len = GetModuleFileNameA(nullptr, path.data(), kModulePathMax);
@@ -104,7 +99,7 @@ bool LoadHookDll() {
   std::string dir = qel_hook_dll_dir(std::string_view(path.data(), len));
   if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/'))
     dir.pop_back();
-  std::string configured = dojob_configured_name();
+  std::string configured = dojob_configured_name(_machine_key);
   const char* name = configured.empty() ? kQelHookDefaultDllName : configured.c_str();
   void* hTheOneDll = dojob_open(dir, name);
   if (!hTheOneDll && !configured.empty() && configured != kQelHookDefaultDllName)

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "library/qel_profile.h"
 #include "messenger/qel_hook_contract.h"
 
 struct qel_hook_tables {
@@ -16,9 +17,10 @@ struct qel_hook_tables {
 // The tables of the last successful LoadHookDll.
 extern qel_hook_tables g_hook_tables;
 
-// Loads the component and copies its tables. Ends the process with exit code 1 after a
-// message box when no library loads; false when the library lacks its tables.
-bool LoadHookDll();
+// Loads the component (its name configured as "hookDllName" of the machine key) and copies
+// its tables. Ends the process with exit code 1 after a message box when no library loads;
+// false when the library lacks its tables.
+bool LoadHookDll(const ZulProfileKey& _machine_key);
 
 // Typed access to the copied function table; null while no component is loaded.
 template <class Fn>

@@ -21,7 +21,7 @@ class HookDllTest : public ::testing::Test {
     RegCloseKey(key_);
     fake_hook().tables_present = true;
     // The live registry's component stays loaded for the other tests.
-    LoadHookDll();
+    LoadHookDll(machine_key());
   }
   void Configure(const char* name) {
     RegSetValueExA(key_, "hookDllName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
@@ -29,7 +29,7 @@ class HookDllTest : public ::testing::Test {
   }
   Paths Load() {
     fake_hook().opened.clear();
-    EXPECT_TRUE(LoadHookDll());
+    EXPECT_TRUE(LoadHookDll(machine_key()));
     return fake_hook().opened;
   }
   HKEY key_ = nullptr;
@@ -58,7 +58,7 @@ TEST_F(HookDllTest, ConfiguredNameIsTriedFirstThenTheDefaultOnce) {
 TEST_F(HookDllTest, ComponentWithoutUsableTablesFailsTheRegistryOnly) {
   fake_hook().tables_present = false;
   shared_ptr<ZulMsnOCInstWrapRep> rep(new ZulMsnOCInstWrapRep);
-  EXPECT_FALSE(rep->Create());
+  EXPECT_FALSE(rep->Create(machine_key(), owner_wnd()));
   EXPECT_TRUE(capture.Has("LoadHookDll", "func_entry"));
   EXPECT_TRUE(capture.Has("ZulMsnOCInstWrapRep::Create", "false"));
   fake_hook().calls.clear();
@@ -69,7 +69,7 @@ TEST_F(HookDllTest, ComponentWithoutUsableTablesFailsTheRegistryOnly) {
   uint32_t taint = fake_hook().wm[kHookWmTaintMain];
   fake_hook().wm[kHookWmTaintMain] = 0;
   shared_ptr<ZulMsnOCInstWrapRep> rep2(new ZulMsnOCInstWrapRep);
-  EXPECT_FALSE(rep2->Create());
+  EXPECT_FALSE(rep2->Create(machine_key(), owner_wnd()));
   EXPECT_TRUE(
       capture.Has("ZulMsnOCInstWrapRep::Create", "WM_TAINT_OC_MAIN_WND && WM_OC_MAIN_WND_CREATED"));
   fake_hook().wm[kHookWmTaintMain] = taint;

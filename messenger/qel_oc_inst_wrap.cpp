@@ -1,6 +1,5 @@
 #include "messenger/qel_oc_inst_wrap.h"
 
-#include "app/qel_app.h"
 #include "messenger/qel_hook_dll.h"
 #include "messenger/qel_oc_inst_wrap_rep.h"
 #include "qel_lib/qel_assert.h"
@@ -57,9 +56,7 @@ bool ZulMsnOCInstWrap::Create(const qel_oc_info* _oc_info, shared_ptr<ZulMsnOCIn
   if (!QEL_ASSERT(hwnd_oc_hidden && _rep))
     return false;
   m_rep = _rep;
-  shared_ptr<c_quorvantine_app> app = qel_get_app();
-  if (QEL_ASSERT(app))
-    m_hwndZulApp = app->GetTopWndHandle();
+  m_hwndZulApp = _rep->GetOwnerWnd();
   QEL_ASSERT(m_hwndZulApp);
   if (!dojob_create_static_wnd(_oc_info->m_proc_id)) {
     m_rep.reset();

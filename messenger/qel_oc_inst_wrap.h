@@ -40,6 +40,7 @@ class ZulMsnOCInstWrap : public ZulIObject {
   HWND m_hwndOCTopAgent = nullptr;
   DWORD m_proc_id = 0;
   HWND m_hwndStatic = nullptr;
+  // The program's main window, the registry's owner window.
   HWND m_hwndZulApp = nullptr;
 };
 

@@ -26,11 +26,12 @@ ZulMsnOCInstWrapRep::~ZulMsnOCInstWrapRep() {
   Finalize();
 }
 
-bool ZulMsnOCInstWrapRep::Create() {
+bool ZulMsnOCInstWrapRep::Create(const ZulProfileKey& _machine_key, HWND _owner_wnd) {
   if (mIsValid)
     return false;
   mIsValid = true;
-  if (!LoadHookDll()) {
+  m_hwnd_owner = _owner_wnd;
+  if (!LoadHookDll(_machine_key)) {
     QEL_ASSERT(false);
     return false;
   }
@@ -54,6 +55,7 @@ void ZulMsnOCInstWrapRep::Finalize() {
   for (auto& wrap : wraps)
     wrap->Finalize();
   m_wraps.clear();
+  m_hwnd_owner = nullptr;
   if (g_hook_tables.loaded)
     qel_hook_func<qel_hook_fn_stop>(kHookFnStop)();
 }
@@ -84,12 +86,12 @@ bool ZulMsnOCInstWrapRep::OnOCNewed(const qel_oc_info* _oc_info) {
   return true;
 }
 
-shared_ptr<ZulMsnOCInstWrapRep> CreateRep() {
+shared_ptr<ZulMsnOCInstWrapRep> CreateRep(const ZulProfileKey& _machine_key, HWND _owner_wnd) {
   shared_ptr<ZulMsnOCInstWrapRep> live = rep_holder().lock();
   if (live.valid())
     return live;
   shared_ptr<ZulMsnOCInstWrapRep> rep(new ZulMsnOCInstWrapRep);
-  if (rep->Create()) {
+  if (rep->Create(_machine_key, _owner_wnd)) {
     rep_holder() = rep;
     return rep;
   }

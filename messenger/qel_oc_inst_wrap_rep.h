@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <map>
 
+#include "library/qel_profile.h"
 #include "messenger/qel_hook_contract.h"
 #include "qel_lib/qel_ptr.h"
 
@@ -15,7 +16,8 @@ class ZulMsnOCInstWrapRep : public ZulIObject {
   ZulMsnOCInstWrapRep() = default;
   ~ZulMsnOCInstWrapRep() override;
 
-  virtual bool Create();
+  // The machine key names the component; the owner window becomes every wrapper's parent.
+  virtual bool Create(const ZulProfileKey& _machine_key, HWND _owner_wnd);
   virtual void Finalize();
   // Erases the instance's entry; false when it is absent.
   virtual bool Remove(DWORD _proc_id);
@@ -24,15 +26,17 @@ class ZulMsnOCInstWrapRep : public ZulIObject {
   virtual bool OnOCNewed(const qel_oc_info* _oc_info);
 
   bool IsValid() const { return mIsValid; }
+  HWND GetOwnerWnd() const { return m_hwnd_owner; }
   size_t size() const { return m_wraps.size(); }
 
  private:
   bool mIsValid = false;
+  HWND m_hwnd_owner = nullptr;
   std::map<DWORD, shared_ptr<ZulMsnOCInstWrap>> m_wraps;
 };
 
 // The live registry, created (and the component loaded) on first use; empty on failure.
-shared_ptr<ZulMsnOCInstWrapRep> CreateRep();
+shared_ptr<ZulMsnOCInstWrapRep> CreateRep(const ZulProfileKey& _machine_key, HWND _owner_wnd);
 // The live registry for window procedures; empty when there is none.
 shared_ptr<ZulMsnOCInstWrapRep> qel_oc_inst_wrap_rep();
 

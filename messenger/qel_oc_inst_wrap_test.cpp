@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "app/qel_app.h"
 #include "messenger/messenger_test_env.h"
 #include "qel_lib/qel_assert_capture.h"
 
@@ -21,7 +20,7 @@ class OCInstWrapTest : public ::testing::Test {
     rep = live_rep();
     ASSERT_TRUE(rep.valid());
     rep->Finalize();
-    ASSERT_TRUE(rep->Create());
+    ASSERT_TRUE(rep->Create(machine_key(), owner_wnd()));
     fake_hook().calls.clear();
   }
   void TearDown() override {
@@ -66,7 +65,7 @@ TEST_F(OCInstWrapTest, EachLiveInstanceIsWrappedOnce) {
   EXPECT_EQ(rep->size(), 2u);
   EXPECT_TRUE(capture.Has("Callback_OnNewOC", "false"));
   HWND static_a = rep->Find(101)->GetStaticWnd();
-  EXPECT_EQ(GetParent(static_a), qel_get_app()->GetTopWndHandle());
+  EXPECT_EQ(GetParent(static_a), owner_wnd());
   EXPECT_EQ(GetWindowLongPtrA(static_a, GWLP_USERDATA), 101);
 
   // The same process again keeps its first wrapper.

@@ -4,10 +4,10 @@
 
 #include <list>
 
-#include "app/qel_ui_cmd.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_iobject.h"
 #include "ui/qel_top_wnd_core.h"
+#include "ui/qel_ui_cmd.h"
 
 class CMyTopWnd : public ZulIObject {
  public:

@@ -10,11 +10,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"Quorvantine-msn-main-wnd";
 constexpr wchar_t kTitle[] = L"Quorvantine Video Recorder for MSN";
 constexpr RECT kDefaultRect = {200, 200, 713, 637};
-constexpr WORD kCmdOpenMainWindow = 32782;
-constexpr WORD kCmdRecord = 32780;
-constexpr WORD kCmdStop = 32776;
-constexpr int32_t kUiCmdRecord = 1;
-constexpr int32_t kUiCmdStop = 2;
 constexpr int kMainIconId = 143;
 constexpr int kModeNone = 0;
 constexpr int kModeRecording = 1;
@@ -152,18 +147,18 @@ void CMyTopWndCore::dojob_publish(int32_t _cmd_id) {
 
 bool CMyTopWndCore::OnCommand(WORD _id) {
   switch (_id) {
-    case kCmdOpenMainWindow:
+    case kQelWndOpenMainWindow:
       dojob_show_and_activate();
       return true;
-    case kCmdRecord:
+    case kQelWndRecord:
       if (!m_webcam_local && !m_webcam_remote && !m_audio_first && !m_audio_second)
         OnRecordStartFailed(0);
-      dojob_publish(kUiCmdRecord);
+      dojob_publish(kQelCmdRecord);
       return true;
-    case kCmdStop:
+    case kQelWndStop:
       if (m_record_info_mode == kModeNoStream)
         m_record_info_mode = kModeNone;
-      dojob_publish(kUiCmdStop);
+      dojob_publish(kQelCmdStop);
       return true;
   }
   return false;
@@ -173,11 +168,11 @@ bool CMyTopWndCore::OnCommand(WORD _id) {
 // see what the engine and the library report.
 void CMyTopWndCore::dojob_create_buttons() {
   HINSTANCE inst = GetModuleHandleW(nullptr);
-  CreateWindowExW(0, L"BUTTON", L"Record", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 12, 12, 110,
-                  28, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCmdRecord)), inst,
+  CreateWindowExW(0, L"BUTTON", L"Record", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 12, 12, 110, 28,
+                  m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kQelWndRecord)), inst,
                   nullptr);
   CreateWindowExW(0, L"BUTTON", L"Stop Recording", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 132, 12,
-                  130, 28, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kCmdStop)),
+                  130, 28, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kQelWndStop)),
                   inst, nullptr);
 }
 
@@ -195,8 +190,7 @@ void CMyTopWndCore::OnPaint() {
   text += m_record_info_mode == kModeRecording  ? L"Recording...\n\n"
           : m_record_info_mode == kModeNoStream ? L"No stream to record\n\n"
                                                 : L"\n\n";
-  swprintf(line, 256, L"%d files, %d minutes recorded in total\n", m_total_files,
-           m_total_minutes);
+  swprintf(line, 256, L"%d files, %d minutes recorded in total\n", m_total_files, m_total_minutes);
   text += line;
   int count = m_ui_avi_file_info_list->get_count();
   for (int i = 0; i < count && i < 20; ++i) {

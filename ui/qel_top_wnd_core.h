@@ -7,11 +7,11 @@
 
 #include <list>
 
-#include "app/qel_ui_cmd.h"
 #include "library/qel_ui_file_info_list.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_ptr.h"
 #include "ui/qel_top_wnd_query.h"
+#include "ui/qel_ui_cmd.h"
 #include "winkit/wk_frame_wnd.h"
 
 class CMyTopWndCore : public WkFrameWnd {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <new>
+#include <utility>
 
 #include "platform/win32/win.h"
 
@@ -15,8 +16,9 @@ template <class Derived, class I>
 class WkComObject : public I, public WkConnectionPointContainerImpl {
  public:
   // A new object with one reference, or null with the result of the failing step: any
-  // result of FinalConstruct other than S_OK counts as failure.
-  static HRESULT CreateInstance(Derived** out) {
+  // result of FinalConstruct (given args) other than S_OK counts as failure.
+  template <class... Args>
+  static HRESULT CreateInstance(Derived** out, Args&&... args) {
     if (!out)
       return E_POINTER;
     *out = nullptr;
@@ -24,7 +26,7 @@ class WkComObject : public I, public WkConnectionPointContainerImpl {
     if (!p)
       return E_OUTOFMEMORY;
     p->AddRef();
-    HRESULT hr = p->FinalConstruct();
+    HRESULT hr = p->FinalConstruct(std::forward<Args>(args)...);
     if (hr != S_OK) {
       p->Release();
       return hr;

@@ -6,16 +6,14 @@
 #include <regex>
 #include <string>
 
+#include "app/testing/messenger_sim_process.h"
 #include "library/qel_app_constants.h"
-#include "messenger/messenger_e2e_util.h"
+#include "ui/qel_ui_cmd.h"
 
 namespace {
 
 using namespace messenger_e2e;
 using namespace qel_testing;
-
-constexpr WPARAM kCmdRecord = 32780;
-constexpr WPARAM kCmdStop = 32776;
 
 // Shares every access: the engine and the program may still be writing.
 std::string read_file(const std::wstring& path) {
@@ -58,14 +56,14 @@ TEST(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEngine
 
   HWND main = main_wnd();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, kCmdRecord, 0);
+  PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
   ASSERT_TRUE(wait_until([&] { return !log_value(log, "started").empty(); })) << read_file(log);
   std::string path = log_value(log, "request_record");
   EXPECT_TRUE(std::regex_match(
       path, std::regex(R"(.*\\Quorvantine Records for Msn\\\d{4}-\d\d-\d\d \d\d-\d\d-\d\d)")))
       << path;
 
-  PostMessageW(main, WM_COMMAND, kCmdStop, 0);
+  PostMessageW(main, WM_COMMAND, kQelWndStop, 0);
   ASSERT_TRUE(wait_until([&] { return !log_value(log, "stopped").empty(); })) << read_file(log);
   std::wstring avi = widen(path + ".avi");
   EXPECT_EQ(log_value(log, "stopped").substr(0, path.size() + 4), path + ".avi");

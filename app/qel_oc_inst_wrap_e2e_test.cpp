@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "app/testing/messenger_sim_process.h"
 #include "library/qel_app_constants.h"
-#include "messenger/messenger_e2e_util.h"
 
 namespace {
 

@@ -1,0 +1,23 @@
+// What a COM UI object needs from the application, handed to it at creation: the main
+// window it drives, the folder manager that names new recordings, and where the engine's
+// reports of a recording go.
+#pragma once
+
+#include <cstdint>
+
+#include "qel_lib/qel_ptr.h"
+
+class CMyTopWnd;
+class qel_avi_file_mngr;
+
+class qel_irecord_host : public ZulIObject {
+ public:
+  virtual shared_ptr<CMyTopWnd> GetTopWnd() = 0;
+  virtual shared_ptr<qel_avi_file_mngr> GetFileMngr() = 0;
+  virtual void on_record_started() = 0;
+  virtual void on_record_stopped(int _save_list_size,
+                                 const wchar_t* const* _save_list,
+                                 int _del_list_size,
+                                 const wchar_t* const* _del_list,
+                                 int64_t _start_time) = 0;
+};
