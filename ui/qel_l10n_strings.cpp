@@ -1,0 +1,85 @@
+#include "ui/qel_l10n_strings.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/win.h"
+#include "qel_lib/qel_assert.h"
+#include "ui/qel_l10n_string_table.h"
+
+namespace {
+
+struct L10nCache {
+  bool language_known = false;
+  LANGID language = 0;
+  std::vector<std::wstring> texts;  // by position in the string table; empty until found
+};
+
+L10nCache& cache() {
+  static L10nCache c;
+  return c;
+}
+
+// A string block holds 16 counted strings; ids 16n..16n+15 live in block n + 1. The walk is
+// bounded by the block's size, so a damaged block gives nothing instead of a read past it.
+bool copy_from_block(HMODULE module, LANGID language, unsigned int id, std::wstring* out) {
+  HRSRC found = FindResourceExW(module, MAKEINTRESOURCEW(6) /* RT_STRING */,
+                                MAKEINTRESOURCEW(id / 16 + 1), language);
+  if (!found)
+    return false;
+  HGLOBAL loaded = LoadResource(module, found);
+  const WCHAR* p = loaded ? static_cast<const WCHAR*>(LockResource(loaded)) : nullptr;
+  if (!p)
+    return false;
+  const WCHAR* end = p + SizeofResource(module, found) / sizeof(WCHAR);
+  for (unsigned int i = 0; i < id % 16; ++i) {
+    if (p >= end)
+      return false;
+    p += 1 + *p;
+  }
+  if (p >= end || *p == 0 || *p > end - p - 1)
+    return false;
+  out->assign(p + 1, *p);
+  return true;
+}
+
+// The usual loader: the module's default language and the system's fall-backs.
+bool copy_default(HMODULE module, unsigned int id, std::wstring* out) {
+  const WCHAR* text = nullptr;
+  int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || !text)
+    return false;
+  out->assign(text, length);
+  return true;
+}
+
+}  // namespace
+
+const wchar_t* qel_l10n_get_string(unsigned int id) {
+  int index = qel_l10n_string_index(id);
+  if (index < 0) {
+    QEL_ASSERT(false);
+    return nullptr;
+  }
+  L10nCache& c = cache();
+  if (!c.language_known) {
+    c.language = GetUserDefaultUILanguage();
+    c.language_known = true;
+  }
+  if (c.texts.empty())
+    c.texts.resize(qel_l10n_string_entries().size());
+  std::wstring& text = c.texts[index];
+  if (text.empty()) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    if (!copy_from_block(module, c.language, id, &text))
+      copy_default(module, id, &text);
+  }
+  return text.c_str();
+}
+
+void qel_l10n_reset_for_testing(unsigned short language) {
+  L10nCache& c = cache();
+  c.texts.clear();
+  c.language = language;
+  c.language_known = true;
+}

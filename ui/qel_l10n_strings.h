@@ -1,0 +1,10 @@
+// Every visible UI text by string id, in the user's interface language where the program has a
+// string table for it, else from the default table.
+#pragma once
+
+// The text of a known id (qel_l10n_string_table.h), valid for the life of the process; an
+// unknown id is reported and gives null.
+const wchar_t* qel_l10n_get_string(unsigned int id);
+
+// Tests only: forget the cached texts and look up in `language` (a LANGID) from now on.
+void qel_l10n_reset_for_testing(unsigned short language);

@@ -1,0 +1,64 @@
+#include "ui/qel_l10n_strings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/win.h"
+#include "qel_lib/qel_assert_capture.h"
+#include "ui/qel_l10n_string_table.h"
+
+namespace {
+
+constexpr unsigned short kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+constexpr unsigned short kFrench = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);  // partial table
+constexpr unsigned short kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);  // no table
+
+std::u16string text_of(unsigned int id) {
+  const wchar_t* s = qel_l10n_get_string(id);
+  return s ? std::u16string(reinterpret_cast<const char16_t*>(s)) : u"<null>";
+}
+
+class L10nStrings : public testing::Test {
+ protected:
+  void TearDown() override { qel_l10n_reset_for_testing(GetUserDefaultUILanguage()); }
+};
+
+TEST_F(L10nStrings, EveryKnownIdGivesItsTextOnceCached) {
+  for (unsigned short language : {kEnglish, kGerman}) {
+    qel_l10n_reset_for_testing(language);
+    for (const qel_l10n_string_entry& e : qel_l10n_string_entries()) {
+      const wchar_t* first = qel_l10n_get_string(e.id);
+      ASSERT_NE(first, nullptr) << e.id;
+      EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(first)), e.text)
+          << "id " << e.id << " language " << language;
+      EXPECT_EQ(qel_l10n_get_string(e.id), first) << e.id;
+    }
+  }
+}
+
+TEST_F(L10nStrings, UnknownIdIsReportedAndGivesNull) {
+  AssertCapture capture;
+  for (unsigned int id : {0u, 140u, 158u, 40022u}) {
+    capture.Clear();
+    EXPECT_EQ(qel_l10n_get_string(id), nullptr) << id;
+    EXPECT_EQ(capture.count(), 1u) << id;
+    EXPECT_TRUE(capture.Has("qel_l10n_get_string", "false")) << id;
+  }
+}
+
+TEST_F(L10nStrings, LanguageTableWinsAndItsGapsFallBackToTheDefault) {
+  qel_l10n_reset_for_testing(kFrench);
+  EXPECT_EQ(text_of(138), u"Aujourd\u2019hui");
+  EXPECT_EQ(text_of(134), u"Active Streams in MSN");  // same block, not translated
+  EXPECT_EQ(text_of(211).substr(0, 37), u"The recording file cannot be created.");
+  qel_l10n_reset_for_testing(kGerman);
+  EXPECT_EQ(text_of(138), u"Today");
+}
+
+TEST_F(L10nStrings, NonAsciiTextSurvivesTheResourceCompiler) {
+  qel_l10n_reset_for_testing(kEnglish);
+  EXPECT_EQ(text_of(156).substr(0, 11), u"Copyright \u00a9");
+}
+
+}  // namespace
