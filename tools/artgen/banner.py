@@ -8,7 +8,7 @@ import subprocess
 import formats
 import glyphs
 import raster as r
-from palette import PANEL, INK, INK_LIGHT
+from palette import PANEL, INK
 
 W, H = 294, 43
 
@@ -32,6 +32,6 @@ def banner():
     glyphs.record_light(c, 12, 5.5, 2.0, on=True)
     title = _text("Quorvantine for Msn", "Liberation-Sans-Bold", 17, INK)
     c.draw(title, 52, 3)
-    subtitle = _text("Video recorder for MSN calls", "Liberation-Sans", 11, INK_LIGHT)
+    subtitle = _text("Video recorder for MSN calls", "Liberation-Sans", 11, (100, 107, 120))
     c.draw(subtitle, 53, 24)
     return c

@@ -38,6 +38,15 @@ def _canvas_png(canvas, path):
     return path
 
 
+def _widen(path, width):
+    """Pads a narrow tile so that its label fits under it."""
+    w, h = map(int, subprocess.run(["identify", "-format", "%w %h", path], check=True,
+                                   capture_output=True, text=True).stdout.split())
+    if w < width:
+        subprocess.run(["convert", path, "-background", "#ecece6", "-gravity", "center",
+                        "-extent", "%dx%d" % (width, h), path], check=True)
+
+
 def write(out, sections):
     """sections: (title, [(label, file path, 'path[frame]' or canvas)]), one row each; every
     picture at 100 % and at 200 %."""
@@ -54,6 +63,7 @@ def write(out, sections):
                     subprocess.run(["convert", src, "-filter", "point", "-resize",
                                     "%d%%" % scale, "-background", "white", "-flatten", tile],
                                    check=True)
+                    _widen(tile, 84)
                     args += ["-label", "%s %d%%" % (label, scale), tile]
             row = os.path.join(tmp, "row%d.png" % s)
             args += ["-tile", "%dx1" % (2 * len(items)), "-geometry", "+12+6", "-background",
@@ -65,5 +75,5 @@ def write(out, sections):
                             "#ecece6", "-border", "10x6", heading], check=True)
             rows += [heading, row]
         subprocess.run(["convert", "-background", "#ecece6"] + rows +
-                       ["-gravity", "west", "-append", "-strip", out], check=True)
+                       ["-gravity", "west", "-append", "-depth", "8", "-strip", out], check=True)
     return out
