@@ -5,7 +5,7 @@
 
 #include "platform/win32/win.h"
 #include "qel_lib/qel_assert.h"
-#include "ui/qel_l10n_string_table.h"
+#include "ui/core/qel_l10n_string_table.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // string table for it, else from the default table.
 #pragma once
 
-// The text of a known id (qel_l10n_string_table.h), valid for the life of the process; an
+// The text of a known id (ui/core/qel_l10n_string_table.h), valid for the life of the process; an
 // unknown id is reported and gives null.
 const wchar_t* qel_l10n_get_string(unsigned int id);
 

@@ -1,4 +1,4 @@
-#include "ui/qel_l10n_string_table.h"
+#include "ui/core/qel_l10n_string_table.h"
 
 #include <algorithm>
 #include <iterator>
