@@ -58,7 +58,9 @@ void layout_bottom_lines(const qel_main_wnd_texts& t, int w, int h, qel_main_wnd
 
   int line_top = l->audio_button.top;
   l->folder_text = at(23, line_top, t.folder_line);
-  l->here_link = at(23 + qel_whole_pixels(t.folder_line.w) - 8, line_top, t.here_link);
+  // The link starts where the folder line ends: its opaque face must not cover the line's
+  // last letter, and its own text keeps a word's gap 5 pixels in.
+  l->here_link = at(l->folder_text.right, line_top, t.here_link);
   l->change_link = at(l->here_link.right + 3, line_top, t.change_link);
 }
 

@@ -51,8 +51,8 @@ TEST(MainWndLayout, BottomLinesHangFromTheStatusBar) {
   EXPECT_EQ(l.audio_picture, (qel_rect{296, 318, 316, 338}));
   EXPECT_EQ(l.folder_picture, (qel_rect{3, 318, 23, 338}));
   EXPECT_EQ(l.folder_text, (qel_rect{23, 325, 184, 342}));
-  EXPECT_EQ(l.here_link, (qel_rect{176, 325, 210, 342}));
-  EXPECT_EQ(l.change_link, (qel_rect{213, 325, 272, 342}));
+  EXPECT_EQ(l.here_link, (qel_rect{184, 325, 218, 342}));
+  EXPECT_EQ(l.change_link, (qel_rect{221, 325, 280, 342}));
 }
 
 TEST(MainWndLayout, ListFillsTheMiddle) {
