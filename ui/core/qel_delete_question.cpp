@@ -16,6 +16,6 @@ std::u16string qel_delete_question(int _count,
   if (_count <= 0)
     return {};
   if (_count == 1)
-    return qel_u16_format(lookup(_text, kQelTextDeleteOneFile), {_single_title});
-  return qel_u16_format(lookup(_text, kQelTextDeleteFiles), {_count});
+    return qel_u16_format(lookup(_text, IDS_DELETE_ONE_FMT), {_single_title});
+  return qel_u16_format(lookup(_text, IDS_DELETE_MANY_FMT), {_count});
 }

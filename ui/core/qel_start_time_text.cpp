@@ -100,13 +100,12 @@ std::u16string qel_start_time_text(int64_t _now,
   // Unsigned, so that a start near the lowest value cannot overflow the difference.
   uint64_t ago = _now > _start ? static_cast<uint64_t>(_now) - static_cast<uint64_t>(_start) : 0;
   if (ago && ago < kTwoDays && (n.mday == s.mday || n.mday == s.mday + 1))
-    return day_and_time(_text, n.mday == s.mday ? kQelTextToday : kQelTextYesterday, s);
+    return day_and_time(_text, n.mday == s.mday ? IDS_TODAY : IDS_YESTERDAY, s);
   if (ago && ago < kSixDays)
-    return day_and_time(_text, kQelTextWeekdayFirst + s.weekday, s);
+    return day_and_time(_text, IDS_WEEKDAY_FIRST + s.weekday, s);
   if (s.year == n.year || (s.year + 1 == n.year && n.month + 12 - s.month < 12)) {
-    return qel_u16_format(
-        u"%s %d, %02d:%02d",
-        {_text ? _text(kQelTextMonthFirst + s.month) : nullptr, s.mday, s.hour, s.minute});
+    return qel_u16_format(u"%s %d, %02d:%02d", {_text ? _text(IDS_MONTH_FIRST + s.month) : nullptr,
+                                                s.mday, s.hour, s.minute});
   }
   return qel_u16_format(u"%04d-%02d-%02d, %02d:%02d",
                         {s.year + 1900, s.month + 1, s.mday, s.hour, s.minute});

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "qel_lib/qel_assert_capture.h"
-#include "ui/core/qel_ui_text_testing.h"
+#include "ui/core/qel_l10n_string_table.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int64_t local(int year, int month, int day, int hour, int minute) {
 }
 
 std::u16string text(int64_t now, int64_t start) {
-  return qel_start_time_text(now, start, &utc_plus_one, &qel_english_text);
+  return qel_start_time_text(now, start, &utc_plus_one, &qel_l10n_default_text);
 }
 
 TEST(StartTimeText, RecentStartsNameTheDay) {
@@ -90,10 +90,11 @@ TEST(StartTimeText, StartsOutOfRangeShowTheFixedFallback) {
   std::u16string last = text(now, (int64_t{1} << 44) - 1);
   EXPECT_NE(last, u"2000-01-01, 01:00");
   EXPECT_EQ(last.substr(0, 7), u"559444-");
-  EXPECT_EQ(qel_start_time_text(now, now - 30 * 86400 - 1, &odd_times_fail, &qel_english_text),
+  EXPECT_EQ(qel_start_time_text(now, now - 30 * 86400 - 1, &odd_times_fail, &qel_l10n_default_text),
             u"2000-01-01, 01:00");
   // The fallback keeps the start's distance from now, so a recent one names a weekday.
-  EXPECT_EQ(qel_start_time_text(now, now - 61, &odd_times_fail, &qel_english_text), u"Sun, 01:00");
+  EXPECT_EQ(qel_start_time_text(now, now - 61, &odd_times_fail, &qel_l10n_default_text),
+            u"Sun, 01:00");
 }
 
 TEST(StartTimeText, ClockOutOfRangeIsReportedAndCountsAsZero) {
@@ -107,7 +108,7 @@ TEST(StartTimeText, ClockOutOfRangeIsReportedAndCountsAsZero) {
 
 TEST(StartTimeText, MissingWordsLeaveTheirPlaceEmpty) {
   int64_t now = local(2024, 3, 15, 12, 0);
-  auto nothing = [](int) -> const char16_t* { return nullptr; };
+  auto nothing = [](unsigned int) -> const char16_t* { return nullptr; };
   EXPECT_EQ(qel_start_time_text(now, now - 60, &utc_plus_one, nothing), u", 11:59");
 }
 

@@ -4,10 +4,10 @@
 
 #include "qel_lib/qel_assert_capture.h"
 #include "ui/core/qel_delete_question.h"
+#include "ui/core/qel_l10n_string_table.h"
 #include "ui/core/qel_record_info_state.h"
 #include "ui/core/qel_status_texts.h"
 #include "ui/core/qel_tray_click_state.h"
-#include "ui/core/qel_ui_text_testing.h"
 
 namespace {
 
@@ -90,20 +90,21 @@ TEST(RecordInfoState, HidingAHiddenPanelIsReported) {
 }
 
 TEST(DeleteQuestion, OneFileByNameSeveralByCount) {
-  EXPECT_EQ(qel_delete_question(1, u"2024-03-15 12-00-00", &qel_english_text),
+  EXPECT_EQ(qel_delete_question(1, u"2024-03-15 12-00-00", &qel_l10n_default_text),
             u"Are you sure you want to delete the file 2024-03-15 12-00-00?");
-  EXPECT_EQ(qel_delete_question(1, u"100% & %d", &qel_english_text),
+  EXPECT_EQ(qel_delete_question(1, u"100% & %d", &qel_l10n_default_text),
             u"Are you sure you want to delete the file 100% & %d?");
-  EXPECT_EQ(qel_delete_question(3, u"ignored", &qel_english_text),
+  EXPECT_EQ(qel_delete_question(3, u"ignored", &qel_l10n_default_text),
             u"Are you sure you want to delete the 3 files?");
-  EXPECT_EQ(qel_delete_question(0, nullptr, &qel_english_text), u"");
-  EXPECT_EQ(qel_delete_question(1, nullptr, &qel_english_text),
+  EXPECT_EQ(qel_delete_question(0, nullptr, &qel_l10n_default_text), u"");
+  EXPECT_EQ(qel_delete_question(1, nullptr, &qel_l10n_default_text),
             u"Are you sure you want to delete the file ?");
 }
 
 TEST(StatusTexts, StartAndChangeFormats) {
   EXPECT_EQ(qel_status_total_text(12, 345), u"12 files, 345 minutes recorded in total");
-  EXPECT_EQ(qel_status_change_text(12, 345, &qel_english_text), u"12 files, 345 minutes recorded");
+  EXPECT_EQ(qel_status_change_text(12, 345, &qel_l10n_default_text),
+            u"12 files, 345 minutes recorded");
   EXPECT_EQ(qel_status_change_text(0, 0, nullptr), u"0 , 0 ");
 }
 
