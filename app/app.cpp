@@ -25,14 +25,16 @@ void revoke_class_objects() {
   qel_com_module().RevokeClassObjects();
 }
 
-void register_server() {
-  qel_com_module().UpdateRegistryAppId(true);
-  qel_com_module().RegisterServer();
+HRESULT register_server() {
+  HRESULT hr = qel_com_module().UpdateRegistryAppId(true);
+  HRESULT server = qel_com_module().RegisterServer();
+  return FAILED(hr) ? hr : server;
 }
 
-void unregister_server() {
-  qel_com_module().UpdateRegistryAppId(false);
-  qel_com_module().UnregisterServer();
+HRESULT unregister_server() {
+  HRESULT hr = qel_com_module().UpdateRegistryAppId(false);
+  HRESULT server = qel_com_module().UnregisterServer();
+  return FAILED(hr) ? hr : server;
 }
 
 }  // namespace
@@ -66,12 +68,13 @@ bool c_app::InitInstance() {
 bool c_app::dojob_handle_shell_command() {
   WkCommandLineInfo info;
   WkParseCommandLine(GetCommandLineW(), &info);
+  // A setup program learns from the exit code whether the registration took effect.
   if (info.m_nShellCommand == WkCommandLineInfo::kAppUnregister) {
-    unregister_server();
+    m_exit_code = FAILED(unregister_server()) ? 1 : 0;
     return false;
   }
   if (info.m_nShellCommand == WkCommandLineInfo::kAppRegister) {
-    register_server();
+    m_exit_code = FAILED(register_server()) ? 1 : 0;
     return false;
   }
   return true;

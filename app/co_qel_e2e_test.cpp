@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/qel_com_ps.h"
+#include "app/testing/com_registration.h"
 #include "app/testing/auto_start_setting.h"
 #include "app/testing/program_runner.h"
 #include "library/qel_app_constants.h"
@@ -222,49 +223,6 @@ TEST_F(ComE2eTest, RefusingOrDeadEnginesResetTheStreamsAndTheNextIsServed) {
 
 // Registration: "/Regserver" and "/Unregserver" write and remove exactly the keys of
 // the COM classes; a start by COM for the engine is a start by the user.
-
-constexpr wchar_t kAppId[] = L"{F1BE7889-80DA-4C7F-84DD-4EF9FF4B8248}";
-constexpr wchar_t kAppClsid[] = L"{2D2E40D2-0595-4697-B889-A87AB4250109}";
-constexpr wchar_t kUiClsid[] = L"{C21F3A8D-176E-4644-A92F-69A93B5B6823}";
-constexpr wchar_t kPsClsid[] = L"{6C3B0E52-4D1A-4F37-9B2E-715AC8403D19}";
-constexpr const wchar_t* kInterfaces[] = {
-    L"{7B67BFAC-A2DA-49BE-A69E-909CE167A86B}", L"{CA28B384-DF62-4726-973D-18A0656F781A}",
-    L"{34D34934-E64E-4B94-8D31-2AA7C8561FC8}", L"{10E03383-9244-4DAF-80BA-497C6C933803}"};
-
-bool key_exists(const std::wstring& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
-}
-
-// A string value of a key under HKEY_CLASSES_ROOT ("" names the default value); "<none>"
-// when the key or the value is missing.
-std::wstring value(const std::wstring& path, const wchar_t* name = L"") {
-  wchar_t data[1024] = {};
-  DWORD size = sizeof data - sizeof(wchar_t);
-  if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), *name ? name : nullptr, RRF_RT_REG_SZ, nullptr,
-                   data, &size) != ERROR_SUCCESS)
-    return L"<none>";
-  return data;
-}
-
-// Every key the registration writes, with no trace of it left on removal.
-std::vector<std::wstring> registered_keys() {
-  std::vector<std::wstring> keys = {std::wstring(L"AppID\\") + kAppId,
-                                    L"AppID\\quorvantine_msn.EXE",
-                                    L"quorvantine_msn.co_qel_app_msn.1",
-                                    L"quorvantine_msn.co_qel_app_msn",
-                                    std::wstring(L"CLSID\\") + kAppClsid,
-                                    L"test_qel_ui.QelUI.1",
-                                    L"test_qel_ui.QelUI",
-                                    std::wstring(L"CLSID\\") + kUiClsid,
-                                    std::wstring(L"CLSID\\") + kPsClsid};
-  for (const wchar_t* iid : kInterfaces)
-    keys.push_back(std::wstring(L"Interface\\") + iid);
-  return keys;
-}
 
 class RegistrationTest : public ::testing::Test {
  protected:

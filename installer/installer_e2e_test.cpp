@@ -1,0 +1,254 @@
+// The setup program as a user runs it, in a Wine prefix of its own: what lands on disk and in
+// the registry, the installed program serving the engine, and the uninstaller ending it and
+// taking everything away but the user's recordings.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "app/testing/com_registration.h"
+#include "app/testing/program_runner.h"
+#include "installer/testing/installation.h"
+#include "library/qel_app_constants.h"
+#include "platform/win32/win.h"
+#include "res/product_version.h"
+#include "tools/engine_sim/avi_writer.h"
+
+#include <shlobj.h>
+#include <wintrust.h>
+
+#include <softpub.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace qel_testing;
+
+constexpr wchar_t kRecordingName[] = L"2026-03-01 10-20-30.avi";
+
+// A recording folder outside the installation, with a recording and a note of the user's in
+// it, and the settings pointing at it.
+class UserFiles {
+ public:
+  UserFiles() : dir_(fs::path(temp_dir()) / ("qel-installer-" + std::to_string(GetCurrentProcessId()))) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    AviWriter avi;
+    EXPECT_TRUE(avi.Open((dir_ / kRecordingName).wstring(), 32, 24));
+    for (int i = 0; i < 3; ++i)
+      avi.WriteFrame();
+    EXPECT_TRUE(avi.Close());
+    std::ofstream(dir_ / "my notes.txt") << "kept";
+    std::wstring path = dir_.wstring();
+    set_user_binary(kSettingsCacheKey, L"dest_dir", path.data(), path.size() * sizeof(wchar_t));
+  }
+  ~UserFiles() {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+  // Every file's contents by name.
+  std::map<std::wstring, std::string> Snapshot() const {
+    std::map<std::wstring, std::string> files;
+    for (const fs::directory_entry& e : fs::directory_iterator(dir_)) {
+      std::ifstream in(e.path(), std::ios::binary);
+      files[e.path().filename().wstring()].assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+  }
+
+ private:
+  fs::path dir_;
+};
+
+class InstallerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitialize(nullptr);
+    ASSERT_TRUE(fs::exists(setup_path())) << "scripts/package builds it";
+    ASSERT_TRUE(remove_any_installation());
+  }
+  void TearDown() override {
+    end_running_program();
+    remove_any_installation();
+    CoUninitialize();
+  }
+  static void ExpectProgramFiles(const std::wstring& dir, bool present) {
+    for (const wchar_t* name : kInstalledFiles)
+      EXPECT_EQ(fs::exists(fs::path(dir) / name), present) << narrow(dir) << " " << narrow(name);
+  }
+  static void ExpectRegisteredAt(const std::wstring& dir) {
+    EXPECT_EQ(value(std::wstring(L"CLSID\\") + kAppClsid + L"\\LocalServer32"),
+              dir + L"\\quorvantine_msn.exe");
+    EXPECT_EQ(value(std::wstring(L"CLSID\\") + kUiClsid + L"\\LocalServer32"),
+              dir + L"\\quorvantine_msn.exe");
+    EXPECT_EQ(value(std::wstring(L"CLSID\\") + kPsClsid + L"\\InprocServer32"),
+              dir + L"\\quorvantine_msn_ps.dll");
+  }
+  static void ExpectNothingInstalled(const std::wstring& dir) {
+    ExpectProgramFiles(dir, false);
+    for (const std::wstring& key : registered_keys())
+      EXPECT_FALSE(key_exists(key)) << narrow(key);
+    EXPECT_EQ(uninstall_value(L"DisplayName"), L"<none>");
+    EXPECT_FALSE(fs::exists(start_menu_shortcut()));
+  }
+};
+
+TEST_F(InstallerTest, SilentInstallPutsTheProgramInPlaceAndRegistersIt) {
+  ASSERT_EQ(run_setup(L"/S"), 0);
+  const std::wstring dir = default_install_dir();
+  ExpectProgramFiles(dir, true);
+  ExpectRegisteredAt(dir);
+  EXPECT_EQ(value(std::wstring(L"AppID\\") + kAppId), L"quorvantine_msn");
+
+  // The version the entry shows is the one the program carries.
+  EXPECT_EQ(file_version(dir + L"\\quorvantine_msn.exe"), widen(QEL_VERSION_TEXT));
+  EXPECT_EQ(uninstall_value(L"DisplayName"), L"Quorvantine for Msn");
+  EXPECT_EQ(uninstall_value(L"DisplayVersion"), L"1.2.0.3");
+  EXPECT_EQ(uninstall_value(L"Publisher"), L"Corvelle Software");
+  EXPECT_EQ(uninstall_value(L"InstallLocation"), dir);
+  EXPECT_EQ(uninstall_value(L"UninstallString"), L"\"" + dir + L"\\uninstall.exe\"");
+  EXPECT_EQ(uninstall_value(L"QuietUninstallString"), L"\"" + dir + L"\\uninstall.exe\" /S");
+  EXPECT_EQ(uninstall_value(L"DisplayIcon"), dir + L"\\quorvantine_msn.exe,0");
+  EXPECT_EQ(uninstall_dword(L"NoModify"), 1);
+  EXPECT_EQ(uninstall_dword(L"NoRepair"), 1);
+  long size_kb = uninstall_dword(L"EstimatedSize");
+  EXPECT_GE(size_kb, static_cast<long>(fs::file_size(fs::path(dir) / "quorvantine_msn.exe") / 1024));
+  EXPECT_LT(size_kb, 64 * 1024);
+
+  EXPECT_EQ(shortcut_target(start_menu_shortcut()), dir + L"\\quorvantine_msn.exe");
+  EXPECT_EQ(run_value(), L"\"" + dir + L"\\quorvantine_msn.exe\" /start_context sys_auto");
+  // Setup and uninstaller carry a signature that Windows checks.
+  EXPECT_EQ(verify_signature(setup_path()), ERROR_SUCCESS);
+  EXPECT_EQ(verify_signature(dir + L"\\uninstall.exe"), ERROR_SUCCESS);
+}
+
+TEST_F(InstallerTest, InstalledProgramServesTheEngineAndUninstallEndsIt) {
+  UserFiles user;
+  ASSERT_EQ(run_setup(L"/S"), 0);
+  const std::wstring dir = default_install_dir();
+
+  // The engine reaches the installed program through the registered classes and proxy/stub.
+  fs::path log = fs::path(temp_dir()) / "qel-installer-engine.log";
+  fs::remove(log);
+  Process engine(engine_client_path(),
+                 L"--engine-registered-ps --engine-webcam=1,1 --engine-log=\"" + log.wstring() +
+                     L"\"");
+  ASSERT_TRUE(wait_until([] { return main_wnd() != nullptr; }));
+  DWORD pid = window_pid(main_wnd());
+  EXPECT_EQ(process_image(pid), dir + L"\\quorvantine_msn.exe");
+  EXPECT_TRUE(wait_until([&] { return fs::exists(log) && fs::file_size(log) > 0; }));
+
+  // A second start by hand shows the first instance and ends.
+  ShowWindow(main_wnd(), SW_HIDE);
+  ASSERT_TRUE(wait_until([] { return !main_wnd_visible(); }));
+  EXPECT_EQ(Program(L"/start_context user_manual", dir + L"\\").WaitExit(), 0);
+  EXPECT_TRUE(wait_until(main_wnd_visible));
+  EXPECT_EQ(window_pid(main_wnd()), pid);
+  PostMessageW(FindWindowW(L"qel-engine-client", nullptr), WM_CLOSE, 0, 0);
+  EXPECT_EQ(engine.WaitExit(), 0);
+
+  // The uninstaller ends the running program through its shutdown message (exit code 0).
+  ScopedProcess program(pid);
+  auto before = user.Snapshot();
+  EXPECT_EQ(run_uninstaller(dir, L"/S"), 0);
+  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(app_top_wnd(), nullptr);
+  ExpectNothingInstalled(dir);
+  EXPECT_FALSE(fs::exists(dir));
+  EXPECT_EQ(run_value(), L"<none>");
+  EXPECT_EQ(user.Snapshot(), before);
+  EXPECT_TRUE(user_key_exists(kSettingsCacheKey)) << "settings stay unless asked for";
+  fs::remove(log);
+}
+
+TEST_F(InstallerTest, UpgradeKeepsSettingsRecordingsAndTheUsersLogonChoice) {
+  UserFiles user;
+  ASSERT_EQ(run_setup(L"/S"), 0);
+  const std::wstring dir = default_install_dir();
+  DWORD auto_record = 1;
+  set_user_binary(kSettingsProfileKey, L"auto_record", &auto_record, sizeof auto_record,
+                  REG_DWORD);
+  set_run_value(L"");  // the user switched the start at logon off
+  auto before = user.Snapshot();
+
+  ASSERT_EQ(run_setup(L"/S"), 0);
+  ExpectProgramFiles(dir, true);
+  ExpectRegisteredAt(dir);
+  EXPECT_EQ(user_dword(kSettingsProfileKey, L"auto_record"), 1);
+  EXPECT_EQ(run_value(), L"");
+  EXPECT_EQ(user.Snapshot(), before);
+
+  // Asked to, the uninstaller also removes the settings, never the recordings.
+  EXPECT_EQ(run_uninstaller(dir, L"/S /RemoveSettings"), 0);
+  ExpectNothingInstalled(dir);
+  EXPECT_FALSE(user_key_exists(kSettingsKey));
+  EXPECT_EQ(user.Snapshot(), before);
+}
+
+TEST_F(InstallerTest, InstallsIntoAPathWithSpacesAndNonAsciiLetters) {
+  const std::wstring dir = program_files() + L"\\Corvelle Prüfung Ωμέγα\\Quorvantine för Msn";
+  ASSERT_EQ(run_setup(L"/S /D=" + dir), 0);
+  ExpectProgramFiles(dir, true);
+  ExpectRegisteredAt(dir);
+  EXPECT_EQ(uninstall_value(L"InstallLocation"), dir);
+  {
+    Program program(L"/start_context user_manual", dir + L"\\");
+    ASSERT_TRUE(wait_until(main_wnd_visible));
+    EXPECT_EQ(process_image(window_pid(main_wnd())), dir + L"\\quorvantine_msn.exe");
+    EXPECT_EQ(run_uninstaller(dir, L"/S"), 0);
+    EXPECT_EQ(program.WaitExit(), 0);
+  }
+  ExpectNothingInstalled(dir);
+  EXPECT_FALSE(fs::exists(dir));
+}
+
+TEST_F(InstallerTest, FailedRegistrationFailsTheInstallAndLeavesNothing) {
+  // A class key the program may not write, as for a user without the rights to register.
+  ReadOnlyClassKey denied(L"quorvantine_msn.co_qel_app_msn.1");
+  long code = run_setup(L"/S");
+  EXPECT_NE(code, 0);
+  EXPECT_NE(code, -1) << "setup must end";
+  const std::wstring dir = default_install_dir();
+  ExpectProgramFiles(dir, false);
+  EXPECT_EQ(uninstall_value(L"DisplayName"), L"<none>");
+  EXPECT_FALSE(fs::exists(start_menu_shortcut()));
+  EXPECT_EQ(value(std::wstring(L"CLSID\\") + kAppClsid + L"\\LocalServer32"), L"<none>");
+}
+
+TEST_F(InstallerTest, UninstallLeavesEverythingWhenTheProgramDoesNotEnd) {
+  ASSERT_EQ(run_setup(L"/S"), 0);
+  const std::wstring dir = default_install_dir();
+  {
+    HungTopWindow hung;
+    EXPECT_NE(run_uninstaller(dir, L"/S"), 0);
+    EXPECT_TRUE(hung.exists());
+  }
+  ExpectProgramFiles(dir, true);
+  ExpectRegisteredAt(dir);
+  EXPECT_NE(uninstall_value(L"DisplayName"), L"<none>");
+  EXPECT_TRUE(fs::exists(start_menu_shortcut()));
+
+  // Once it is gone, the uninstall goes through.
+  EXPECT_EQ(run_uninstaller(dir, L"/S"), 0);
+  ExpectNothingInstalled(dir);
+}
+
+TEST_F(InstallerTest, ChangedSetupFailsTheSignatureCheck) {
+  fs::path copy = fs::path(temp_dir()) / "qel-tampered-setup.exe";
+  fs::copy_file(setup_path(), copy, fs::copy_options::overwrite_existing);
+  {
+    std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekg(4096);
+    char c = 0;
+    f.get(c);
+    f.seekp(4096);
+    f.put(static_cast<char>(c ^ 0x5a));
+  }
+  EXPECT_EQ(verify_signature(copy.wstring()), static_cast<LONG>(TRUST_E_BAD_DIGEST));
+  fs::remove(copy);
+}
+
+}  // namespace
