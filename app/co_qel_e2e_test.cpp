@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/qel_com_ps.h"
-#include "app/testing/com_registration.h"
 #include "app/testing/auto_start_setting.h"
+#include "app/testing/com_registration.h"
 #include "app/testing/program_runner.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_avi_file.h"

@@ -61,8 +61,10 @@ Function ${un}RemoveProgramFiles
   Delete "$INSTDIR\${QEL_EXE}"
   Delete "$INSTDIR\quorvantine_msn_ps.dll"
   Delete "$INSTDIR\qel_msn_hook.dll"
-  Delete "$INSTDIR\${QEL_UNINSTALLER}"
-  RMDir "$INSTDIR"
+  ; An uninstaller started in place ("_?=") cannot remove itself while it runs: it and its
+  ; folder go at the next restart.
+  Delete /REBOOTOK "$INSTDIR\${QEL_UNINSTALLER}"
+  RMDir /REBOOTOK "$INSTDIR"
   RMDir "$PROGRAMFILES64\${QEL_PUBLISHER}"
 FunctionEnd
 

@@ -93,6 +93,43 @@ bool remove_any_installation() {
   return uninstall_value(L"InstallLocation") == L"<none>";
 }
 
+bool removed_or_pending(const std::wstring& path) {
+  if (!fs::exists(path))
+    return true;
+  constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  constexpr wchar_t kPending[] = L"PendingFileRenameOperations";
+  DWORD size = 0;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, RRF_RT_REG_MULTI_SZ, nullptr,
+                   nullptr, &size) != ERROR_SUCCESS)
+    return false;
+  std::wstring data(size / sizeof(wchar_t), L'\0');
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, RRF_RT_REG_MULTI_SZ, nullptr,
+                   data.data(), &size) != ERROR_SUCCESS)
+    return false;
+  // Pairs of source and target, where an empty target means removal: the pairs end at the
+  // first empty source, not at the first empty string.
+  std::vector<std::wstring> entries;
+  size_t at = 0;
+  for (size_t end; (end = data.find(L'\0', at)) != std::wstring::npos; at = end + 1)
+    entries.push_back(data.substr(at, end - at));
+  std::wstring kept;
+  bool found = false;
+  for (size_t i = 0; i + 1 < entries.size() && !entries[i].empty(); i += 2) {
+    if (entries[i + 1].empty() && lstrcmpiW(entries[i].c_str(), (L"\\??\\" + path).c_str()) == 0)
+      found = true;
+    else
+      kept += entries[i] + L'\0' + entries[i + 1] + L'\0';
+  }
+  if (kept.empty()) {
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending);
+  } else {
+    kept += L'\0';
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPending, REG_MULTI_SZ, kept.data(),
+                    static_cast<DWORD>(kept.size() * sizeof(wchar_t)));
+  }
+  return found;
+}
+
 std::wstring uninstall_value(const wchar_t* name) {
   return string_value(HKEY_LOCAL_MACHINE, kUninstallKey, name);
 }
@@ -195,6 +232,41 @@ LONG verify_signature(const std::wstring& path) {
   return result;
 }
 
+HWND wait_for_dialog(DWORD pid, int control_id) {
+  struct Search {
+    DWORD pid;
+    int control_id;
+    HWND found;
+  } search = {pid, control_id, nullptr};
+  wait_until([&] {
+    EnumWindows(
+        [](HWND wnd, LPARAM param) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(param);
+          wchar_t cls[16] = {};
+          GetClassNameW(wnd, cls, 16);
+          if (window_pid(wnd) != s->pid || lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(wnd) ||
+              !GetDlgItem(wnd, s->control_id))
+            return TRUE;
+          s->found = wnd;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+  });
+  return search.found;
+}
+
+std::wstring control_text(HWND dialog, int control_id) {
+  wchar_t text[1024] = {};
+  GetDlgItemTextW(dialog, control_id, text, 1024);
+  return text;
+}
+
+void press(HWND dialog, int button_id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button_id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button_id)));
+}
+
 ScopedProcess::ScopedProcess(DWORD pid)
     : handle_(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {}
 
@@ -218,8 +290,8 @@ ReadOnlyClassKey::ReadOnlyClassKey(std::wstring name) : name_(std::move(name)) {
     return;
   PSECURITY_DESCRIPTOR sd = nullptr;
   // Everyone may read; nobody may write.
-  if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                           &sd, nullptr)) {
+  if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
+                                                           nullptr)) {
     RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
     LocalFree(sd);
   }

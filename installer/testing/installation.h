@@ -9,9 +9,8 @@
 
 namespace qel_testing {
 
-inline constexpr const wchar_t* kInstalledFiles[] = {L"quorvantine_msn.exe",
-                                                     L"quorvantine_msn_ps.dll",
-                                                     L"qel_msn_hook.dll", L"uninstall.exe"};
+inline constexpr const wchar_t* kInstalledFiles[] = {
+    L"quorvantine_msn.exe", L"quorvantine_msn_ps.dll", L"qel_msn_hook.dll", L"uninstall.exe"};
 inline constexpr wchar_t kSettingsKey[] = L"Software\\Corvelle Software\\Quorvantine for Msn";
 inline constexpr wchar_t kSettingsCacheKey[] =
     L"Software\\Corvelle Software\\Quorvantine for Msn\\avi_file_info_cache";
@@ -30,6 +29,10 @@ long run_setup(const std::wstring& args);
 long run_uninstaller(const std::wstring& dir, const std::wstring& args);
 // Uninstalls whatever installation the Uninstall entry names; true when none is left.
 bool remove_any_installation();
+
+// True when `path` is gone or is to be removed at the next restart; the restart's entry is
+// taken away again, so that it cannot hit a later installation.
+bool removed_or_pending(const std::wstring& path);
 
 // Values of the Uninstall entry: "<none>" / -1 when missing.
 std::wstring uninstall_value(const wchar_t* name);
@@ -55,6 +58,13 @@ std::wstring file_version(const std::wstring& path);
 std::wstring process_image(DWORD pid);
 // WinVerifyTrust's answer for a file's Authenticode signature.
 LONG verify_signature(const std::wstring& path);
+
+// A top-level dialog of process `pid` that holds a control `control_id` (0xFFFF: a message
+// box's text), waited for; null when none comes.
+HWND wait_for_dialog(DWORD pid, int control_id);
+std::wstring control_text(HWND dialog, int control_id);
+// Presses a dialog's button as a click would.
+void press(HWND dialog, int button_id);
 
 // A process this test did not start, to learn how it ended.
 class ScopedProcess {
