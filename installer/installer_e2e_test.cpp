@@ -123,6 +123,7 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramInPlaceAndRegistersIt) {
 
   // The version the entry shows is the one the program carries.
   EXPECT_EQ(file_version(dir + L"\\quorvantine_msn.exe"), widen(QEL_VERSION_TEXT));
+  EXPECT_EQ(file_version(setup_path()), widen(QEL_VERSION_TEXT));
   EXPECT_EQ(uninstall_value(L"DisplayName"), L"Quorvantine for Msn");
   EXPECT_EQ(uninstall_value(L"DisplayVersion"), L"1.2.0.3");
   EXPECT_EQ(uninstall_value(L"Publisher"), L"Corvelle Software");
@@ -139,9 +140,25 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramInPlaceAndRegistersIt) {
 
   EXPECT_EQ(shortcut_target(start_menu_shortcut()), dir + L"\\quorvantine_msn.exe");
   EXPECT_EQ(run_value(), L"\"" + dir + L"\\quorvantine_msn.exe\" /start_context sys_auto");
-  // Setup and uninstaller carry a signature that Windows checks.
+  // Setup, uninstaller and program carry a signature that Windows checks.
+  EXPECT_EQ(verify_signature(dir + L"\\quorvantine_msn.exe"), ERROR_SUCCESS);
   EXPECT_EQ(verify_signature(setup_path()), ERROR_SUCCESS);
   EXPECT_EQ(verify_signature(dir + L"\\uninstall.exe"), ERROR_SUCCESS);
+  EXPECT_EQ(app_top_wnd(), nullptr) << "a silent install starts nothing";
+}
+
+TEST_F(InstallerTest, SetupByHandOffersToStartTheProgramAtTheEnd) {
+  Process setup(setup_path(), L"");
+  HWND window = wait_for_dialog(setup.pid(), IDOK);
+  ASSERT_NE(window, nullptr);
+  press(window, IDOK);  // "Install" on the folder page
+  ASSERT_TRUE(wait_until([&] { return control_text(window, IDOK) == L"&Finish"; }));
+  EXPECT_EQ(app_top_wnd(), nullptr);
+  press(window, IDOK);  // with "Run Quorvantine for Msn" ticked, as it comes
+  EXPECT_EQ(setup.WaitExit(), 0);
+  ASSERT_TRUE(wait_until(main_wnd_visible));
+  EXPECT_EQ(process_image(window_pid(main_wnd())),
+            default_install_dir() + L"\\quorvantine_msn.exe");
 }
 
 TEST_F(InstallerTest, InstalledProgramServesTheEngineAndUninstallEndsIt) {
