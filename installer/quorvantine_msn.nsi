@@ -39,6 +39,7 @@ OutFile "${QEL_OUT}/QuorvantineMsnSetup-${QEL_VERSION}.exe"
 InstallDir "$PROGRAMFILES64\${QEL_PUBLISHER}\${QEL_PRODUCT}"
 ; An upgrade goes where the installed version is.
 InstallDirRegKey HKLM "${QEL_UNINST_KEY}" "InstallLocation"
+BrandingText "${QEL_PUBLISHER}"
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -68,6 +69,10 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${QEL_PUBLISHER}"
 !insertmacro MUI_PAGE_FINISH
 
 !define MUI_COMPONENTSPAGE_NODESC
+!define MUI_PAGE_HEADER_TEXT "Uninstall ${QEL_PRODUCT}"
+!define MUI_PAGE_HEADER_SUBTEXT "Your recordings stay where they are."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "The program, its registration, its shortcut and its start at logon are removed. Your recordings are never touched. Your settings stay for a later installation unless you tick the box."
+!define MUI_COMPONENTSPAGE_TEXT_COMPLIST " "
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
