@@ -7,12 +7,14 @@
 #include "platform/win32/win.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "ui/core/qel_l10n_string_table.h"
+#include "ui/core/qel_ui_text.h"
 
 namespace {
 
 constexpr unsigned short kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-constexpr unsigned short kFrench = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);  // partial table
-constexpr unsigned short kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);  // no table
+constexpr unsigned short kFrench = MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH);     // partial table
+constexpr unsigned short kGerman = MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN);     // no table
+constexpr unsigned short kSpanish = MAKELANGID(LANG_SPANISH, SUBLANG_SPANISH);  // damaged block
 
 std::u16string text_of(unsigned int id) {
   const wchar_t* s = qel_l10n_get_string(id);
@@ -54,6 +56,24 @@ TEST_F(L10nStrings, LanguageTableWinsAndItsGapsFallBackToTheDefault) {
   EXPECT_EQ(text_of(211).substr(0, 37), u"The recording file cannot be created.");
   qel_l10n_reset_for_testing(kGerman);
   EXPECT_EQ(text_of(138), u"Today");
+}
+
+TEST_F(L10nStrings, DamagedBlockFallsBackWithoutReadingPastIt) {
+  ASSERT_NE(FindResourceExW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(9),
+                            kSpanish),
+            nullptr);
+  qel_l10n_reset_for_testing(kSpanish);
+  EXPECT_EQ(text_of(134), u"Active Streams in MSN");  // its length runs past the block
+  EXPECT_EQ(text_of(138), u"Today");                  // beyond the block's end
+  EXPECT_EQ(text_of(135), u"%d audio streams");
+}
+
+TEST_F(L10nStrings, PortableHalfGetsTheSameWords) {
+  qel_l10n_reset_for_testing(kEnglish);
+  qel_ui_text_fn fn = &qel_l10n_ui_text;
+  EXPECT_EQ(std::u16string(fn(kQelTextMonthFirst + 11)), u"Dec");
+  EXPECT_EQ(static_cast<const void*>(fn(kQelTextToday)),
+            static_cast<const void*>(qel_l10n_get_string(138)));
 }
 
 TEST_F(L10nStrings, NonAsciiTextSurvivesTheResourceCompiler) {

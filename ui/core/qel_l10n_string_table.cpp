@@ -19,7 +19,7 @@ constexpr qel_l10n_string_entry kEntries[] = {
     {IDS_CHANGE, u"change..."},
     {IDS_FILES, u"files"},
     {IDS_VERSION_FMT, u"Version %s"},
-    {IDS_OWNER_NOTICE, u"Copyright \u00a9 2026 Corvelle Software. All rights reserved."},
+    {IDS_OWNER_NOTICE, u"Copyright \u00a9 2026 Corvelle Software"},
     {IDS_HOME_PAGE, u"Home Page:"},
     {IDS_EXIT_MSN_FIRST, u"Please exit MSN firstly before installation."},
     {IDS_WINDOW_TITLE, u"Quorvantine Video Recorder for MSN"},
