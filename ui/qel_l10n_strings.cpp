@@ -77,8 +77,8 @@ const wchar_t* qel_l10n_get_string(unsigned int id) {
   return text.c_str();
 }
 
-const char16_t* qel_l10n_ui_text(int id) {
-  return as_u16(qel_l10n_get_string(static_cast<unsigned int>(id)));
+const char16_t* qel_l10n_ui_text(unsigned int id) {
+  return as_u16(qel_l10n_get_string(id));
 }
 
 void qel_l10n_reset_for_testing(unsigned short language) {

@@ -71,8 +71,8 @@ TEST_F(L10nStrings, DamagedBlockFallsBackWithoutReadingPastIt) {
 TEST_F(L10nStrings, PortableHalfGetsTheSameWords) {
   qel_l10n_reset_for_testing(kEnglish);
   qel_ui_text_fn fn = &qel_l10n_ui_text;
-  EXPECT_EQ(std::u16string(fn(kQelTextMonthFirst + 11)), u"Dec");
-  EXPECT_EQ(static_cast<const void*>(fn(kQelTextToday)),
+  EXPECT_EQ(std::u16string(fn(IDS_MONTH_DEC)), u"Dec");
+  EXPECT_EQ(static_cast<const void*>(fn(IDS_TODAY)),
             static_cast<const void*>(qel_l10n_get_string(138)));
 }
 
