@@ -8,6 +8,8 @@ import socketserver
 import sys
 import time
 
+import update_replies
+
 HELLO = b"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello"
 # Bytes i % 251, as nginx's /big.bin.
 BIG = (bytes(range(251)) * (2 * 1024 * 1024 // 251 + 1))[:2 * 1024 * 1024]
@@ -54,6 +56,8 @@ class Handler(socketserver.BaseRequestHandler):
             return
         port = self.server.server_address[1]
         s = self.request
+        if update_replies.handle(s, path):
+            return
         if path == "/hello":
             s.sendall(HELLO)
         elif path == "/bytewise":
