@@ -260,7 +260,6 @@ void DlgDownloadCore::dojob_discard_file() {
   mSystem->Release();
   if (!mFileName.empty())
     mSystem->DeleteTmpFile(mFileName);
-  mFileName.clear();
 }
 
 void DlgDownloadCore::dojob_fail(bool not_verified) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "net/testing/fake_download_view.h"
 #include "net/testing/port_agent.h"
 #include "net/testing/test_servers.h"
 #include "qel_lib/qel_assert_capture.h"
@@ -15,36 +16,15 @@ using net_testing::RunUntil;
 
 namespace {
 
-// What the fakes saw; it outlives the dialog that owns them.
-struct Record {
-  std::vector<int> phases;
-  std::vector<std::string> progress;  // "48% of 2 KB"
-  std::string calls;                  // the system calls in order
-  bool window = false;
-  bool not_verified = false;
+// What the fake system saw; it outlives the dialog that owns it.
+struct Record : DownloadViewRecord {
+  std::string calls;  // the system calls in order
   std::map<std::u16string, std::string> files;
   std::u16string held;
   std::vector<std::string> urls;
   platform::InstallerFacts facts;
   // Applied at the second inspection (just before the start): a file swapped meanwhile.
   bool swap_before_start = false;
-};
-
-class FakeView : public DlgDownloadView {
- public:
-  explicit FakeView(Record* r) : r_(r) {}
-  bool create_window() override { return r_->window = true; }
-  void destroy_window() override { r_->window = false; }
-  void change_phase(int32_t phase) override { r_->phases.push_back(phase); }
-  void set_progress(int32_t percent, int32_t total_kb) override {
-    r_->progress.push_back(std::to_string(percent) + "% of " + std::to_string(total_kb) + " KB");
-  }
-  void show_not_verified() override { r_->not_verified = true; }
-  DlgDownloadCmdSubject& commands() override { return subject; }
-  DlgDownloadCmdSubject subject;
-
- private:
-  Record* r_;
 };
 
 class FakeSystem : public DlgDownloadSystem {
@@ -128,19 +108,19 @@ platform::InstallerFacts good_facts() {
 struct Dialog {
   Dialog(int port, const std::u16string& path) {
     record.facts = good_facts();
-    auto v = std::make_unique<FakeView>(&record);
+    auto v = std::make_unique<FakeDownloadView>(&record);
     view = v.get();
     DlgDownloadCore::Args args{u"Quorvantine for Msn", u"1.3.0.0", u"127.0.0.1", 80, path};
     core = shared_ptr<DlgDownloadCore>(
         new DlgDownloadCore(args, std::move(v), std::make_unique<FakeSystem>(&record),
                             [port] { return shared_ptr<ZulHttpAgent>(new PortAgent(port)); }));
   }
-  void Press(dlg_download_ui_cmd c) { view->subject.Notify(c); }
+  void Press(dlg_download_ui_cmd c) { view->Press(c); }
   bool WaitPhaseAfter2() {
     return RunUntil([&] { return core->phase() > phase_downloading || !record.window; }, 20000);
   }
   Record record;
-  FakeView* view;
+  FakeDownloadView* view;
   shared_ptr<DlgDownloadCore> core;
 };
 
