@@ -1,6 +1,5 @@
 #include "net/qel_dlg_download_core.h"
 
-#include "library/qel_app_constants.h"
 #include "net/qel_version_compare.h"
 #include "platform/text.h"
 #include "qel_lib/qel_assert.h"
@@ -232,10 +231,11 @@ bool DlgDownloadCore::dojob_write_to_file(const ZulData& chunk) {
   return false;
 }
 
-bool DlgDownloadCore::IsAcceptable(const platform::InstallerFacts& facts) {
+bool DlgDownloadCore::IsAcceptable(const platform::InstallerFacts& facts,
+                                   const std::u16string& running_version) {
   return facts.trust_status == 0 && facts.chain_status == 0 && facts.policy_status == 0 &&
-         facts.code_signing_usage && facts.organization == kPublisher &&
-         qel_version_is_newer(facts.file_version, g_qel_program_version);
+         facts.code_signing_usage && facts.organization == kPublisher && !running_version.empty() &&
+         qel_version_is_newer(facts.file_version, running_version);
 }
 
 bool DlgDownloadCore::dojob_verify_installer() {
@@ -244,7 +244,7 @@ bool DlgDownloadCore::dojob_verify_installer() {
   if (!mSystem->IsHeld() && !mSystem->Hold(mFileName))
     return false;
   platform::InstallerFacts facts;
-  return mSystem->Inspect(mFileName, &facts) && IsAcceptable(facts);
+  return mSystem->Inspect(mFileName, &facts) && IsAcceptable(facts, mArgs.running_version);
 }
 
 bool DlgDownloadCore::dojob_start_installer() {

@@ -20,6 +20,7 @@ class DlgDownloadCore : public ZulIObject {
     std::u16string host;
     int32_t port = 80;
     std::u16string path;
+    std::u16string running_version;  // an installer must be newer than this
   };
   using Factory = std::function<shared_ptr<DlgDownloadCore>(const Args&)>;
   using AgentFactory = std::function<shared_ptr<ZulHttpAgent>()>;
@@ -47,7 +48,8 @@ class DlgDownloadCore : public ZulIObject {
 
   // Whether facts describe an installer this program may start: a signature that holds,
   // a signer chain trusted for code signing, our publisher and a version newer than ours.
-  static bool IsAcceptable(const platform::InstallerFacts& facts);
+  static bool IsAcceptable(const platform::InstallerFacts& facts,
+                           const std::u16string& running_version);
 
  private:
   bool dojob_start_download();

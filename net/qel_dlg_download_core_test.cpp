@@ -110,7 +110,8 @@ struct Dialog {
     record.facts = good_facts();
     auto v = std::make_unique<FakeDownloadView>(&record);
     view = v.get();
-    DlgDownloadCore::Args args{u"Quorvantine for Msn", u"1.3.0.0", u"127.0.0.1", 80, path};
+    DlgDownloadCore::Args args{
+        u"Quorvantine for Msn", u"1.3.0.0", u"127.0.0.1", 80, path, u"1.2.0.3"};
     core = shared_ptr<DlgDownloadCore>(
         new DlgDownloadCore(args, std::move(v), std::make_unique<FakeSystem>(&record),
                             [port] { return shared_ptr<ZulHttpAgent>(new PortAgent(port)); }));
@@ -183,9 +184,9 @@ TEST(DlgDownloadCore, RefusesInstallersThatFailAnyCheck) {
 TEST(DlgDownloadCore, NewerVersionsCountAsNumbers) {
   platform::InstallerFacts f = good_facts();
   f.file_version = u"1.10.0.0";
-  EXPECT_TRUE(DlgDownloadCore::IsAcceptable(f));
+  EXPECT_TRUE(DlgDownloadCore::IsAcceptable(f, u"1.2.0.3"));
   f.file_version = u"1.2.0.4";
-  EXPECT_TRUE(DlgDownloadCore::IsAcceptable(f));
+  EXPECT_TRUE(DlgDownloadCore::IsAcceptable(f, u"1.2.0.3"));
 }
 
 TEST(DlgDownloadCore, FileSwappedBeforeYesIsNotStarted) {

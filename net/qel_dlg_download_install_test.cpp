@@ -89,8 +89,12 @@ struct Download {
   Download(int port, const std::string& name) {
     auto v = std::make_unique<FakeDownloadView>(&record);
     view = v.get();
-    DlgDownloadCore::Args args{u"Quorvantine for Msn", u"1.3.0.0", u"127.0.0.1", 80,
-                               u"/installers/" + std::u16string(name.begin(), name.end())};
+    DlgDownloadCore::Args args{u"Quorvantine for Msn",
+                               u"1.3.0.0",
+                               u"127.0.0.1",
+                               80,
+                               u"/installers/" + std::u16string(name.begin(), name.end()),
+                               u"1.2.0.3"};
     core = shared_ptr<DlgDownloadCore>(
         new DlgDownloadCore(args, std::move(v), qel_platform_download_system(),
                             [port] { return shared_ptr<ZulHttpAgent>(new PortAgent(port)); }));
@@ -169,7 +173,7 @@ void expect_facts(const std::wstring& folder) {
     EXPECT_EQ(f.code_signing_usage, c.usage);
     EXPECT_EQ(narrow(f.organization), c.organization);
     EXPECT_EQ(narrow(f.file_version), c.version);
-    EXPECT_EQ(DlgDownloadCore::IsAcceptable(f), std::string(c.name) == "good");
+    EXPECT_EQ(DlgDownloadCore::IsAcceptable(f, u"1.2.0.3"), std::string(c.name) == "good");
   }
 }
 

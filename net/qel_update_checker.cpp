@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "library/qel_app_constants.h"
 #include "platform/text.h"
 #include "qel_lib/qel_assert.h"
 
@@ -19,8 +18,7 @@ bool is_blank(char16_t c) {
 
 }  // namespace
 
-ZulUpdateChecker::ZulUpdateChecker()
-    : mAppKey(ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path)) {}
+ZulUpdateChecker::ZulUpdateChecker() = default;
 
 ZulUpdateChecker::~ZulUpdateChecker() {
   Finalize();
@@ -51,7 +49,6 @@ bool ZulUpdateChecker::Create(const std::u16string& host,
   mHost = host;
   mPath = path;
   mFirstCheckPath = first_check_path;
-  mProfileKey = mAppKey.GetSubKey("update_checker");
   mTimer = shared_ptr<ZulTimer<ZulUpdateChecker>>(new ZulTimer<ZulUpdateChecker>);
   mTimer->Bind(shared_ptr<ZulUpdateChecker>(this), &ZulUpdateChecker::OnCheckTimer);
   // A period of zero or less never fires, as a timer started with 0 stays stopped.
@@ -67,8 +64,9 @@ bool ZulUpdateChecker::Create(const std::u16string& host,
 // The 32-bit timer holds about 49 days; longer periods run as a chain of shorter timers
 // aimed at one deadline, so exactly one check follows, one period after Create.
 bool ZulUpdateChecker::dojob_arm_timer() {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-      mDeadline - std::chrono::steady_clock::now());
+  // Rounded up: a check never comes before the deadline.
+  auto left =
+      std::chrono::ceil<std::chrono::milliseconds>(mDeadline - std::chrono::steady_clock::now());
   if (left.count() <= 0)
     return false;
   uint64_t slice = std::min<uint64_t>(static_cast<uint64_t>(left.count()), mTimerSliceMs);
@@ -115,7 +113,8 @@ void ZulUpdateChecker::StartCheck() {
   mContent.clear();
   mContentBytes.clear();
   mIsFirstCheck = true;
-  mProfileKey.GetValue("first_check").GetBool(&mIsFirstCheck);
+  if (mProfileKey)
+    mProfileKey->GetBool("first_check", &mIsFirstCheck);
   const std::u16string& path = mIsFirstCheck ? mFirstCheckPath : mPath;
   if (!mHttpAgent)
     mHttpAgent = mAgentFactory ? mAgentFactory() : shared_ptr<ZulHttpAgent>(new ZulHttpAgent);
@@ -218,7 +217,8 @@ void ZulUpdateChecker::dojob_document_complete() {
     return;
   if (mIsFirstCheck) {
     mIsFirstCheck = false;
-    mProfileKey.GetValue("first_check").SetBool(false);
+    if (mProfileKey)
+      mProfileKey->SetBool("first_check", false);
   }
   result.mSucceeded = true;
   mSubject.Notify(&result);

@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 
-#include "library/qel_profile.h"
 #include "net/qel_dlg_download_core.h"
 #include "net/qel_http_agent.h"
 #include "qel_lib/qel_subject.h"
@@ -26,6 +25,16 @@ struct ZulUpdateEvt {
 using _ZulUpdateEvt = ZulUpdateEvt;
 
 using ZulUpdateSubject = SimpleSubject<void*, void, const ZulUpdateEvt*>;
+
+// Where the checker keeps its "first_check" value; in the program the "update_checker"
+// registry key below the application's key.
+class ZulUpdateCheckerStore {
+ public:
+  virtual ~ZulUpdateCheckerStore() = default;
+  // False when the value is missing or unreadable; *value is then left alone.
+  virtual bool GetBool(const char* name, bool* value) = 0;
+  virtual bool SetBool(const char* name, bool value) = 0;
+};
 
 class ZulUpdateChecker : public ZulIObject {
  public:
@@ -67,10 +76,10 @@ class ZulUpdateChecker : public ZulIObject {
   void OnHttpAgentEvt(const _ZulHttpAgentEvt* event);
   void OnCheckTimer();
 
-  // Wiring set before Create: the key below which "update_checker" lives (the application's
-  // key by default), how agents are made (a plain agent by default), the longest timer, how
-  // the download dialog's window and system side are made.
-  void SetAppKey(const ZulProfileKey& key) { mAppKey = key; }
+  // Wiring set before Create: where "first_check" is kept (without a store every check is a
+  // first check), how agents are made (a plain agent by default), the longest timer, and
+  // how the download dialog is made (without a factory none is shown).
+  void SetStore(std::shared_ptr<ZulUpdateCheckerStore> store) { mProfileKey = std::move(store); }
   void SetAgentFactory(AgentFactory factory) { mAgentFactory = std::move(factory); }
   void SetTimerSlice(uint32_t ms) { mTimerSliceMs = ms ? ms : 1; }
   void SetDownloadFactory(DlgDownloadCore::Factory factory) {
@@ -97,7 +106,7 @@ class ZulUpdateChecker : public ZulIObject {
   std::u16string mPath;
   std::u16string mFirstCheckPath;
   bool mIsFirstCheck = true;
-  ZulProfileKey mProfileKey;
+  std::shared_ptr<ZulUpdateCheckerStore> mProfileKey;
   ZulUpdateSubject mSubject;
   shared_ptr<ZulTimer<ZulUpdateChecker>> mTimer;
   int32_t mCheckIntervalDays = 0;
@@ -109,7 +118,6 @@ class ZulUpdateChecker : public ZulIObject {
   std::string mContentBytes;  // converted once complete, so no character is cut in two
   shared_ptr<DlgDownloadCore> mDlgDownload;
 
-  ZulProfileKey mAppKey;
   AgentFactory mAgentFactory;
   DlgDownloadCore::Factory mDownloadFactory;
   uint32_t mTimerSliceMs = kDefaultTimerSliceMs;

@@ -3,17 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "library/qel_app_constants.h"
 #include "net/testing/port_agent.h"
 #include "net/testing/scripted_socket.h"
 #include "net/testing/test_servers.h"
 #include "qel_lib/qel_assert_capture.h"
-#if !defined(_WIN32)
-#include "platform/posix/registry_test_hooks.h"
-#endif
 
 using net_testing::RunFor;
 using net_testing::RunUntil;
@@ -23,6 +21,23 @@ namespace {
 std::string narrow(const std::u16string& s) {
   return std::string(s.begin(), s.end());
 }
+
+// The checker's registry key as a map; a missing name reads as missing.
+class MemoryStore : public ZulUpdateCheckerStore {
+ public:
+  bool GetBool(const char* name, bool* value) override {
+    auto it = values.find(name);
+    if (it == values.end())
+      return false;
+    *value = it->second;
+    return true;
+  }
+  bool SetBool(const char* name, bool value) override {
+    values[name] = value;
+    return true;
+  }
+  std::map<std::string, bool> values;
+};
 
 class Listener : public ZulIObject {
  public:
@@ -37,36 +52,17 @@ const std::string kRecommendedOnly =
     "<recommended_version_url>/setup.exe</recommended_version_url>";
 
 // One checker wired to the scripted server through a port-redirecting agent, with its
-// registry state under a key of the test's own.
+// "first_check" value in memory.
 class UpdateCheckerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-#if !defined(_WIN32)
-    platform::test::reg_reset();
-#endif
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    key_name_ = std::string("test_update_") + info->name();
-    for (char& c : key_name_)
-      if (c == '/')
-        c = '_';
-    AppKey().RemoveSubKey("update_checker");
-    listener_->adapter.Bind(listener_, &Listener::OnUpdateEvt);
-  }
-  void TearDown() override {
-    checker_->Finalize();
-    ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path).RemoveSubKey(key_name_);
-  }
+  void SetUp() override { listener_->adapter.Bind(listener_, &Listener::OnUpdateEvt); }
+  void TearDown() override { checker_->Finalize(); }
 
-  ZulProfileKey AppKey() const {
-    return ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path).GetSubKey(key_name_);
-  }
-  bool FirstCheckValue(bool* value) const {
-    return AppKey().GetSubKey("update_checker").GetValue("first_check").GetBool(value);
-  }
+  bool FirstCheckValue(bool* value) const { return store_->GetBool("first_check", value); }
 
   // Wires the checker to port (0: the scripted server) or to a socket factory.
   void Wire(int port, ZulHttpAgent::SocketFactory sockets = nullptr) {
-    checker_->SetAppKey(AppKey());
+    checker_->SetStore(store_);
     checker_->SetAgentFactory([this, port, sockets] {
       ++agents_made_;
       return shared_ptr<ZulHttpAgent>(new PortAgent(port, sockets));
@@ -83,14 +79,12 @@ class UpdateCheckerTest : public ::testing::Test {
   bool WaitIdle() {
     return RunUntil([&] { return !checker_->IsChecking(); }, 20000);
   }
-  const std::vector<ZulUpdateEvt>& events() const {
-    return listener_->events;
-  }
+  const std::vector<ZulUpdateEvt>& events() const { return listener_->events; }
 
   shared_ptr<ZulUpdateChecker> checker_{new ZulUpdateChecker};
   shared_ptr<Listener> listener_{new Listener};
+  std::shared_ptr<MemoryStore> store_ = std::make_shared<MemoryStore>();
   int agents_made_ = 0;
-  std::string key_name_;
 };
 
 TEST(UpdateCheckerValues, ComeFromFirstTagPairsTrimmed) {
@@ -208,7 +202,7 @@ class UncreatableSocket : public ScriptedSocket {
 
 TEST_F(UpdateCheckerTest, FailureInsideStartIsPublishedTwice) {
   AssertCapture capture;
-  checker_->SetAppKey(AppKey());
+  checker_->SetStore(store_);
   checker_->SetAgentFactory([] {
     return shared_ptr<ZulHttpAgent>(new ZulHttpAgent(
         [] { return ZulAsyncSocket(shared_ptr<ZulMyCAsyncSocketEx>(new UncreatableSocket)); }));
