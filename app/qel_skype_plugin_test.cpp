@@ -83,6 +83,39 @@ TEST(CommandLine, PluginNumberWrapsInsteadOfOverflowing) {
   EXPECT_EQ(get_skype_plugin_open_context_type(u"4294967304"), 8);
 }
 
+bool starts_automatically(const char16_t* cmd_line) {
+  Contexts c = parse(cmd_line);
+  return qel_is_started_automatically(c.start, c.plugin);
+}
+
+// Only the exact words start automatically: a start at logon that ends quietly when the
+// user switched it off must not be triggered by a longer or different value.
+TEST(CommandLine, WordsThatExtendAValidValueAreAManualStart) {
+  AssertCapture capture;
+  EXPECT_TRUE(starts_automatically(u"/start_context sys_auto"));
+  EXPECT_FALSE(starts_automatically(u"/start_context sys_autox"));
+  EXPECT_FALSE(starts_automatically(u"/start_context sys_auto_"));
+  EXPECT_FALSE(starts_automatically(u"/start_context user_manualx"));
+  EXPECT_FALSE(starts_automatically(u"/start_context xsys_auto"));
+  EXPECT_EQ(parse(u"/start_context sys_autox").start, QEL_START_CONTEXT_NONE);
+  EXPECT_EQ(parse(u"/start_context user_manualx").start, QEL_START_CONTEXT_NONE);
+  EXPECT_EQ(capture.count(), 0u);
+}
+
+TEST(CommandLine, OnlyPluginContextEightIsAutomatic) {
+  AssertCapture capture;
+  EXPECT_TRUE(starts_automatically(u"/skype_extra_context 8"));
+  EXPECT_FALSE(starts_automatically(u"/skype_extra_context 9"));
+  EXPECT_FALSE(starts_automatically(u"/skype_extra_context 7"));
+  EXPECT_FALSE(starts_automatically(u"/skype_extra_context 2147483647"));
+  EXPECT_FALSE(starts_automatically(u"/skype_extra_context 80"));
+  EXPECT_FALSE(starts_automatically(u"/skype_extra_context -8"));
+  EXPECT_FALSE(starts_automatically(u"/skype_extra_context -2147483648"));
+  EXPECT_EQ(parse(u"/skype_extra_context 2147483647").plugin, 2147483647);
+  EXPECT_EQ(parse(u"/skype_extra_context -8").plugin, 0);
+  EXPECT_EQ(capture.count(), 0u);
+}
+
 TEST(CommandLine, BothOptionsTogether) {
   Contexts c = parse(u"/skype_extra_context 8 /start_context user_manual");
   EXPECT_EQ(c.start, QEL_START_CONTEXT_USER_MANUAL);

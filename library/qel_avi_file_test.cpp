@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
+#include <vector>
+
 #include "library/avi_test_builder.h"
 #include "library/recording_test_util.h"
 #include "qel_lib/qel_assert_capture.h"
@@ -167,6 +171,72 @@ TEST_F(QelAviFileTest, WrittenChunksReadBackInTheirVersion) {
   ASSERT_TRUE(d->dojob_read_qel_chunk());
   EXPECT_EQ(1, d->get_qel_chunk_version());
   EXPECT_EQ(55, d->get_start_time());
+}
+
+// Every padding class of the Base64 name, checked against an independent encoder: a file
+// name of n UTF-16 characters gives 2n bytes, so n % 3 == 0 needs no fill, n % 3 == 1 "=="
+// and n % 3 == 2 one "=". Any other spelling loses the cache entries written before.
+TEST_F(QelAviFileTest, CacheEntryNamesInEveryPaddingClass) {
+  struct Name {
+    std::u16string file;
+    const char* key;
+  };
+  const Name names[] = {
+      {u"ab.avi", "YQBiAC4AYQB2AGkA"},
+      {u"\u5f55\u50cf.avi", "VV/PUC4AYQB2AGkA"},
+      {u"a.avi", "YQAuAGEAdgBpAA=="},
+      {u"\u4f1a\u8bae 1.avi", "Gk+uiyAAMQAuAGEAdgBpAA=="},
+      {u"2010-11-17 09-12-53.avi",
+       "MgAwADEAMAAtADEAMQAtADEANwAgADAAOQAtADEAMgAtADUAMwAuAGEAdgBpAA=="},
+      {u"abc.avi", "YQBiAGMALgBhAHYAaQA="},
+      {u"\u00e9t\u00e9.avi", "6QB0AOkALgBhAHYAaQA="},
+      {u"2010-11-17 09-12-53-1.avi",
+       "MgAwADEAMAAtADEAMQAtADEANwAgADAAOQAtADEAMgAtADUAMwAtADEALgBhAHYAaQA="},
+  };
+  for (size_t i = 0; i < std::size(names); ++i) {
+    auto f = record(u"C:\\Rec\\" + names[i].file);
+    f->set_src_app_type(static_cast<int32_t>(i + 1), false);
+    ASSERT_TRUE(f->write_to_registry());
+  }
+  for (size_t i = 0; i < std::size(names); ++i) {
+    SCOPED_TRACE(names[i].key);
+    uint32_t type = 0;
+    EXPECT_TRUE(cache_.key().GetSubKey(names[i].key).GetValue("src_app_type").GetDWORD(&type));
+    EXPECT_EQ(i + 1, type);
+  }
+  std::vector<ZulProfileKey> entries;
+  EXPECT_EQ(static_cast<int>(std::size(names)), cache_.key().EnumSubKeys(&entries));
+  EXPECT_EQ(0u, asserts_.count());
+}
+
+// The two flags of a version-2 chunk are neighbours: a recording with only one of them
+// must read, and write back, as exactly that.
+TEST_F(QelAviFileTest, VersionTwoFlagsComeFromTheirOwnFields) {
+  for (bool video : {true, false}) {
+    SCOPED_TRACE(video ? "video only" : "audio only");
+    std::string name = video ? "video_only.avi" : "audio_only.avi";
+    AviShape s;
+    s.qel_top = qel_payload(2, 36, 3, 4321);
+    // Any non-zero word is a set flag.
+    int32_t fields[3] = {17, video ? 1 : 0, video ? 0 : 2};
+    memcpy(s.qel_top.data() + 24, fields, sizeof fields);
+    std::u16string path = put(name, build(s));
+    auto a = record(path);
+    ASSERT_TRUE(a->dojob_read_qel_chunk());
+    EXPECT_EQ(video, a->get_has_video());
+    EXPECT_EQ(!video, a->get_has_audio());
+    EXPECT_EQ(17, a->get_time_len());
+    EXPECT_EQ(4321, a->get_start_time());
+
+    ASSERT_TRUE(a->set_src_app_type(6, true));
+    auto b = record(path);
+    ASSERT_TRUE(b->dojob_read_qel_chunk());
+    EXPECT_EQ(video, b->get_has_video());
+    EXPECT_EQ(!video, b->get_has_audio());
+    EXPECT_EQ(17, b->get_time_len());
+    EXPECT_EQ(6, b->get_src_app_type());
+  }
+  EXPECT_EQ(0u, asserts_.count());
 }
 
 TEST_F(QelAviFileTest, UnreadableFilesKeepTheirDefaults) {

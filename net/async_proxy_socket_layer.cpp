@@ -543,12 +543,13 @@ void CAsyncProxySocketLayer::dojob_HttpReply() {
         return;
       }
     }
-    if (text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0) {
-      dojob_Succeed();
-      return;
-    }
+    // The cap counts the whole head, its empty line included.
     if (text.size() > kMaxHttpReply) {
       dojob_Fail(kProxyErrorRequestFailed, kErrConnAborted, text.substr(0, eol));
+      return;
+    }
+    if (text.size() >= 4 && text.compare(text.size() - 4, 4, "\r\n\r\n") == 0) {
+      dojob_Succeed();
       return;
     }
   }

@@ -347,6 +347,43 @@ TEST(AsyncProxySocketLayer, UnreachableProxyAndUnresolvableTargetFailAtOnce) {
   EXPECT_EQ(unresolved.owner.callbacks, std::vector<std::string>{"7"});
 }
 
+// The head of an HTTP proxy's reply may take 64 KiB including its empty line; one byte more
+// ends the handshake as a wrong answer, also when the proxy keeps the connection open.
+TEST(AsyncProxySocketLayer, HttpReplyHeadOverTheCapFailsCleanly) {
+  const size_t kCap = 65536;
+  const std::string status = "HTTP/1.1 200 Connection established";
+  auto head = [&](size_t size, const char* end) {
+    std::string text = status + "\r\nX-Pad: ";
+    text += std::string(size - text.size() - std::strlen(end), 'p');
+    return text + end;
+  };
+  const std::string request = "CONNECT a.b:80 HTTP/1.1\r\nHost: a.b:80\r\n\r\n";
+  ProxySetup setup{4, {u"a.b", 0, 80}};
+  {
+    SCOPED_TRACE("a head of exactly the cap");
+    ScriptedProxy server;
+    ASSERT_TRUE(server.Start(WithTunnelTraffic({{request, head(kCap, "\r\n\r\n")}}, "hi")));
+    Client client(setup, server.Port(), false);
+    client.Connect(setup.target);
+    ASSERT_TRUE(RunUntil([&] { return client.owner.received == "hipong"; }, 10000))
+        << client.owner.received;
+    EXPECT_EQ(client.owner.ErrorOf('C'), 0);
+    EXPECT_TRUE(client.owner.callbacks.empty());
+  }
+  for (const char* end : {"\r\n\r\n", "\r\n"}) {
+    SCOPED_TRACE(std::strlen(end) == 4 ? "a complete head one byte over" : "an endless head");
+    ScriptedProxy server;
+    ASSERT_TRUE(server.Start({{request, head(kCap + 1, end) + std::string(4096, 'q')}}));
+    Client client(setup, server.Port(), false);
+    client.Connect(setup.target);
+    ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('C'); }, 10000));
+    RunFor(20);
+    EXPECT_EQ(client.owner.ErrorOf('C'), kErrConnAborted);
+    EXPECT_EQ(client.owner.callbacks, std::vector<std::string>{"2 " + status});
+    EXPECT_EQ(client.proxy.GetOperation(), CAsyncProxySocketLayer::kOpNone);
+  }
+}
+
 TEST(AsyncProxySocketLayer, BindReportsTheListeningAddressThenTheAccept) {
   struct BindCase {
     const char* name;

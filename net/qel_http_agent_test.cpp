@@ -300,6 +300,29 @@ TEST(HttpAgent, GetRequestBytesAreExact) {
   EXPECT_TRUE(socket->closed);
 }
 
+// Content-Length is a signed 32-bit count: its largest value is a body still to come, one
+// more is a header the agent cannot hold and must refuse rather than wrap.
+TEST(HttpAgent, ContentLengthAtTheSigned32BitBoundary) {
+  ScriptedClient largest;
+  ASSERT_TRUE(largest.Get(u"updates", 80, u"/big"));
+  largest.last->FireConnect();
+  largest.last->Deliver("HTTP/1.1 200 OK\r\nContent-Length: 2147483647\r\n\r\nabc");
+  EXPECT_EQ(largest.watcher->Trace(), "S200 H2147483647 C3");
+  EXPECT_TRUE(largest.agent->IsBusy());
+  largest.last->PeerClose();
+  EXPECT_EQ(largest.watcher->Trace(), "S200 H2147483647 C3 F5");
+
+  for (const char* value : {"2147483648", "4294967296", "4294967301", "-2147483649"}) {
+    SCOPED_TRACE(value);
+    ScriptedClient over;
+    ASSERT_TRUE(over.Get(u"updates", 80, u"/big"));
+    over.last->FireConnect();
+    over.last->Deliver(std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + value + "\r\n\r\nabc");
+    EXPECT_EQ(over.watcher->Trace(), "S200 F4");
+    EXPECT_FALSE(over.agent->IsBusy());
+  }
+}
+
 TEST(HttpAgent, UnknownMethodAndSocketErrorsFail) {
   ScriptedClient method;
   ASSERT_TRUE(method.agent->Start(7, u"updates", 80, u"/", ZulData(0, 256)));

@@ -70,6 +70,54 @@ TEST_F(PtrTest, LockAfterDeleteGivesEmptyAndKeepsWeakBlock) {
   EXPECT_EQ(w.block()->shared_count, 0);
 }
 
+// An object whose teardown looks itself up through a weak pointer (its own destructor, or
+// a member's destructor during its teardown) must find nothing: a pointer handed out then
+// would delete the object a second time when released.
+class SelfWatcher;
+struct Member {
+  SelfWatcher* owner = nullptr;
+  ~Member();
+};
+class SelfWatcher : public ZulIObject {
+ public:
+  ~SelfWatcher() override {
+    locked_in_destructor = self.lock().valid();
+    ++g_deleted;
+  }
+  weak_ptr<SelfWatcher> self;
+  bool locked_in_destructor = true;
+  bool locked_in_member = true;
+  Member member;  // destroyed after the body above, while the object is still going
+  static bool last_destructor_lock, last_member_lock;
+};
+bool SelfWatcher::last_destructor_lock = true;
+bool SelfWatcher::last_member_lock = true;
+
+Member::~Member() {
+  if (!owner)
+    return;
+  SelfWatcher::last_member_lock = owner->self.lock().valid();
+  SelfWatcher::last_destructor_lock = owner->locked_in_destructor;
+}
+
+TEST_F(PtrTest, LockDuringTheObjectsOwnTeardownGivesNothing) {
+  SelfWatcher::last_destructor_lock = SelfWatcher::last_member_lock = true;
+  weak_ptr<SelfWatcher> outside;
+  {
+    shared_ptr<SelfWatcher> s(new SelfWatcher);
+    s->self = s;
+    s->member.owner = s.get();
+    outside = s;
+  }
+  EXPECT_EQ(g_deleted, 1);
+  EXPECT_FALSE(SelfWatcher::last_destructor_lock);
+  EXPECT_FALSE(SelfWatcher::last_member_lock);
+  EXPECT_FALSE(outside.lock().valid());
+  EXPECT_EQ(outside.block()->shared_count, 0);
+  EXPECT_EQ(outside.block()->weak_count, 1);
+  EXPECT_EQ(capture.count(), 0u);
+}
+
 TEST_F(PtrTest, AssignmentSwitchesBlocksAndReleasesTheOld) {
   shared_ptr<Thing> a(new Thing);
   shared_ptr<Thing> b(new Thing);

@@ -11,6 +11,7 @@ class ScriptedProxy::Connection : public CAsyncSocketEx {
   bool mismatch = false;
 
  protected:
+  void OnSend(int error) override { Flush(); }
   void OnReceive(int error) override {
     char buf[4096];
     for (int n; (n = Receive(buf, sizeof buf)) > 0;) {
@@ -28,14 +29,31 @@ class ScriptedProxy::Connection : public CAsyncSocketEx {
         mismatch = true;
       unmatched.erase(0, s.expect.size());
       ++step;
-      if (!s.reply.empty())
-        Send(s.reply.data(), static_cast<int>(s.reply.size()));
-      if (s.close_after) {
-        ShutDown(qel_net::kShutBoth);
+      outgoing_ += s.reply;
+      closing_ = s.close_after;
+      Flush();
+      if (closing_)
         return;
-      }
     }
   }
+
+  // Long replies go out over several send notifications; a close waits for them.
+  void Flush() {
+    while (!outgoing_.empty()) {
+      int n = Send(outgoing_.data(), static_cast<int>(outgoing_.size()));
+      if (n <= 0)
+        return;
+      outgoing_.erase(0, n);
+    }
+    if (closing_ && !shut_down_) {
+      shut_down_ = true;
+      ShutDown(qel_net::kShutBoth);
+    }
+  }
+
+  std::string outgoing_;
+  bool closing_ = false;
+  bool shut_down_ = false;
 };
 
 class ScriptedProxy::Listener : public CAsyncSocketEx {
