@@ -365,8 +365,10 @@ TEST(AsyncProxySocketLayer, HttpReplyHeadOverTheCapFailsCleanly) {
     ASSERT_TRUE(server.Start(WithTunnelTraffic({{request, head(kCap, "\r\n\r\n")}}, "hi")));
     Client client(setup, server.Port(), false);
     client.Connect(setup.target);
-    ASSERT_TRUE(RunUntil([&] { return client.owner.received == "hipong"; }, 10000))
-        << client.owner.received;
+    ASSERT_TRUE(RunUntil(
+        [&] { return client.owner.received == "hipong" || !client.owner.callbacks.empty(); },
+        10000));
+    EXPECT_EQ(client.owner.received, "hipong");
     EXPECT_EQ(client.owner.ErrorOf('C'), 0);
     EXPECT_TRUE(client.owner.callbacks.empty());
   }
@@ -376,7 +378,7 @@ TEST(AsyncProxySocketLayer, HttpReplyHeadOverTheCapFailsCleanly) {
     ASSERT_TRUE(server.Start({{request, head(kCap + 1, end) + std::string(4096, 'q')}}));
     Client client(setup, server.Port(), false);
     client.Connect(setup.target);
-    ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('C'); }, 10000));
+    ASSERT_TRUE(RunUntil([&] { return client.owner.Saw('C'); }, 5000));
     RunFor(20);
     EXPECT_EQ(client.owner.ErrorOf('C'), kErrConnAborted);
     EXPECT_EQ(client.owner.callbacks, std::vector<std::string>{"2 " + status});
