@@ -205,9 +205,13 @@ TEST_F(InstallerTest, UpgradeKeepsSettingsRecordingsAndTheUsersLogonChoice) {
   DWORD auto_record = 1;
   set_user_binary(kSettingsProfileKey, L"auto_record", &auto_record, sizeof auto_record, REG_DWORD);
   set_run_value(L"");  // the user switched the start at logon off
-  auto before = user.Snapshot();
 
+  // The running old version is asked to end, for its files are in use.
+  Program running(L"/start_context user_manual", dir + L"\\");
+  ASSERT_TRUE(wait_until([] { return main_wnd() != nullptr; }));
+  auto before = user.Snapshot();
   ASSERT_EQ(run_setup(L"/S"), 0);
+  EXPECT_EQ(running.WaitExit(), 0);
   ExpectProgramFiles(dir, true);
   ExpectRegisteredAt(dir);
   EXPECT_EQ(user_dword(kSettingsProfileKey, L"auto_record"), 1);
