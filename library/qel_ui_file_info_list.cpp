@@ -20,12 +20,30 @@ bool qel_ui_avi_file_info_list::check_invariant() const {
   return QEL_ASSERT(m_hash.size() == m_vector.size());
 }
 
+namespace {
+
+bool newer_first(const shared_ptr<qel_ui_avi_file_info>& a,
+                 const shared_ptr<qel_ui_avi_file_info>& b) {
+  return a->m_start_time > b->m_start_time;
+}
+
+}  // namespace
+
 void qel_ui_avi_file_info_list::dojob_sort() {
-  std::sort(
-      m_vector.begin(), m_vector.end(),
-      [](const shared_ptr<qel_ui_avi_file_info>& a, const shared_ptr<qel_ui_avi_file_info>& b) {
-        return a->m_start_time > b->m_start_time;
-      });
+  std::sort(m_vector.begin(), m_vector.end(), newer_first);
+  m_in_display_order = true;
+}
+
+// A library of thousands of files arrives one record at a time: a record put straight into
+// its place keeps that linear, where sorting the whole vector each time would not.
+void qel_ui_avi_file_info_list::dojob_insert_in_order(shared_ptr<qel_ui_avi_file_info> _file_info) {
+  if (!m_in_display_order) {
+    m_vector.push_back(_file_info);
+    dojob_sort();
+    return;
+  }
+  m_vector.insert(std::upper_bound(m_vector.begin(), m_vector.end(), _file_info, newer_first),
+                  _file_info);
 }
 
 void qel_ui_avi_file_info_list::on_new_file_info(shared_ptr<qel_ui_avi_file_info> _file_info) {
@@ -36,7 +54,18 @@ void qel_ui_avi_file_info_list::on_new_file_info(shared_ptr<qel_ui_avi_file_info
   if (!QEL_ASSERT(!file_info))
     return;
   m_hash.emplace(_file_info->m_id, _file_info);
-  m_vector.push_back(_file_info);
+  if (m_adding_many)
+    m_vector.push_back(_file_info);
+  else
+    dojob_insert_in_order(_file_info);
+}
+
+void qel_ui_avi_file_info_list::on_new_file_infos(
+    const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+  m_adding_many = true;
+  for (const shared_ptr<qel_ui_avi_file_info>& file_info : _list)
+    on_new_file_info(file_info);
+  m_adding_many = false;
   dojob_sort();
 }
 
@@ -58,7 +87,9 @@ void qel_ui_avi_file_info_list::on_del_file_info(uint32_t _id) {
     m_vector.erase(vector_it);
   }
   check_invariant();
-  dojob_sort();
+  // Taking one record out of an ordered vector leaves it ordered.
+  if (!m_in_display_order)
+    dojob_sort();
 }
 
 void qel_ui_avi_file_info_list::on_update_file_info(shared_ptr<qel_ui_avi_file_info> _file_info) {
@@ -78,11 +109,14 @@ void qel_ui_avi_file_info_list::on_update_file_info(shared_ptr<qel_ui_avi_file_i
     return;
   QEL_ASSERT(id == (*vector_it)->m_id);
   *vector_it = _file_info;
+  // The vector stays as it is until the next change sorts it again.
+  m_in_display_order = false;
 }
 
 void qel_ui_avi_file_info_list::clear_all() {
   check_invariant();
   m_vector.clear();
+  m_in_display_order = true;
   m_hash.clear();
 }
 

@@ -38,6 +38,8 @@ class qel_ui_avi_file_info_list : public ZulIObject {
   ~qel_ui_avi_file_info_list() override;
 
   void on_new_file_info(shared_ptr<qel_ui_avi_file_info> _file_info);
+  // The same for each record of the list, sorting once: a whole library at start-up.
+  void on_new_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list);
   void on_del_file_info(uint32_t _id);
   void on_update_file_info(shared_ptr<qel_ui_avi_file_info> _file_info);
   void clear_all();
@@ -49,9 +51,14 @@ class qel_ui_avi_file_info_list : public ZulIObject {
   bool check_invariant() const;
   // Newest first.
   void dojob_sort();
+  void dojob_insert_in_order(shared_ptr<qel_ui_avi_file_info> _file_info);
 
   std::vector<shared_ptr<qel_ui_avi_file_info>> m_vector;
   std::unordered_map<uint32_t, shared_ptr<qel_ui_avi_file_info>> m_hash;
+  // False after an update changed a record in place; the next change sorts again.
+  bool m_in_display_order = true;
+  // While on_new_file_infos runs: records are appended and sorted once at the end.
+  bool m_adding_many = false;
 };
 
 class QEL_UI_EXPORT qel_ui_data : public ZulIObject {

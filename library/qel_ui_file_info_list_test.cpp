@@ -77,6 +77,30 @@ TEST(QelUiFileInfoList, DeleteAndUpdateByIdKeepBothContainersInStep) {
   EXPECT_EQ(before, asserts.count());
 }
 
+TEST(QelUiFileInfoList, ManyRecordsInAnyOrderAndAfterAnUpdateEndNewestFirst) {
+  AssertCapture asserts;
+  qel_ui_avi_file_info_list l;
+  // Shuffled start times with repeats, as a library loaded in its map's order gives them.
+  std::list<Info> library;
+  for (uint32_t id = 1; id <= 5000; ++id)
+    library.push_back(info(id, (id * 7919) % 1000));
+  library.push_back(info(17, 1));
+  l.on_new_file_infos(library);
+  EXPECT_EQ(5000, l.get_count()) << "the duplicate id is refused";
+  for (int i = 1; i < l.get_count(); ++i)
+    ASSERT_GE(l.get_at(i - 1)->m_start_time, l.get_at(i)->m_start_time) << i;
+
+  // An update moves a record out of place; the next insert puts everything in order again.
+  l.on_update_file_info(info(l.get_at(4999)->m_id, 5000));
+  EXPECT_EQ(5000, l.get_at(4999)->m_start_time);
+  l.on_new_file_info(info(6000, 500));
+  EXPECT_EQ(5000, l.get_at(0)->m_start_time);
+  l.on_new_file_info(info(6001, 999));
+  EXPECT_EQ(999, l.get_at(1)->m_start_time) << "one record goes straight to its place";
+  for (int i = 1; i < l.get_count(); ++i)
+    ASSERT_GE(l.get_at(i - 1)->m_start_time, l.get_at(i)->m_start_time) << i;
+}
+
 TEST(QelUiData, HoldsRecordsUntilCleared) {
   qel_ui_data* d = qel_ui_data::alloc_new(42);
   ASSERT_TRUE(d);
