@@ -1,11 +1,5 @@
 #include "app/app.h"
 
-// GDI+ needs the COM stream declarations that the lean Windows headers leave out.
-#include <objidl.h>
-#include <ole2.h>
-
-#include <gdiplus.h>
-
 #include "app/ctest_qel_ui_module.h"
 #include "app/qel_com_ps.h"
 #include "qel_lib/qel_assert.h"
@@ -52,7 +46,7 @@ bool c_app::InitInstance() {
   m_sockets_started = WSAStartup(MAKEWORD(1, 1), &wsa) == 0;
   if (!QEL_ASSERT_MSG(m_sockets_started, "false"))
     return false;
-  if (!dojob_start_gdiplus())
+  if (!m_gdiplus.Startup())
     return false;
 
   m_app = qel_create_app(as_u16(m_lpCmdLine));
@@ -80,27 +74,13 @@ bool c_app::dojob_handle_shell_command() {
   return true;
 }
 
-bool c_app::dojob_start_gdiplus() {
-  if (QEL_ASSERT(!m_gdiplus_started)) {
-    Gdiplus::GdiplusStartupInput input;
-    Gdiplus::Status status = Gdiplus::GdiplusStartup(&m_gdiplus_token, &input, nullptr);
-    if (QEL_ASSERT(status == Gdiplus::Ok))
-      m_gdiplus_started = true;
-  }
-  return QEL_ASSERT(m_gdiplus_started && m_gdiplus_token);
-}
-
 int c_app::ExitInstance() {
   m_pMainWnd = nullptr;
   if (m_app.valid()) {
     m_app->Finalize();
     m_app.reset();
   }
-  if (m_gdiplus_started) {
-    Gdiplus::GdiplusShutdown(m_gdiplus_token);
-    m_gdiplus_token = 0;
-    m_gdiplus_started = false;
-  }
+  m_gdiplus.Shutdown();
   revoke_class_objects();
   if (m_sockets_started)
     WSACleanup();

@@ -7,6 +7,7 @@
 #include "app/qel_app.h"
 #include "qel_lib/qel_ptr.h"
 #include "winkit/wk_app.h"
+#include "winkit/wk_gdiplus.h"
 
 class c_app : public WkApp {
  public:
@@ -18,10 +19,8 @@ class c_app : public WkApp {
  private:
   // False when a register or unregister request was handled: the process ends.
   bool dojob_handle_shell_command();
-  bool dojob_start_gdiplus();
 
-  bool m_gdiplus_started = false;
-  ULONG_PTR m_gdiplus_token = 0;
+  WkGdiplus m_gdiplus;
   bool m_ole_started = false;
   bool m_sockets_started = false;
   shared_ptr<c_quorvantine_app> m_app;

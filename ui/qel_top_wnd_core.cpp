@@ -203,7 +203,7 @@ void CMyTopWndCore::OnPaint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(m_hWnd, &ps);
   RECT rc;
-  GetClientRect(m_hWnd, &rc);
+  ::GetClientRect(m_hWnd, &rc);
   rc.left += 12;
   rc.top += 52;
   SetBkMode(dc, TRANSPARENT);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <commctrl.h>
+
 #include "winkit/wk_command_line_info.h"
 #include "winkit/wk_frame_wnd.h"
 
@@ -39,6 +41,8 @@ int WkApp::Run() {
 }
 
 bool WkApp::PreTranslateMessage(MSG* msg) {
+  if (m_pMainWnd && m_pMainWnd->PreTranslateMessage(msg))
+    return true;
   for (HWND dialog : m_dialogs)
     if (msg->hwnd && (msg->hwnd == dialog || IsChild(dialog, msg->hwnd)))
       return IsDialogMessageW(dialog, msg) != 0;
@@ -54,10 +58,17 @@ void WkApp::RemoveModelessDialog(HWND dialog) {
   m_dialogs.erase(std::remove(m_dialogs.begin(), m_dialogs.end(), dialog), m_dialogs.end());
 }
 
+bool WkInitCommonControls() {
+  INITCOMMONCONTROLSEX init = {
+      sizeof init, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS | ICC_USEREX_CLASSES};
+  return InitCommonControlsEx(&init) != 0;
+}
+
 int WkWinMain(HINSTANCE instance, int show_command) {
   WkApp* app = WkApp::Current();
   if (!app)
     return 1;
+  WkInitCommonControls();
   app->m_hInstance = instance;
   app->m_lpCmdLine = WkSkipProgramName(GetCommandLineW());
   app->m_nCmdShow = show_command;

@@ -24,7 +24,8 @@ class WkApp {
   virtual int ExitInstance() { return m_exit_code; }
   // Runs the message loop until WM_QUIT, then ExitInstance.
   virtual int Run();
-  // True when the message was consumed (by a modeless dialog) and must not be dispatched.
+  // True when the message was consumed (by the main window's pre-translation or a modeless
+  // dialog) and must not be dispatched.
   virtual bool PreTranslateMessage(MSG* msg);
 
   // Modeless dialogs get their keyboard navigation from the loop.
@@ -44,5 +45,7 @@ class WkApp {
   std::vector<HWND> m_dialogs;
 };
 
+// Registers the common control classes (list view, status bar, tooltips...) once.
+bool WkInitCommonControls();
 // Initialises the application object, runs its loop and returns the exit code.
 int WkWinMain(HINSTANCE instance, int show_command);

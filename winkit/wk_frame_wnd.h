@@ -1,33 +1,21 @@
-// A top-level window owned by a C++ object: the class is registered once, every message
-// goes through one OnMessage switch, and the object destroys its window when it dies.
+// A top-level window: its class is registered once, and when it is the application's main
+// window its end also ends the message loop.
 #pragma once
 
 #include "platform/win32/win.h"
+#include "winkit/wk_wnd.h"
 
-class WkFrameWnd {
+class WkFrameWnd : public WkWnd {
  public:
-  WkFrameWnd() = default;
-  WkFrameWnd(const WkFrameWnd&) = delete;
-  WkFrameWnd& operator=(const WkFrameWnd&) = delete;
-  virtual ~WkFrameWnd();
-
-  // Registers class_name (once per process) with this layer's procedure and creates the
-  // window, initially hidden unless style says WS_VISIBLE.
+  // Registers class_name (once per process) and creates the window, initially hidden unless
+  // style says WS_VISIBLE.
   bool CreateFrame(const wchar_t* class_name,
                    const wchar_t* title,
                    DWORD style,
                    const RECT& rect,
-                   HICON icon = nullptr);
-  bool DestroyWindow();
-  bool ShowWindow(int show_command);
-  bool IsWindowVisible() const;
-
-  HWND m_hWnd = nullptr;
+                   HICON icon = nullptr,
+                   HMENU menu = nullptr);
 
  protected:
-  // Everything not handled goes to DefWindowProcW.
-  virtual LRESULT OnMessage(UINT msg, WPARAM wparam, LPARAM lparam);
-
- private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  void OnFinalMessage(HWND hwnd) override;
 };

@@ -1,0 +1,93 @@
+#include "winkit/testing/window_probe.h"
+
+#include "winkit/wk_gdi.h"
+
+COLORREF WkPixels::at(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height)
+    return CLR_INVALID;
+  uint32_t v = rgb[static_cast<size_t>(y) * width + x];
+  return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+bool WkPixels::contains(COLORREF colour, const RECT& area) const {
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (at(x, y) == colour)
+        return true;
+  return false;
+}
+
+int WkPixels::count(COLORREF colour) const {
+  int n = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      n += at(x, y) == colour;
+  return n;
+}
+
+WkPixels WkBitmapPixels(HBITMAP bitmap) {
+  WkPixels pixels;
+  BITMAP info = {};
+  if (!bitmap || !GetObjectW(bitmap, sizeof info, &info))
+    return pixels;
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = info.bmWidth;
+  bi.bmiHeader.biHeight = -info.bmHeight;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  pixels.width = info.bmWidth;
+  pixels.height = info.bmHeight;
+  pixels.rgb.resize(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+  HDC screen = GetDC(nullptr);
+  int rows = GetDIBits(screen, bitmap, 0, info.bmHeight, pixels.rgb.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  if (rows != info.bmHeight)
+    return WkPixels();
+  for (uint32_t& v : pixels.rgb)
+    v &= 0xFFFFFF;
+  return pixels;
+}
+
+WkPixels WkRenderClient(HWND hwnd, COLORREF background) {
+  RECT client = {};
+  if (!GetClientRect(hwnd, &client) || client.right <= 0 || client.bottom <= 0)
+    return WkPixels();
+  HDC screen = GetDC(nullptr);
+  WkPixels pixels;
+  {
+    WkMemoryDC memory(screen, client.right, client.bottom);
+    if (memory.valid()) {
+      WkBrush fill(CreateSolidBrush(background));
+      FillRect(memory.dc(), &client, fill.get());
+      SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.dc()), PRF_CLIENT);
+      GdiFlush();
+      // The bitmap must leave the DC before its bits are read.
+      HBITMAP scratch = CreateCompatibleBitmap(screen, 1, 1);
+      HGDIOBJ held = SelectObject(memory.dc(), scratch);
+      pixels = WkBitmapPixels(static_cast<HBITMAP>(held));
+      SelectObject(memory.dc(), held);
+      DeleteObject(scratch);
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+std::wstring WkReadControlText(HWND control) {
+  DWORD_PTR length = 0;
+  if (!control ||
+      !SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+    return {};
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return text;
+}
+
+std::wstring WkReadDlgItemText(HWND parent, int id) {
+  return WkReadControlText(GetDlgItem(parent, id));
+}

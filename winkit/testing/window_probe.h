@@ -1,0 +1,32 @@
+// What a test sees of a window: its pixels, and the texts of its controls read the way
+// another process reads them (window messages, no access to the owning object).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win.h"
+
+struct WkPixels {
+  int width = 0;
+  int height = 0;
+  // Top-down rows of 0x00RRGGBB.
+  std::vector<uint32_t> rgb;
+
+  bool empty() const { return rgb.empty(); }
+  COLORREF at(int x, int y) const;
+  // Whether any pixel of the rectangle has the colour.
+  bool contains(COLORREF colour, const RECT& area) const;
+  int count(COLORREF colour) const;
+};
+
+// The client area as the window paints it into a memory DC (WM_PRINTCLIENT), over a
+// background filled with the given colour first.
+WkPixels WkRenderClient(HWND hwnd, COLORREF background = RGB(255, 255, 255));
+// The pixels of a bitmap.
+WkPixels WkBitmapPixels(HBITMAP bitmap);
+
+// A control's text through WM_GETTEXT, which Windows carries across processes.
+std::wstring WkReadControlText(HWND control);
+std::wstring WkReadDlgItemText(HWND parent, int id);
