@@ -1,6 +1,7 @@
 #include "app/qel_iapp.h"
 
 #include <cstring>
+#include <string>
 
 #include "library/qel_app_constants.h"
 #include "qel_lib/qel_assert.h"
@@ -15,20 +16,13 @@ UINT RegisterWM() {
   return WM_ZUL_SHUTDOWN_APP;
 }
 
-ATOM register_wnd_cls(WNDPROC _proc, const char* _name) {
+HWND create_hidden_top_wnd(platform::HiddenWindow* _window, WNDPROC _proc, const char* _name) {
   if (!QEL_ASSERT(_proc && _name))
-    return 0;
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = _proc;
-  wc.lpszClassName = _name;
-  return RegisterClassExA(&wc);
-}
-
-HWND create_hidden_top_wnd(const char* class_name) {
-  return CreateWindowExA(0, class_name, "", WS_POPUP | WS_DISABLED, 0, 0, 0, 0, nullptr, nullptr,
-                         nullptr, nullptr);
+    return nullptr;
+  // Class names are ASCII: the wide name is the same class for FindWindowA.
+  std::wstring name(_name, _name + strlen(_name));
+  _window->Create(name.c_str(), WS_POPUP | WS_DISABLED, nullptr, _proc);
+  return _window->hwnd();
 }
 
 ZulIApp::ZulIApp() {
@@ -40,8 +34,8 @@ ZulIApp::~ZulIApp() {
   if (gApp && (gApp->block() == get_detail() || gApp->block()->shared_count == 0))
     dojob_drop_gapp();
   if (mHwndTop) {
-    ::DestroyWindow(mHwndTop);
-    UnregisterClassA(mWndClassName, nullptr);
+    m_top_window.Destroy();
+    UnregisterClassA(mWndClassName, GetModuleHandleW(nullptr));
   }
 }
 
@@ -61,10 +55,9 @@ bool ZulIApp::Create() {
   mWndClassName = g_qel_app_top_wnd_class;
   QEL_ASSERT_MSG(mWndClassName && ::strlen(mWndClassName) > 0,
                  "mWndClassName && ::_tcslen(mWndClassName) > 0");
-  register_wnd_cls(Proc_AppTopWnd, mWndClassName);
-  mHwndTop = create_hidden_top_wnd(mWndClassName);
+  mHwndTop = create_hidden_top_wnd(&m_top_window, Proc_AppTopWnd, mWndClassName);
   if (!QEL_ASSERT(mHwndTop)) {
-    UnregisterClassA(mWndClassName, nullptr);
+    UnregisterClassA(mWndClassName, GetModuleHandleW(nullptr));
     dojob_drop_gapp();
     return false;
   }
@@ -77,15 +70,15 @@ void ZulIApp::Finalize() {
   mIsValid = false;
   dojob_drop_gapp();
   if (QEL_ASSERT(mHwndTop))
-    ::DestroyWindow(mHwndTop);
+    m_top_window.Destroy();
   mHwndTop = nullptr;
   if (QEL_ASSERT(mWndClassName))
-    UnregisterClassA(mWndClassName, nullptr);
+    UnregisterClassA(mWndClassName, GetModuleHandleW(nullptr));
 }
 
 LRESULT CALLBACK Proc_AppTopWnd(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (!WM_ZUL_SHUTDOWN_APP || msg != WM_ZUL_SHUTDOWN_APP)
-    return DefWindowProcA(hwnd, msg, wparam, lparam);
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
   shared_ptr<ZulIApp> app;
   if (gApp)
     app = gApp->lock();

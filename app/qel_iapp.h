@@ -2,6 +2,7 @@
 // hidden application top window on which other processes ask it to shut down.
 #pragma once
 
+#include "platform/win32/hidden_window.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_ptr.h"
 
@@ -24,6 +25,7 @@ class ZulIApp : public ZulIObject {
   bool mIsValid = false;
   HWND mHwndTop = nullptr;
   const char* mWndClassName = nullptr;
+  platform::HiddenWindow m_top_window;
 
  private:
   void dojob_drop_gapp();
@@ -37,9 +39,8 @@ extern UINT WM_ZUL_SHUTDOWN_APP;
 // Registers WM_ZUL_SHUTDOWN_APP once; returns its id (0 on failure, reported).
 UINT RegisterWM();
 
-// Registers an ANSI window class with the procedure and nothing else.
-ATOM register_wnd_cls(WNDPROC proc, const char* name);
-// A hidden, disabled popup of the class: found by class name, never shown.
-HWND create_hidden_top_wnd(const char* class_name);
+// A hidden, disabled popup of the class (registered on first use) whose messages go to the
+// procedure: found by class name from other processes, never shown.
+HWND create_hidden_top_wnd(platform::HiddenWindow* window, WNDPROC proc, const char* name);
 
 LRESULT CALLBACK Proc_AppTopWnd(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

@@ -9,6 +9,10 @@
 UINT g_WM_ZUL_SHOW_UI = 0;
 HWND g_hwnd_ui_top = nullptr;
 
+namespace {
+platform::HiddenWindow* g_ui_top_window = nullptr;
+}  // namespace
+
 UINT qel_register_ui_wm() {
   if (!g_WM_ZUL_SHOW_UI)
     g_WM_ZUL_SHOW_UI = RegisterWindowMessageA(g_qel_wm_show_ui_name);
@@ -17,16 +21,18 @@ UINT qel_register_ui_wm() {
 }
 
 bool qel_create_ui_top_wnd() {
-  register_wnd_cls(wndproc_ui_top_wnd, g_qel_ui_top_wnd_class);
-  g_hwnd_ui_top = create_hidden_top_wnd(g_qel_ui_top_wnd_class);
+  if (!g_ui_top_window)
+    g_ui_top_window = new platform::HiddenWindow;
+  g_hwnd_ui_top =
+      create_hidden_top_wnd(g_ui_top_window, wndproc_ui_top_wnd, g_qel_ui_top_wnd_class);
   return QEL_ASSERT(g_hwnd_ui_top);
 }
 
 void qel_destroy_ui_top_wnd() {
-  if (g_hwnd_ui_top)
-    ::DestroyWindow(g_hwnd_ui_top);
+  delete g_ui_top_window;
+  g_ui_top_window = nullptr;
   g_hwnd_ui_top = nullptr;
-  UnregisterClassA(g_qel_ui_top_wnd_class, nullptr);
+  UnregisterClassA(g_qel_ui_top_wnd_class, GetModuleHandleW(nullptr));
 }
 
 bool qel_send_show_ui(WPARAM wparam) {
@@ -40,7 +46,7 @@ bool qel_send_show_ui(WPARAM wparam) {
 
 LRESULT CALLBACK wndproc_ui_top_wnd(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (!g_WM_ZUL_SHOW_UI || msg != g_WM_ZUL_SHOW_UI)
-    return DefWindowProcA(hwnd, msg, wparam, lparam);
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
   shared_ptr<CMyTopWnd> top_wnd;
   if (shared_ptr<c_quorvantine_app> app = qel_get_app(); app.valid())
     top_wnd = app->GetTopWnd();

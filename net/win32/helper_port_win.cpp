@@ -4,6 +4,7 @@
 #include "net/addr_list_job.h"
 #include "net/async_socket_ex_helper_window.h"
 #include "net/helper_port.h"
+#include "platform/win32/hidden_window.h"
 #include "platform/win32/win.h"
 
 #include <map>
@@ -14,7 +15,7 @@
 namespace qel_net {
 namespace {
 
-constexpr char kClassName[] = "CAsyncSocketEx Helper Window";
+constexpr wchar_t kClassName[] = L"CAsyncSocketEx Helper Window";
 constexpr UINT_PTR kRetryTimer = 1;
 
 UINT addr_list_message() {
@@ -22,33 +23,24 @@ UINT addr_list_message() {
   return msg;
 }
 
-LRESULT CALLBACK helper_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  auto* owner =
-      reinterpret_cast<CAsyncSocketExHelperWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (owner && msg == WM_TIMER && wparam == kRetryTimer) {
+LRESULT helper_proc(CAsyncSocketExHelperWindow* owner,
+                    HWND hwnd,
+                    UINT msg,
+                    WPARAM wparam,
+                    LPARAM lparam) {
+  if (msg == WM_TIMER && wparam == kRetryTimer) {
     owner->OnRetryTimer();
     return 0;
   }
-  if (owner && msg != 0 && msg == addr_list_message()) {
+  if (msg != 0 && msg == addr_list_message()) {
     owner->OnMessage(kMsgAddrList, wparam, lparam);
     return 0;
   }
-  if (owner && msg >= kMsgLayer && msg < 0xC000) {
+  if (msg >= kMsgLayer && msg < 0xC000) {
     owner->OnMessage(msg, wparam, lparam);
     return 0;
   }
-  return DefWindowProcA(hwnd, msg, wparam, lparam);
-}
-
-bool register_class() {
-  static const bool registered = [] {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = helper_proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClassName;
-    return RegisterClassA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  return registered;
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
 // What a lookup's worker shares with the window's thread. The worker posts the answer
@@ -70,12 +62,19 @@ void run_addr_lookup(std::shared_ptr<AddrLookup> lookup, HWND hwnd, UINT msg, ui
 
 class WinHelperPort : public HelperPort {
  public:
-  WinHelperPort(HWND hwnd) : hwnd_(hwnd) {}
+  // Call Create before anything else; false leaves the port unusable.
+  bool Create(CAsyncSocketExHelperWindow* owner) {
+    window_.Create(kClassName, 0, nullptr, [owner](HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+      return helper_proc(owner, hwnd, msg, w, l);
+    });
+    hwnd_ = window_.hwnd();
+    return hwnd_ != nullptr;
+  }
   ~WinHelperPort() override {
     while (!addr_lookups_.empty())
       CancelAddrLookup(addr_lookups_.begin()->first);
     KillTimer(hwnd_, kRetryTimer);
-    DestroyWindow(hwnd_);
+    window_.Destroy();
     WSACleanup();
   }
 
@@ -159,7 +158,8 @@ class WinHelperPort : public HelperPort {
   }
 
  private:
-  HWND hwnd_;
+  platform::HiddenWindow window_;
+  HWND hwnd_ = nullptr;
   // Lookups started here and not yet taken or cancelled.
   std::map<uintptr_t, std::shared_ptr<AddrLookup>> addr_lookups_;
   uintptr_t next_addr_lookup_ = 1;
@@ -172,15 +172,11 @@ std::unique_ptr<HelperPort> HelperPort::Create(CAsyncSocketExHelperWindow* owner
   WSADATA data;
   if (WSAStartup(MAKEWORD(1, 1), &data) != 0)
     return nullptr;
-  HWND hwnd = register_class() ? CreateWindowExA(0, kClassName, kClassName, 0, 0, 0, 0, 0, nullptr,
-                                                 nullptr, GetModuleHandleA(nullptr), nullptr)
-                               : nullptr;
-  if (!hwnd) {
-    WSACleanup();
+  auto port = std::make_unique<WinHelperPort>();
+  // Without a window the port's destructor still balances the WSAStartup above.
+  if (!port->Create(owner))
     return nullptr;
-  }
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
-  return std::make_unique<WinHelperPort>(hwnd);
+  return port;
 }
 
 }  // namespace qel_net

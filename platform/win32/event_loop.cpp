@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/hidden_window.h"
 #include "platform/win32/win.h"
 
 namespace platform {
@@ -17,7 +18,8 @@ std::map<UINT_PTR, TimerProc>& timer_procs() {
 
 void CALLBACK timer_thunk(HWND, UINT, UINT_PTR id, DWORD) {
   auto it = timer_procs().find(id);
-  if (it != timer_procs().end()) it->second(id);
+  if (it != timer_procs().end())
+    it->second(id);
 }
 
 // Posted calls wait in a queue; one message to a message-only window drains it, so the
@@ -27,7 +29,7 @@ constexpr UINT kRunTasks = WM_APP + 0x51;
 struct TaskQueue {
   std::mutex lock;
   std::deque<std::function<void()>> tasks;
-  HWND wnd = nullptr;
+  HiddenWindow wnd;
 };
 
 TaskQueue& queue() {
@@ -36,12 +38,14 @@ TaskQueue& queue() {
 }
 
 LRESULT CALLBACK task_wndproc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg != kRunTasks) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (msg != kRunTasks)
+    return DefWindowProcW(hwnd, msg, wp, lp);
   for (;;) {
     std::function<void()> fn;
     {
       std::lock_guard<std::mutex> g(queue().lock);
-      if (queue().tasks.empty()) break;
+      if (queue().tasks.empty())
+        break;
       fn = std::move(queue().tasks.front());
       queue().tasks.pop_front();
     }
@@ -52,21 +56,15 @@ LRESULT CALLBACK task_wndproc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 HWND task_window() {
   TaskQueue& q = queue();
-  if (!q.wnd) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = task_wndproc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"qel_posted_calls";
-    RegisterClassW(&wc);
-    q.wnd = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            wc.hInstance, nullptr);
-  }
-  return q.wnd;
+  if (!q.wnd.hwnd())
+    q.wnd.Create(L"qel_posted_calls", 0, HWND_MESSAGE, task_wndproc);
+  return q.wnd.hwnd();
 }
 
 bool dispatch_one() {
   MSG msg;
-  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    return false;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;
@@ -75,9 +73,11 @@ bool dispatch_one() {
 }  // namespace
 
 uintptr_t set_thread_timer(unsigned interval_ms, TimerProc proc) {
-  if (!proc) return 0;
+  if (!proc)
+    return 0;
   UINT_PTR id = SetTimer(nullptr, 0, interval_ms, timer_thunk);
-  if (id) timer_procs()[id] = proc;
+  if (id)
+    timer_procs()[id] = proc;
   return id;
 }
 
@@ -94,14 +94,16 @@ void post_task(std::function<void()> fn) {
     was_empty = queue().tasks.empty();
     queue().tasks.push_back(std::move(fn));
   }
-  if (was_empty) PostMessageW(wnd, kRunTasks, 0, 0);
+  if (was_empty)
+    PostMessageW(wnd, kRunTasks, 0, 0);
 }
 
 bool run_loop_until(const std::function<bool()>& done, unsigned timeout_ms) {
   ULONGLONG end = GetTickCount64() + timeout_ms;
   while (!done()) {
     ULONGLONG now = GetTickCount64();
-    if (now >= end) return done();
+    if (now >= end)
+      return done();
     if (!dispatch_one())
       MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
   }

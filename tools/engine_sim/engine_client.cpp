@@ -1,10 +1,11 @@
 // Runs the engine stand-in without messenger windows: attaches to the program, starts a
 // call and then waits. Tests drive it through its window (class "qel-engine-client"):
 // WM_APP+1 starts a call, WM_APP+2 ends it, WM_APP+3 detaches, WM_APP+4 attaches again,
-// WM_CLOSE detaches and quits. Arguments: the "--engine-..." options, and --no-call to
-// attach without starting a call.
+// WM_APP+5 shows (wParam 1) or hides (0) the program's tray icon, WM_CLOSE detaches and quits.
+// Arguments: the "--engine-..." options, and --no-call to attach without starting a call.
 #include <string>
 
+#include "platform/win32/hidden_window.h"
 #include "platform/win32/win.h"
 
 #include <objbase.h>
@@ -31,6 +32,9 @@ LRESULT CALLBACK client_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
     case WM_APP + 4:
       g_engine->Attach(hwnd);
       return 0;
+    case WM_APP + 5:
+      g_engine->ShowTrayIcon(wparam != 0);
+      return 0;
     case WM_CLOSE:
       g_engine->Detach();
       DestroyWindow(hwnd);
@@ -42,15 +46,9 @@ LRESULT CALLBACK client_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
   return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
-HWND create_control_window() {
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = client_proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kClass;
-  if (!RegisterClassW(&wc))
-    return nullptr;
-  return CreateWindowExW(0, kClass, L"engine client", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                         wc.hInstance, nullptr);
+// Top-level, so that tests find it by its class.
+HWND create_control_window(platform::HiddenWindow* window) {
+  return window->Create(kClass, WS_POPUP, nullptr, client_proc) ? window->hwnd() : nullptr;
 }
 
 }  // namespace
@@ -73,7 +71,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   {
     EngineSim engine(options);
     g_engine = &engine;
-    HWND wnd = create_control_window();
+    platform::HiddenWindow control;
+    HWND wnd = create_control_window(&control);
     if (!wnd || !engine.Attach(wnd)) {
       code = 3;
     } else {

@@ -19,6 +19,10 @@ void EngineSim::EndCall() {
   core_->EndCall();
 }
 
+void EngineSim::ShowTrayIcon(bool show) {
+  core_->ShowTrayIcon(show);
+}
+
 void EngineSim::Detach() {
   core_->Detach();
 }

@@ -71,6 +71,8 @@ class EngineSim {
   void EndCall();
   // Disconnects from the program; a running recording is stopped and reported first.
   void Detach();
+  // Asks the program to show or hide its notification-area icon.
+  void ShowTrayIcon(bool show);
   bool connected() const;
 
  private:

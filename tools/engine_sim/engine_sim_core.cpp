@@ -22,19 +22,6 @@ const CLSID kClsidApp = {0x2d2e40d2,
                          0x4697,
                          {0xb8, 0x89, 0xa8, 0x7a, 0xb4, 0x25, 0x01, 0x09}};
 
-bool register_class() {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (GetClassInfoExW(instance, kWndClass, &wc))
-    return true;
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = instance;
-  wc.lpszClassName = kWndClass;
-  return RegisterClassExW(&wc) != 0;
-}
-
 template <class T>
 void release(T*& p) {
   if (p)
@@ -48,8 +35,7 @@ EngineSimCore::EngineSimCore(const EngineSimOptions& options) : m_options(option
 
 EngineSimCore::~EngineSimCore() {
   Detach();
-  if (m_wnd)
-    DestroyWindow(m_wnd);
+  m_window.Destroy();
 }
 
 void EngineSimCore::log(const std::wstring& line) const {
@@ -75,14 +61,13 @@ bool EngineSimCore::Attach(HWND) {
       return false;
   }
   if (!m_wnd) {
-    if (!register_class())
-      return false;
-    m_wnd = CreateWindowExW(0, kWndClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+    m_window.Create(kWndClass, 0, HWND_MESSAGE,
+                    [this](HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+                      return OnMessage(hwnd, msg, wparam, lparam);
+                    });
+    m_wnd = m_window.hwnd();
     if (!m_wnd)
       return false;
-    SetWindowLongPtrW(m_wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(m_wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
   }
   if (m_attached)
     return true;
@@ -93,18 +78,17 @@ bool EngineSimCore::Attach(HWND) {
   return true;
 }
 
-LRESULT CALLBACK EngineSimCore::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  auto* self = reinterpret_cast<EngineSimCore*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self && msg == WM_TIMER && wparam == kConnectTimer) {
-    self->OnConnectTimer();
+LRESULT EngineSimCore::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_TIMER && wparam == kConnectTimer) {
+    OnConnectTimer();
     return 0;
   }
-  if (self && msg == kMsgStartRecording) {
-    self->dojob_start_recording();
+  if (msg == kMsgStartRecording) {
+    dojob_start_recording();
     return 0;
   }
-  if (self && msg == kMsgStopRecording) {
-    self->dojob_stop_recording();
+  if (msg == kMsgStopRecording) {
+    dojob_stop_recording();
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wparam, lparam);
@@ -180,6 +164,13 @@ void EngineSimCore::EndCall() {
   dojob_stop_recording();
   m_in_call = false;
   dojob_report_streams(false);
+}
+
+void EngineSimCore::ShowTrayIcon(bool show) {
+  if (!m_ui)
+    return;
+  HRESULT hr = m_ui->ShowTrayIcon(show ? TRUE : FALSE);
+  log(std::wstring(show ? L"tray_shown " : L"tray_hidden ") + (SUCCEEDED(hr) ? L"ok" : L"failed"));
 }
 
 void EngineSimCore::Detach() {

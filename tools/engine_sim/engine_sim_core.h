@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/qel_com_ps.h"
+#include "platform/win32/hidden_window.h"
 #include "tools/engine_sim/avi_writer.h"
 #include "tools/engine_sim/engine_sim.h"
 
@@ -20,6 +21,7 @@ class EngineSimCore {
   void StartCall();
   void EndCall();
   void Detach();
+  void ShowTrayIcon(bool show);
   bool connected() const { return m_ui != nullptr; }
 
   // From the sink, inside the program's call: the work itself is posted, so that the
@@ -28,7 +30,7 @@ class EngineSimCore {
   HRESULT OnRequestStop();
 
  private:
-  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
   void OnConnectTimer();
   bool dojob_connect();
   void dojob_disconnect();
@@ -38,6 +40,7 @@ class EngineSimCore {
   void log(const std::wstring& line) const;
 
   EngineSimOptions m_options;
+  platform::HiddenWindow m_window;
   HWND m_wnd = nullptr;
   bool m_attached = false;
   bool m_in_call = false;

@@ -1,6 +1,7 @@
 #include "tools/messenger_sim/messenger_sim.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "messenger/qel_hook_contract.h"
@@ -8,37 +9,33 @@
 
 namespace {
 
-MessengerSim* g_sim = nullptr;
-
-LRESULT CALLBACK sim_wnd_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-  if (g_sim)
-    return g_sim->OnMessage(hwnd, msg, wparam, lparam);
-  return DefWindowProcA(hwnd, msg, wparam, lparam);
+std::wstring widen(const char* ascii) {
+  return std::wstring(ascii, ascii + strlen(ascii));
 }
 
 bool register_class(const char* name) {
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = &sim_wnd_proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = name;
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  return RegisterClassA(&wc) != 0;
+  platform::WindowClassLook look;
+  look.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  look.cursor = LoadCursor(nullptr, IDC_ARROW);
+  return platform::register_window_class(widen(name).c_str(), look);
 }
 
-HWND create_hidden(const char* class_name) {
-  return CreateWindowExA(0, class_name, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
+HWND create_hidden(platform::WindowHandler* handler, const char* class_name) {
+  return platform::create_window(handler, 0, widen(class_name).c_str(), L"", WS_POPUP, RECT{},
+                                 nullptr, nullptr);
 }
 
 }  // namespace
 
-MessengerSim::MessengerSim(const std::vector<std::wstring>& args) : args_(args), engine_(args) {
-  g_sim = this;
-}
+MessengerSim::MessengerSim(const std::vector<std::wstring>& args) : args_(args), engine_(args) {}
 
+// The windows' messages come here: they must not outlive this object.
 MessengerSim::~MessengerSim() {
-  g_sim = nullptr;
+  for (HWND* wnd : {&main_, &hidden_, &top_agent_}) {
+    if (*wnd)
+      DestroyWindow(*wnd);
+    *wnd = nullptr;
+  }
 }
 
 bool MessengerSim::HasArg(const wchar_t* arg) const {
@@ -62,8 +59,8 @@ bool MessengerSim::Create() {
     CreateMainWnd();
   if (HasArg(L"--call"))
     engine_.StartCall();
-  top_agent_ = create_hidden(kSimTopAgentClass);
-  hidden_ = create_hidden(kSimHiddenClass);
+  top_agent_ = create_hidden(this, kSimTopAgentClass);
+  hidden_ = create_hidden(this, kSimHiddenClass);
   ShowState();
   return hidden_ && top_agent_;
 }
@@ -84,7 +81,7 @@ LRESULT MessengerSim::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
   else if (msg == WM_CLOSE && hwnd == main_)
     DestroyMainWnd();
   else
-    return DefWindowProcA(hwnd, msg, wparam, lparam);
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
   ShowState();
   return 0;
 }
@@ -135,8 +132,8 @@ void MessengerSim::OnControl(WPARAM command) {
 void MessengerSim::CreateMainWnd() {
   if (main_)
     return;
-  main_ = CreateWindowExA(0, kSimMainClass, "Messenger Simulator", WS_OVERLAPPEDWINDOW, 690, 40,
-                          320, 240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  main_ = platform::create_window(this, 0, widen(kSimMainClass).c_str(), L"Messenger Simulator",
+                                  WS_OVERLAPPEDWINDOW, RECT{690, 40, 1010, 280}, nullptr, nullptr);
   if (!main_)
     return;
   ShowWindow(main_, HasArg(L"--hide-main") ? SW_HIDE : SW_SHOWNOACTIVATE);

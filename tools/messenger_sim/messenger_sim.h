@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "platform/win32/win.h"
+#include "platform/win32/window_class.h"
 #include "tools/messenger_sim/sim_engine_host.h"
 
-class MessengerSim {
+class MessengerSim : public platform::WindowHandler {
  public:
   explicit MessengerSim(const std::vector<std::wstring>& args);
   ~MessengerSim();
@@ -17,6 +18,9 @@ class MessengerSim {
   // Creates the windows (the main window unless "--no-main"); false when that fails.
   bool Create();
   LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) override {
+    return OnMessage(hwnd, msg, wparam, lparam);
+  }
 
  private:
   bool HasArg(const wchar_t* arg) const;
