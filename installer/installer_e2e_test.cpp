@@ -145,6 +145,19 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramInPlaceAndRegistersIt) {
   EXPECT_EQ(verify_signature(setup_path()), ERROR_SUCCESS);
   EXPECT_EQ(verify_signature(dir + L"\\uninstall.exe"), ERROR_SUCCESS);
   EXPECT_EQ(app_top_wnd(), nullptr) << "a silent install starts nothing";
+
+  // The entry's own quiet uninstall, as the system runs it: the uninstaller works from a copy
+  // and takes the whole folder away.
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  std::wstring command = uninstall_value(L"QuietUninstallString");
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi));
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_TRUE(wait_until([&] { return !fs::exists(dir); }));
+  EXPECT_EQ(uninstall_value(L"DisplayName"), L"<none>");
+  EXPECT_FALSE(key_exists(std::wstring(L"CLSID\\") + kAppClsid));
 }
 
 TEST_F(InstallerTest, SetupByHandOffersToStartTheProgramAtTheEnd) {
