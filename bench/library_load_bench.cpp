@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_library.h"
 #include "bench/bench_util.h"
 #include "library/base64.h"
 #include "library/qel_app_setting.h"
@@ -55,37 +56,13 @@ uint64_t read_raw(const std::string& cache_path, const std::vector<std::string>&
   return sum;
 }
 
-// The recording folder setting is the user's: keep it and put it back afterwards.
-class DestDirKeeper {
- public:
-  DestDirKeeper() { had_ = value().GetBinary(buf_, sizeof buf_, &len_); }
-  ~DestDirKeeper() {
-    if (had_)
-      value().SetBinary(buf_, len_);
-  }
-
- private:
-  static ZulProfileValue value() {
-    return ZulProfileKey::Root_CurrentUser()
-        .GetSubKey("Software\\Corvelle Software\\Quorvantine for Msn\\avi_file_info_cache")
-        .GetValue("dest_dir");
-  }
-  uint8_t buf_[4096];
-  uint32_t len_ = 0;
-  bool had_ = false;
-};
-
 }  // namespace
 
 int main() {
-  std::string stamp = std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
-  fs::path dir = fs::temp_directory_path() / ("qel_library_bench_" + stamp);
-  fs::create_directories(dir);
-  std::string product_path = "Software\\QelBench\\library_" + stamp;
-  std::string cache_path = product_path + "\\avi_file_info_cache";
-  ZulProfileKey product = ZulProfileKey::Root_CurrentUser().GetSubKey(product_path);
-  DestDirKeeper keep_setting;
-  qel_app_setting::set_dest_dir(dir.u16string().c_str());
+  bench::ScratchLibrary library("library");
+  const std::filesystem::path& dir = library.dir();
+  ZulProfileKey product = library.product();
+  std::string cache_path = library.cache_path();
 
   std::vector<std::string> entries;
   for (int i = 0; i < kFiles; ++i) {
@@ -114,11 +91,5 @@ int main() {
     std::fprintf(stderr, "library_load: the library did not load %d files\n", kFiles);
   }
   mngr.Finalize();
-  product.Remove();
-  ZulProfileKey::Root_CurrentUser()
-      .GetSubKey("Software\\QelBench")
-      .RemoveSubKey("library_" + stamp);
-  std::error_code ec;
-  fs::remove_all(dir, ec);
   return status;
 }

@@ -37,9 +37,7 @@ uint32_t next_avi_file_id() {
 
 }  // namespace
 
-qel_avi_file::qel_avi_file() : m_id(next_avi_file_id()) {
-  m_file_name[0] = 0;
-}
+qel_avi_file::qel_avi_file() : m_id(next_avi_file_id()) {}
 
 bool qel_avi_file::create(const char16_t* _name, const ZulProfileKey& _profile_key) {
   if (!QEL_ASSERT(_name))
@@ -51,7 +49,7 @@ bool qel_avi_file::create(const char16_t* _name, const ZulProfileKey& _profile_k
   size_t len = std::char_traits<char16_t>::length(_name);
   if (!QEL_ASSERT(len < const_qel_avi_file_name_len))
     return false;
-  std::copy(_name, _name + len + 1, m_file_name);
+  m_file_name.assign(_name, len);
   m_profile_key = _profile_key;
   return true;
 }

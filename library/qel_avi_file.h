@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "library/qel_profile.h"
 #include "qel_lib/qel_iobject.h"
@@ -36,7 +37,7 @@ class qel_avi_file : public ZulIObject {
 
   // Non-zero, unique among live records and fixed for the record's life.
   uint32_t get_id() const { return m_id; }
-  const char16_t* get_file_name() const { return m_file_name; }
+  const char16_t* get_file_name() const { return m_file_name.c_str(); }
   int64_t get_start_time() const { return m_start_time; }
   int32_t get_time_len() const { return m_time_len; }
   bool get_has_video() const { return m_has_video; }
@@ -50,7 +51,8 @@ class qel_avi_file : public ZulIObject {
   bool dojob_write_chunk_record(const uint8_t* _data, uint32_t _len);
 
   uint32_t m_id;
-  char16_t m_file_name[const_qel_avi_file_name_len];
+  // At its length: a library holds many records. create refuses what reaches the limit.
+  std::u16string m_file_name;
   bool m_has_video = false;
   bool m_has_audio = false;
   int32_t m_time_len = 0;

@@ -199,15 +199,13 @@ shared_ptr<qel_ui_avi_file_info> qel_avi_file_mngr::make_ui_file_info(
   shared_ptr<qel_ui_avi_file_info> info(new qel_ui_avi_file_info);
   std::u16string_view path = _avi_file->get_file_name();
   info->m_id = _avi_file->get_id();
-  std::copy(path.begin(), path.end(), info->m_file_path);
-  info->m_file_path[path.size()] = 0;
+  info->m_file_path = path;
   size_t slash = path.rfind(u'\\');
   std::u16string_view title = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
   size_t dot = title.rfind(u'.');
   if (dot != std::u16string_view::npos)
     title = title.substr(0, dot);
-  std::copy(title.begin(), title.end(), info->m_title);
-  info->m_title[title.size()] = 0;
+  info->m_title = title;
   info->m_start_time = _avi_file->get_start_time();
   info->m_time_len = _avi_file->get_time_len();
   info->m_has_video = _avi_file->get_has_video();

@@ -5,11 +5,6 @@
 
 #include "qel_lib/qel_assert.h"
 
-qel_ui_avi_file_info::qel_ui_avi_file_info() {
-  m_file_path[0] = 0;
-  m_title[0] = 0;
-}
-
 qel_ui_avi_file_info_list::~qel_ui_avi_file_info_list() {
   check_invariant();
   m_vector.clear();

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <list>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -21,11 +22,13 @@ inline constexpr uint32_t const_qel_ui_path_len = 2048;
 
 class qel_ui_avi_file_info : public ZulIObject {
  public:
-  qel_ui_avi_file_info();
+  qel_ui_avi_file_info() = default;
 
   uint32_t m_id = 0;
-  char16_t m_file_path[const_qel_ui_path_len];
-  char16_t m_title[const_qel_ui_path_len];
+  // Both at their length (at most const_qel_ui_path_len - 1 characters, as the file record's
+  // path they come from).
+  std::u16string m_file_path;
+  std::u16string m_title;
   int64_t m_start_time = 0;
   int32_t m_time_len = 0;
   bool m_has_video = false;

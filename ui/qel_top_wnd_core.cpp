@@ -197,7 +197,7 @@ void CMyTopWndCore::OnPaint() {
     shared_ptr<qel_ui_avi_file_info> info = m_ui_avi_file_info_list->get_at(i);
     if (!info.valid())
       continue;
-    swprintf(line, 256, L"  %ls  (%d s)\n", as_wide(info->m_title), info->m_time_len);
+    swprintf(line, 256, L"  %ls  (%d s)\n", as_wide(info->m_title.c_str()), info->m_time_len);
     text += line;
   }
   PAINTSTRUCT ps;
