@@ -12,6 +12,11 @@ constexpr uint64_t kMaxRiffSize = 0xFFFFFFF0u;
 
 enum class Step { kNotApplicable, kDone, kFailed };
 
+// The steps that change the recording in place write one field at a time in a safe order
+// and never flush: the system keeps the order of one process's writes, and a flush would
+// force the engine's data still in the cache to the disk with ours, gigabytes on the UI
+// thread. Only the last resort flushes its copy, before the rename makes it the file.
+
 void put32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i)
     p[i] = static_cast<uint8_t>(v >> (8 * i));
@@ -71,8 +76,7 @@ Step ChunkWriter::in_place() {
   if (layout_.qel.empty() || layout_.qel.front().size != len_)
     return Step::kNotApplicable;
   const RiffChunk& c = layout_.qel.front();
-  return file_.write_at(c.data(), padded_payload(), len_) && file_.flush() ? Step::kDone
-                                                                           : Step::kFailed;
+  return file_.write_at(c.data(), padded_payload(), len_) ? Step::kDone : Step::kFailed;
 }
 
 // The payload and any rest JUNK go into the padding first; only then do its size and id
@@ -91,11 +95,9 @@ Step ChunkWriter::into_junk() {
       if (!file_.write_at(j.data() + padded_, rest, 8))
         return Step::kFailed;
     }
-    if (!file_.flush())
+    if (j.size != len_ && !write32(file_, j.offset + 4, len_))
       return Step::kFailed;
-    if (j.size != len_ && !(write32(file_, j.offset + 4, len_) && file_.flush()))
-      return Step::kFailed;
-    if (!(write32(file_, j.offset, kQelChunkId) && file_.flush()))
+    if (!write32(file_, j.offset, kQelChunkId))
       return Step::kFailed;
     return retire_old_chunks(file_) ? Step::kDone : Step::kFailed;
   }
@@ -112,9 +114,9 @@ Step ChunkWriter::append() {
   uint64_t riff_size = at - 8 + chunk_.size();
   if (riff_size > kMaxRiffSize)
     return Step::kNotApplicable;
-  if (!(file_.write_at(at, chunk_.data(), static_cast<uint32_t>(chunk_.size())) && file_.flush()))
+  if (!file_.write_at(at, chunk_.data(), static_cast<uint32_t>(chunk_.size())))
     return Step::kFailed;
-  if (!(write32(file_, 4, static_cast<uint32_t>(riff_size)) && file_.flush()))
+  if (!write32(file_, 4, static_cast<uint32_t>(riff_size)))
     return Step::kFailed;
   return retire_old_chunks(file_) ? Step::kDone : Step::kFailed;
 }
@@ -123,7 +125,7 @@ bool ChunkWriter::retire_old_chunks(ByteFile& f) {
   for (const RiffChunk& c : layout_.qel)
     if (!write32(f, c.offset, kJunkChunkId))
       return false;
-  return layout_.qel.empty() || f.flush();
+  return true;
 }
 
 bool ChunkWriter::copy(ByteFile& to, uint64_t from, uint64_t to_offset, uint64_t count) {
@@ -266,7 +268,7 @@ bool ChunkWriter::adopt_interrupted_append() {
       layout_.file_size - at != 8 + uint64_t{size} + (size & 1) ||
       layout_.file_size - 8 > kMaxRiffSize)
     return true;
-  if (!(write32(file_, 4, static_cast<uint32_t>(layout_.file_size - 8)) && file_.flush()))
+  if (!write32(file_, 4, static_cast<uint32_t>(layout_.file_size - 8)))
     return false;
   return read_avi_layout(file_, &layout_);
 }

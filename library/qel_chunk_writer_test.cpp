@@ -177,4 +177,44 @@ TEST(QelChunkWriter, MalformedFilesAreNeverWritten) {
   EXPECT_EQ(QelChunkPlacement::kFailed, tag(good, Bytes()).placement);
 }
 
+// Tagging runs on the UI thread right after the engine closed its file: a flush of the
+// recording would wait until all of the engine's data still in the cache reached the disk.
+class FlushCounter : public ByteFile {
+ public:
+  explicit FlushCounter(ByteFile& file) : file_(file) {}
+  bool read_at(uint64_t o, void* d, uint32_t n) override { return file_.read_at(o, d, n); }
+  bool size(uint64_t* out) override { return file_.size(out); }
+  bool write_at(uint64_t o, const void* d, uint32_t n) override { return file_.write_at(o, d, n); }
+  bool flush() override { return ++flushes > 0; }
+  int flushes = 0;
+
+ private:
+  ByteFile& file_;
+};
+
+class FlushCountingTarget : public MemoryAviTarget {
+ public:
+  using MemoryAviTarget::MemoryAviTarget;
+  ByteFile& original() override { return counter; }
+  FlushCounter counter{MemoryAviTarget::original()};
+};
+
+TEST(QelChunkWriter, TaggingInPlaceNeverFlushesTheRecording) {
+  AviShape padded;
+  padded.top_junk = 1016;
+  Bytes v2 = qel_payload(2, 36);
+  struct Case {
+    Bytes file;
+    QelChunkPlacement expected;
+  } cases[] = {{build(padded), QelChunkPlacement::kJunk},
+               {tag(build(padded), v2).bytes, QelChunkPlacement::kInPlace},
+               {build(AviShape()), QelChunkPlacement::kAppend}};
+  for (const Case& c : cases) {
+    FlushCountingTarget t(c.file);
+    EXPECT_EQ(c.expected, write_qel_chunk(t, v2.data(), static_cast<uint32_t>(v2.size())));
+    EXPECT_EQ(0, t.counter.flushes);
+    EXPECT_EQ(v2, chunk_of(t.bytes()));
+  }
+}
+
 }  // namespace
