@@ -18,6 +18,9 @@
 #include "library/qel_profile.h"
 #include "platform/win32/win.h"
 #include "ui/qel_top_wnd_query.h"
+#include "winkit/testing/window_probe.h"
+
+#include <shellapi.h>
 #include "ui/qel_ui_cmd.h"
 
 namespace fs = std::filesystem;
@@ -219,6 +222,73 @@ TEST_F(ComE2eTest, RefusingOrDeadEnginesResetTheStreamsAndTheNextIsServed) {
   EXPECT_FALSE(next_log.Wait("stopped ").empty());
   EXPECT_TRUE(wait_until([] { return query(kQelFieldTotalFiles) == 1; }));
   EXPECT_EQ(next_log.Count("request_record"), 1);
+}
+
+// The shell holds an icon of that window and id: a modify that changes nothing succeeds only
+// for an icon the shell knows.
+bool shell_has_icon(HWND owner, UINT id) {
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  nid.hWnd = owner;
+  nid.uID = id;
+  return Shell_NotifyIconW(NIM_MODIFY, &nid) != 0;
+}
+
+constexpr UINT kTrayIconId = 2048;
+
+TEST_F(ComE2eTest, TrayIconFollowsTheEngineTheShellAndTheRecording) {
+  StartProgram();
+  HWND main = main_wnd();
+  EXPECT_TRUE(wait_until([&] { return shell_has_icon(main, kTrayIconId); }));
+  EXPECT_EQ(query(kQelFieldTrayIconShown), 1);
+  EngineLog log(dir_ / "tray.log");
+  auto engine = StartEngine(log);
+  ASSERT_FALSE(log.Wait("streams").empty());
+  HWND control = FindWindowW(L"qel-engine-client", nullptr);
+  PostMessageW(control, WM_APP + 5, 0, 0);
+  EXPECT_EQ(log.Wait("tray_hidden"), "tray_hidden ok");
+  EXPECT_FALSE(shell_has_icon(main, kTrayIconId));
+  EXPECT_EQ(query(kQelFieldTrayIconShown), 0);
+  PostMessageW(control, WM_APP + 5, 1, 0);
+  EXPECT_EQ(log.Wait("tray_shown"), "tray_shown ok");
+  EXPECT_TRUE(shell_has_icon(main, kTrayIconId));
+
+  // The shell starts again without the icon and announces itself.
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  nid.hWnd = main;
+  nid.uID = kTrayIconId;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+  PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(wait_until([&] { return shell_has_icon(main, kTrayIconId); }));
+
+  Command(kQelWndRecord);
+  ASSERT_FALSE(log.Wait("started ").empty());
+  EXPECT_TRUE(wait_until([] { return query(kQelFieldTrayAnimating) == 1; }));
+  Command(kQelWndStop);
+  ASSERT_FALSE(log.Wait("stopped ").empty());
+  EXPECT_TRUE(wait_until([] { return query(kQelFieldTrayAnimating) == 0; }));
+  EXPECT_TRUE(shell_has_icon(main, kTrayIconId));
+}
+
+TEST_F(ComE2eTest, FileThatCannotBeCreatedIsReportedInTheMessageBox) {
+  StartProgram();
+  EngineLog log(dir_ / "failed.log");
+  auto engine = StartEngine(log, L"--engine-start-failed=1");
+  ASSERT_FALSE(log.Wait("streams").empty());
+  Command(kQelWndRecord);
+  ASSERT_TRUE(wait_until([] { return query(kQelFieldMessageBox) != 0; }));
+  HWND box = reinterpret_cast<HWND>(static_cast<LONG_PTR>(query(kQelFieldMessageBox)));
+  EXPECT_EQ(WkReadControlText(box), L"Failed to start recording.");
+  EXPECT_EQ(WkReadDlgItemText(box, 2006), L"Failed to start recording.");
+  EXPECT_EQ(WkReadDlgItemText(box, 2007),
+            L"The recording file cannot be created. Please make sure the recording folder "
+            L"exists and is accessible.");
+  EXPECT_EQ(GetParent(box), main_wnd());
+  // A second failure keeps the one box.
+  Command(kQelWndRecord);
+  EXPECT_TRUE(wait_until([] { return query(kQelFieldStartFailedBoxes) == 2; }));
+  EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(query(kQelFieldMessageBox))), box);
 }
 
 // Registration: "/Regserver" and "/Unregserver" write and remove exactly the keys of

@@ -8,6 +8,7 @@
 #include "library/qel_avi_file_mngr.h"
 #include "messenger/qel_oc_inst_wrap_rep.h"
 #include "qel_lib/qel_assert.h"
+#include "ui/qel_dlg_message_box.h"
 #include "ui/qel_top_wnd.h"
 
 namespace {
@@ -104,7 +105,10 @@ void c_quorvantine_app::Finalize() {
     m_com_app->ReleaseUI();
     m_com_app.Release();
   }
-  m_msg_box.reset();
+  if (m_msg_box.valid()) {
+    m_msg_box->Destroy();
+    m_msg_box.reset();
+  }
   qel_destroy_ui_top_wnd();
   if (m_file_mngr.valid()) {
     m_file_mngr->Finalize();

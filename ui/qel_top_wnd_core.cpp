@@ -4,6 +4,8 @@
 #include <string>
 
 #include "qel_lib/qel_assert.h"
+#include "res/resource.h"
+#include "ui/qel_l10n_strings.h"
 
 namespace {
 
@@ -11,6 +13,8 @@ constexpr wchar_t kClassName[] = L"Quorvantine-msn-main-wnd";
 constexpr wchar_t kTitle[] = L"Quorvantine Video Recorder for MSN";
 constexpr RECT kDefaultRect = {200, 200, 713, 637};
 constexpr int kMainIconId = 143;
+// The message box's type value; it changes nothing.
+constexpr int kMsgBoxType = 16;
 constexpr int kModeNone = 0;
 constexpr int kModeRecording = 1;
 constexpr int kModeNoStream = 2;
@@ -25,6 +29,7 @@ bool CMyTopWndCore::create(int show_mode, qel_ui_cmd_subject* _ui_cmd_sink) {
   if (!CreateFrame(kClassName, kTitle, WS_OVERLAPPEDWINDOW, kDefaultRect, icon))
     return false;
   dojob_create_buttons();
+  m_tray.create(m_hWnd);
   if (show_mode == 0)
     dojob_show_and_activate();
   return true;
@@ -39,7 +44,7 @@ void CMyTopWndCore::dojob_show_and_activate() {
 }
 
 void CMyTopWndCore::show_tray_icon(bool _show) {
-  m_tray_icon_shown = _show;
+  m_tray.show(_show);
 }
 
 void CMyTopWndCore::set_webcam_stream_count(int _local, int _remote) {
@@ -56,11 +61,13 @@ void CMyTopWndCore::set_audio_stream_count(int _first, int _second) {
 
 void CMyTopWndCore::OnRecordStarted() {
   m_record_info_mode = kModeRecording;
+  m_tray.on_record_started();
   dojob_refresh();
 }
 
 void CMyTopWndCore::OnRecordStopped() {
   m_record_info_mode = kModeNone;
+  m_tray.on_record_stopped();
   dojob_refresh();
 }
 
@@ -69,16 +76,31 @@ void CMyTopWndCore::OnRecordStartFailed(int _reason) {
   if (_reason == 0)
     m_record_info_mode = kModeNoStream;
   else if (_reason == 1)
-    ++m_start_failed_boxes;
+    dojob_show_start_failed_box();
   else
     QEL_ASSERT_MSG(false, "false");
   dojob_refresh();
+}
+
+// The recording file cannot be created: the message box tells the user, with the error icon.
+void CMyTopWndCore::dojob_show_start_failed_box() {
+  ++m_start_failed_boxes;
+  const wchar_t* caption = qel_l10n_get_string(IDS_RECORD_FAILED);
+  const wchar_t* detail = qel_l10n_get_string(IDS_RECORD_FAILED_DETAIL);
+  if (!m_msg_box.valid())
+    m_msg_box = shared_ptr<DlgMessageBox>(new DlgMessageBox);
+  if (!m_msg_box->IsCreated())
+    m_msg_box->Create(caption, detail, m_hWnd, kMsgBoxType);
+  m_msg_box->SetLines(caption, detail);
+  m_msg_box->SetCaption(caption);
+  m_msg_box->SetIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_HAND)));
 }
 
 void CMyTopWndCore::reset_streams() {
   set_webcam_stream_count(0, 0);
   set_audio_stream_count(0, 0);
   m_record_info_mode = kModeNone;
+  m_tray.on_record_stopped();
 }
 
 void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
@@ -126,7 +148,11 @@ LRESULT CMyTopWndCore::query_state(qel_top_wnd_field _field) const {
     case kQelFieldHistoryCount:
       return m_ui_avi_file_info_list->get_count();
     case kQelFieldTrayIconShown:
-      return m_tray_icon_shown;
+      return m_tray.is_shown();
+    case kQelFieldTrayAnimating:
+      return m_tray.is_animating();
+    case kQelFieldMessageBox:
+      return reinterpret_cast<LRESULT>(m_msg_box.valid() ? m_msg_box->GetSafeHwnd() : nullptr);
     case kQelFieldLastStartFailedReason:
       return m_last_start_failed_reason;
     case kQelFieldStartFailedBoxes:
@@ -221,8 +247,14 @@ LRESULT CMyTopWndCore::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
       if (OnCommand(LOWORD(wparam)))
         return 0;
       break;
+    case qel_top_wnd_tray::kCallbackMsg:
+      return m_tray.on_notification(wparam, lparam);
     case kQelTopWndQueryMsg:
       return query_state(static_cast<qel_top_wnd_field>(wparam));
+    case WM_DESTROY:
+      // The shell's icon must not outlive the window its clicks go to.
+      m_tray.show(false);
+      break;
     case WM_CLOSE:
       // The program lives on in the background; closing only hides the window.
       ShowWindow(SW_HIDE);

@@ -10,7 +10,9 @@
 #include "library/qel_ui_file_info_list.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_ptr.h"
+#include "ui/qel_dlg_message_box.h"
 #include "ui/qel_top_wnd_query.h"
+#include "ui/qel_top_wnd_tray.h"
 #include "ui/qel_ui_cmd.h"
 #include "winkit/wk_frame_wnd.h"
 
@@ -46,6 +48,7 @@ class CMyTopWndCore : public WkFrameWnd {
   void dojob_publish(int32_t _cmd_id);
   void dojob_create_buttons();
   void dojob_refresh();
+  void dojob_show_start_failed_box();
   void OnPaint();
 
   qel_ui_cmd_subject* m_ui_cmd_sink = nullptr;
@@ -55,10 +58,11 @@ class CMyTopWndCore : public WkFrameWnd {
   int m_audio_second = 0;
   // 0 none, 1 recording, 2 no stream to record.
   int m_record_info_mode = 0;
-  bool m_tray_icon_shown = false;
   int m_last_start_failed_reason = -1;
   int m_start_failed_boxes = 0;
   int m_total_files = 0;
   int m_total_minutes = 0;
   shared_ptr<qel_ui_avi_file_info_list> m_ui_avi_file_info_list;
+  qel_top_wnd_tray m_tray;
+  shared_ptr<DlgMessageBox> m_msg_box;
 };

@@ -18,4 +18,8 @@ enum qel_top_wnd_field {
   kQelFieldStartFailedBoxes,       // times the "cannot be created" message was due
   // Id of the newest history record, 0 without records.
   kQelFieldNewestHistoryId,
+  // The tray icon changes between its two pictures (a recording runs).
+  kQelFieldTrayAnimating,
+  // The message box's window handle, 0 when it has none.
+  kQelFieldMessageBox,
 };
