@@ -204,6 +204,23 @@ TEST_F(FooButtonTest, FocusMarkOnlyForKeyboardUsers) {
   EXPECT_NE(WkRenderClient(button->m_hWnd).rgb, unfocused.rgb);
 }
 
+TEST_F(FooButtonTest, ShowMenuReturnsTheChosenCommand) {
+  auto button = Make(kFooDropDown, kFooTextLeft, L"Both");
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 32807, L"Microphone Only");
+  AppendMenuW(popup, MF_STRING, 32808, L"Speaker Only");
+  // The keys wait in the queue; the menu's own loop reads them: second item, then choose.
+  HWND owner = GetAncestor(button->m_hWnd, GA_ROOT);
+  PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(owner, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(owner, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(button->ShowMenu(popup), 32808u);
+  EXPECT_EQ(parent.clicks, 0) << "the choice is returned, not sent";
+  PostMessageW(owner, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(button->ShowMenu(popup), 0u);
+  DestroyMenu(popup);
+}
+
 TEST(FooButtonGradient, LoadedWithTheFirstButtonReleasedWithTheLast) {
   EXPECT_FALSE(FooButton::GradientFillLoaded());
   auto first = std::make_unique<FooButton>();

@@ -58,6 +58,19 @@ TEST_F(DlgAboutTest, LinkIsBlueAndOpensTheHomePageThroughTheShell) {
   EXPECT_TRUE(about->IsCreated()) << "the box stays open";
 }
 
+TEST_F(DlgAboutTest, EnterOnTheFocusedLinkOpensItInsteadOfClosingTheBox) {
+  ASSERT_TRUE(about->Create(parent.m_hWnd));
+  HWND link = GetDlgItem(about->GetSafeHwnd(), IDC_ABOUT_LINK);
+  SetFocus(link);
+  MSG enter = {};
+  enter.hwnd = link;
+  enter.message = WM_KEYDOWN;
+  enter.wParam = VK_RETURN;
+  EXPECT_TRUE(IsDialogMessageW(about->GetSafeHwnd(), &enter));
+  EXPECT_EQ(opened.size(), 1u);
+  EXPECT_TRUE(about->IsCreated());
+}
+
 TEST_F(DlgAboutTest, SecondRequestReusesTheWindowAndOkCloses) {
   ASSERT_TRUE(about->Create(parent.m_hWnd));
   HWND first = about->GetSafeHwnd();
