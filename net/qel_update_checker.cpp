@@ -253,7 +253,7 @@ bool ZulUpdateChecker::ShowDownloadDialog(const std::u16string& product_name,
   }
   if (!mDownloadFactory)
     return false;
-  DlgDownloadCore::Args args{product_name, version, host, 80, path};
+  DlgDownloadCore::Args args{product_name, version, host, 80, path, {}};
   mDlgDownload = mDownloadFactory(args);
   if (!mDlgDownload)
     return false;
