@@ -4,6 +4,7 @@
 
 #include <list>
 
+#include "net/qel_update_checker.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_iobject.h"
 #include "ui/qel_top_wnd_core.h"
@@ -42,6 +43,15 @@ class CMyTopWnd : public ZulIObject {
 
   qel_ui_cmd_subject m_ui_cmd_sink;
 
+  // Update check (qel_top_wnd_update.cpp): offers the download of a newer version.
+  void OnUpdateEvt(const ZulUpdateEvt* _evt);
+  const shared_ptr<ZulUpdateChecker>& GetUpdateChecker() const { return mUpdateChecker; }
+
  private:
+  bool dojob_create_update_checker();
+  void dojob_finalize_update_checker();
+
   CMyTopWndCore m_frame;
+  shared_ptr<ZulUpdateChecker> mUpdateChecker;
+  ObserverAdapter<CMyTopWnd, ZulUpdateSubject> mUpdateObserver;
 };
