@@ -15,7 +15,8 @@ class Listener : public ZulIObject {
  public:
   void OnCmd(const Cmd* c) {
     seen.push_back(c->id);
-    if (subject && detach_on_event) subject->Detach(&adapter);
+    if (subject && detach_on_event)
+      subject->Detach(&adapter);
   }
   ObserverAdapter<Listener, CmdSubject> adapter;
   std::vector<int> seen;
@@ -50,9 +51,7 @@ TEST(Subject, DeliversInOrderAndTwiceWhenAttachedTwice) {
 
 TEST(Subject, ExpiredObserversAreSkippedAndKept) {
   CmdSubject s;
-  {
-    auto gone = make_listener(s);
-  }
+  { auto gone = make_listener(s); }
   EXPECT_EQ(s.size(), 1u);
   Cmd c{3};
   s.Notify(&c);  // must not touch the deleted listener
@@ -72,6 +71,44 @@ TEST(Subject, ObserverWhoseOwnerIsGoneIgnoresEvents) {
   ObserverAdapter<Listener, CmdSubject> unbound;
   s.Attach(&unbound, 0);
   s.Notify(&c);
+}
+
+class Tagged : public ZulIObject {
+ public:
+  void OnCmd(const Cmd* c) { log->push_back(tag); }
+  ObserverAdapter<Tagged, CmdSubject> adapter;
+  std::vector<int>* log = nullptr;
+  int tag = 0;
+};
+
+// Observers hear an event in the order they attached.
+TEST(Subject, DeliveryFollowsTheOrderOfAttaching) {
+  CmdSubject s;
+  std::vector<int> order;
+  std::vector<shared_ptr<Tagged>> listeners;
+  for (int tag : {1, 2, 3}) {
+    shared_ptr<Tagged> t(new Tagged);
+    t->log = &order;
+    t->tag = tag;
+    t->adapter.Bind(t, &Tagged::OnCmd);
+    s.Attach(&t->adapter, 0);
+    listeners.push_back(t);
+  }
+  Cmd c{6};
+  s.Notify(&c);
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+}
+
+// An observer bound to a living owner but to no handler (as an owner's teardown leaves it)
+// must stay silent rather than call through a null member pointer.
+TEST(Subject, ObserverWithoutHandlerIgnoresEvents) {
+  CmdSubject s;
+  shared_ptr<Listener> owner(new Listener);
+  owner->adapter.Bind(owner, nullptr);
+  s.Attach(&owner->adapter, 0);
+  Cmd c{7};
+  s.Notify(&c);
+  EXPECT_TRUE(owner->seen.empty());
 }
 
 TEST(Subject, ObserversMayDetachDuringDelivery) {
