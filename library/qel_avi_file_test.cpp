@@ -140,6 +140,20 @@ TEST_F(QelAviFileTest, ChunkVersionsAndLengths) {
   EXPECT_FALSE(record(put("big.avi", build(big)))->dojob_read_qel_chunk());
 }
 
+// The length must be the one the version field names, in both directions: a version-1
+// chunk padded to the version-2 length is not read as either.
+TEST_F(QelAviFileTest, VersionOneChunkOfTheVersionTwoLengthIsRejected) {
+  AviShape s;
+  s.qel_top = qel_payload(1, 36, 9, 5555);
+  auto a = record(put("long_v1.avi", build(s)));
+  EXPECT_FALSE(a->dojob_read_qel_chunk());
+  EXPECT_EQ(1, a->get_qel_chunk_version());
+  EXPECT_EQ(0, a->get_src_app_type());
+  EXPECT_EQ(0, a->get_start_time());
+  EXPECT_TRUE(
+      asserts_.Has("qel_avi_file::dojob_read_qel_chunk_v1", "_len == qel_chunk_format_v1_len"));
+}
+
 TEST_F(QelAviFileTest, WrittenChunksReadBackInTheirVersion) {
   AviShape s;
   s.top_junk = 1016;
