@@ -56,6 +56,28 @@ TEST_F(QelAviFileTest, CacheEntryIsNamedAfterTheFileAndRoundTrips) {
   EXPECT_EQ(0u, asserts_.count());
 }
 
+// The cache entry is what the next start shows: a recording with only one of the two marks
+// must come back with exactly that one.
+TEST_F(QelAviFileTest, CacheEntryKeepsEachFlagApart) {
+  for (bool video : {true, false}) {
+    SCOPED_TRACE(video ? "video only" : "audio only");
+    std::string name = video ? "video_only.avi" : "audio_only.avi";
+    AviShape s;
+    s.streams = {{video ? "vids" : "auds", 1, video ? 25u : 8000u, 0, video ? 250u : 80000u}};
+    auto a = record(put(name, build(s)));
+    ASSERT_TRUE(a->dojob_load_file_info());
+    ASSERT_EQ(video, a->get_has_video());
+    ASSERT_EQ(!video, a->get_has_audio());
+    ASSERT_TRUE(a->write_to_registry());
+
+    auto b = record(folder_.file(std::u16string(name.begin(), name.end())));
+    ASSERT_TRUE(b->load_from_registry());
+    EXPECT_EQ(video, b->get_has_video());
+    EXPECT_EQ(!video, b->get_has_audio());
+    EXPECT_EQ(11, b->get_time_len());
+  }
+}
+
 TEST_F(QelAviFileTest, LoadStopsAtTheFirstMissingValue) {
   ZulProfileKey entry = cache_.key().GetSubKey("YQAuAGEAdgBpAA==");
   entry.GetValue("src_app_type").SetDWORD(3);
