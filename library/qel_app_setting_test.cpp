@@ -114,6 +114,14 @@ TEST_F(AppSettingTest, SaveWritesOnlyTheUserSelectableValues) {
   EXPECT_EQ(setting::get_output_video_settings(), 4);
   setting::set_output_audio_settings(1);
   EXPECT_EQ(setting::get_output_audio_settings(), 4);
+
+  // A stored mode outside 1..6 (written by hand or by a later version) reads as the default.
+  for (uint32_t stored : {0u, 7u, 100u}) {
+    product("0").GetValue("output_video_settings").SetDWORD(stored);
+    EXPECT_EQ(setting::get_output_video_settings(), 4) << stored;
+  }
+  product("0").GetValue("output_video_settings").SetDWORD(6);
+  EXPECT_EQ(setting::get_output_video_settings(), 6);
 }
 
 TEST_F(AppSettingTest, DestDirIsComputedOnceAndKept) {
@@ -186,6 +194,15 @@ TEST_F(AppSettingTest, HistoryWaveFormatNeedsAllThreeValues) {
   EXPECT_EQ(rate, 44100u);
   EXPECT_EQ(channels, 2u);
   EXPECT_EQ(bits, 16u);
+
+  // A stored format missing any one value is no format at all.
+  for (const char* missing : {"sample_rate", "channels", "sample_bits"}) {
+    ASSERT_TRUE(setting::set_history_wfex(8000, 1, 8, false));
+    product("remote_wfex").GetValue(missing).SetDWORD(0);
+    rate = channels = bits = 5;
+    EXPECT_FALSE(setting::get_history_wfex(&rate, &channels, &bits, false)) << missing;
+    EXPECT_EQ(rate + channels + bits, 15u) << missing;
+  }
 }
 
 TEST(AppSettingTablesTest, UnknownValuesReportAndFallBack) {
