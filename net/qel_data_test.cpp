@@ -84,6 +84,12 @@ TEST(MimeHeader, LoadsFieldsWithFoldedLinesAndFindsThemByAnyCase) {
   EXPECT_EQ(h.Find("content-LENGTH")->value, "42");
   EXPECT_EQ(h.Find("X-LONG")->value, "first  second");
   EXPECT_EQ(h.Find("missing"), nullptr);
+  // Only CR LF ends a line: a lone CR stays in the value as it came.
+  CMimeHeader lone;
+  std::string cr = "X-Cr: one\rtwo\r\n\r\n";
+  ASSERT_TRUE(lone.Load(cr.data(), cr.size()));
+  ASSERT_NE(lone.Find("x-cr"), nullptr);
+  EXPECT_EQ(lone.Find("x-cr")->value, "one\rtwo");
   h.Clear();
   EXPECT_EQ(h.Find("Content-Length"), nullptr);
 }
