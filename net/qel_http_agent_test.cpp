@@ -323,6 +323,37 @@ TEST(HttpAgent, ContentLengthAtTheSigned32BitBoundary) {
   }
 }
 
+// A peer that takes the request a few bytes per send notification still gets all of it, in
+// order: what did not go out waits for the next notification.
+TEST(HttpAgent, RequestSentInPiecesArrivesWhole) {
+  ScriptedClient client;
+  std::string tail = "Content-Length: 3\r\n\r\nabc";
+  ZulData post(0, 256);
+  post.Append(tail.data(), static_cast<uint32_t>(tail.size()));
+  ASSERT_TRUE(client.agent->Start(ZulHttpAgent::kPost, u"updates", 80, u"/p", post));
+  shared_ptr<ScriptedSocket> socket = client.last;
+  socket->FireConnect();
+  const std::string request = "POST /p HTTP/1.1\r\nHost: updates:80\r\n" + tail;
+  for (int i = 0; i < 100 && socket->sent.size() < request.size(); ++i) {
+    socket->send_room = 7;
+    socket->FireSend();
+  }
+  EXPECT_EQ(socket->sent, request);
+  EXPECT_TRUE(client.agent->IsBusy());
+  EXPECT_EQ(client.watcher->trace, "");
+}
+
+// A status line followed at once by the empty line is a reply without header fields.
+TEST(HttpAgent, EmptyHeaderBlockEndsTheReply) {
+  ScriptedClient client;
+  ASSERT_TRUE(client.Get(u"updates", 80, u"/"));
+  client.last->FireConnect();
+  client.last->Deliver("HTTP/1.1 204 No Content\r\n\r\n");
+  EXPECT_EQ(client.watcher->Trace(), "S204 H0");
+  EXPECT_EQ(client.watcher->header, "\r\n");
+  EXPECT_FALSE(client.agent->IsBusy());
+}
+
 TEST(HttpAgent, UnknownMethodAndSocketErrorsFail) {
   ScriptedClient method;
   ASSERT_TRUE(method.agent->Start(7, u"updates", 80, u"/", ZulData(0, 256)));

@@ -2,6 +2,8 @@
 // is scripted, and the test fires the notifications. Used by tests and the fuzz target.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "net/qel_async_socket.h"
@@ -22,9 +24,17 @@ class ScriptedSocket : public ZulMyCAsyncSocketEx {
     qel_net::sock_set_last_error(qel_net::kErrWouldBlock);
     return false;
   }
+  // Bytes the peer takes before a send would block; FireSend makes room again.
+  size_t send_room = SIZE_MAX;
   int Send(const void* buf, int len, int) override {
-    sent.append(static_cast<const char*>(buf), len);
-    return len;
+    size_t n = std::min<size_t>(len, send_room);
+    if (len > 0 && n == 0) {
+      qel_net::sock_set_last_error(qel_net::kErrWouldBlock);
+      return -1;
+    }
+    sent.append(static_cast<const char*>(buf), n);
+    send_room -= n;
+    return static_cast<int>(n);
   }
   int Receive(void* buf, int size, int) override {
     if (pending_.empty() && peer_closed_)
