@@ -131,11 +131,16 @@ class ZulProfileValue : public ZulCountedHandle<ZulProfileValueImpl> {
   bool SetString(std::string_view text) const;
   // REG_SZ holding the UTF-16 code units as raw bytes, no terminator.
   bool SetWString(std::u16string_view text) const;
+  // Reads what SetWString wrote: false for a missing value, a value of another type, an odd
+  // byte count or more than `max_units` code units. Trailing NULs are dropped.
+  bool GetWString(std::u16string* text, uint32_t max_units) const;
+  // The stored type (platform::RegType); false when the value does not exist.
+  bool GetType(uint32_t* type) const;
   // At most `capacity` bytes; `out_count` receives the number read.
   bool GetBinary(void* buffer, uint32_t capacity, uint32_t* out_count) const;
   bool SetBinary(const void* data, uint32_t count) const;
 
  private:
-  bool Read(void* buffer, uint32_t* size) const;
+  bool Read(void* buffer, uint32_t* size, uint32_t* type = nullptr) const;
   bool Write(uint32_t type, const void* data, uint32_t size) const;
 };

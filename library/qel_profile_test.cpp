@@ -186,6 +186,26 @@ TEST_F(ProfileKeyTest, WrongTypesAndSizesFailAndLeaveTheDefault) {
   EXPECT_EQ(count, 123u);
 }
 
+TEST_F(ProfileKeyTest, WideStringsReadBackOnlyFromTextValues) {
+  const std::u16string path = u"C:\\Recordings \u00e9t\u00e9";
+  ASSERT_TRUE(Key().GetValue("w").SetWString(path));
+  std::u16string text = u"keep";
+  EXPECT_TRUE(Key().GetValue("w").GetWString(&text, 2048));
+  EXPECT_EQ(text, path);
+  uint32_t type = 0;
+  EXPECT_TRUE(Key().GetValue("w").GetType(&type));
+  EXPECT_EQ(type, platform::kRegSz);
+
+  ASSERT_TRUE(Key().GetValue("d").SetDWORD(5));
+  text = u"keep";
+  EXPECT_FALSE(Key().GetValue("d").GetWString(&text, 2048));
+  EXPECT_FALSE(Key().GetValue("missing").GetWString(&text, 2048));
+  EXPECT_FALSE(Key().GetValue("missing").GetType(&type));
+  // Longer than the caller takes: refused, not cut short.
+  EXPECT_FALSE(Key().GetValue("w").GetWString(&text, 4));
+  EXPECT_EQ(text, u"keep");
+}
+
 TEST_F(ProfileKeyTest, OverlongNamesGiveNullHandles) {
   AssertCapture capture;
   std::string huge(kZulProfileNameMax, 'k');

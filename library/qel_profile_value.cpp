@@ -4,11 +4,11 @@
 
 #include "library/qel_profile.h"
 
-bool ZulProfileValue::Read(void* buffer, uint32_t* size) const {
+bool ZulProfileValue::Read(void* buffer, uint32_t* size, uint32_t* type) const {
   if (!m_impl)
     return false;
   platform::RegKey key = m_impl->Key()->GetOpenHKEY();
-  return key && platform::reg_query_value(key, m_impl->Name().c_str(), nullptr, buffer, size) ==
+  return key && platform::reg_query_value(key, m_impl->Name().c_str(), type, buffer, size) ==
                     platform::kErrorSuccess;
 }
 
@@ -77,6 +77,29 @@ bool ZulProfileValue::SetString(std::string_view text) const {
 
 bool ZulProfileValue::SetWString(std::u16string_view text) const {
   return Write(platform::kRegSz, text.data(), static_cast<uint32_t>(text.size() * 2));
+}
+
+bool ZulProfileValue::GetType(uint32_t* type) const {
+  uint32_t size = 0;
+  return type && Read(nullptr, &size, type);
+}
+
+bool ZulProfileValue::GetWString(std::u16string* text, uint32_t max_units) const {
+  uint32_t type = 0;
+  if (!text || !GetType(&type) || type != platform::kRegSz)
+    return false;
+  // Room for a terminator the registry may append, so that a full value is not cut short.
+  std::vector<char16_t> scratch(static_cast<size_t>(max_units) + 2);
+  uint32_t count = static_cast<uint32_t>(scratch.size() * 2);
+  if (!Read(scratch.data(), &count, &type) || type != platform::kRegSz || count % 2)
+    return false;
+  size_t units = count / 2;
+  while (units && !scratch[units - 1])
+    --units;
+  if (units > max_units)
+    return false;
+  text->assign(scratch.data(), units);
+  return true;
 }
 
 bool ZulProfileValue::GetBinary(void* buffer, uint32_t capacity, uint32_t* out_count) const {
