@@ -327,3 +327,44 @@ TEST_F(FolderDialogTest, SelectFolderRefusesAPathLongerThanTheBuffer) {
 }
 
 }  // namespace
+
+// A picture for the documentation: QEL_SHOT_DIR=<folder> ui_tests.exe
+// --gtest_also_run_disabled_tests --gtest_filter=*Pictures*
+TEST_F(FolderDialogTest, DISABLED_PictureOfTheDialog) {
+  wchar_t dir[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableW(L"QEL_SHOT_DIR", dir, MAX_PATH));
+  qel_profile_write_string(kSection, "Folder0000", u16(base_ + L"\\alpha"));
+  qel_profile_write_string(kSection, "Folder0001", u16(base_ + L"\\gamma"));
+  Run([&](HWND dlg) {
+    SetWindowPos(dlg, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    std::this_thread::sleep_for(1500ms);
+    RECT r = {};
+    GetWindowRect(dlg, &r);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    int w = r.right - r.left;
+    int h = r.bottom - r.top;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    DWORD size = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
+    BITMAPFILEHEADER file = {0x4d42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + size),
+                             0, 0, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
+    HANDLE out = CreateFileW((std::wstring(dir) + L"\\folder_dialog.bmp").c_str(), GENERIC_WRITE, 0,
+                             nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, &file, sizeof file, &written, nullptr);
+    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
+    WriteFile(out, bits, size, &written, nullptr);
+    CloseHandle(out);
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  });
+}
