@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "library/avi_cut_scan.h"
 #include "library/avi_stream_info.h"
 #include "library/byte_file.h"
 #include "library/riff_reader.h"
@@ -38,6 +39,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     abort();
   AviStreamSummary s = summarize_streams(layout);
   if (s.time_len < 0)
+    abort();
+  // The reading of a recording cut short: whatever it counts lies inside the file.
+  CutAvi cut;
+  bool found = scan_cut_avi(file, &cut, true);
+  if (!found && (!cut.streams.empty() || !cut.movi_chunks.empty()))
+    abort();
+  if (cut.streams.size() > kMaxAviStreams || cut.movi_chunks.size() != cut.chunk_count)
+    abort();
+  for (const RiffChunk& c : cut.movi_chunks)
+    check_inside(c, size);
+  if (summarize_streams(cut.streams).time_len < 0)
     abort();
   return 0;
 }

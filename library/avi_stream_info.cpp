@@ -35,10 +35,14 @@ int32_t avi_stream_seconds(const AviStreamHeader& stream) {
 }
 
 AviStreamSummary summarize_streams(const AviLayout& layout) {
-  AviStreamSummary s;
   if (!layout.valid)
-    return s;
-  for (const AviStreamHeader& stream : layout.streams) {
+    return AviStreamSummary();
+  return summarize_streams(layout.streams);
+}
+
+AviStreamSummary summarize_streams(const std::vector<AviStreamHeader>& streams) {
+  AviStreamSummary s;
+  for (const AviStreamHeader& stream : streams) {
     if (stream.type == fourcc("vids"))
       s.has_video = true;
     if (stream.type == fourcc("auds"))

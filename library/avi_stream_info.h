@@ -21,3 +21,4 @@ struct AviStreamSummary {
 };
 
 AviStreamSummary summarize_streams(const AviLayout& layout);
+AviStreamSummary summarize_streams(const std::vector<AviStreamHeader>& streams);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "library/avi_cut_scan.h"
 #include "library/avi_file_target.h"
 #include "library/avi_stream_info.h"
 #include "library/base64.h"
@@ -78,11 +79,25 @@ bool qel_avi_file::set_src_app_type(int32_t _src_app_type, bool _write_chunk) {
 
 bool qel_avi_file::dojob_load_file_info() {
   PlatformByteFile file(m_file_name, platform::FileMode::kRead);
-  AviLayout layout;
-  if (!file.is_open() || !read_avi_layout(file, &layout))
+  if (!file.is_open())
     return false;
-  QEL_ASSERT_MSG(!layout.streams.empty(), "count_streams");
+  AviLayout layout;
+  read_avi_layout(file, &layout);
   AviStreamSummary streams = summarize_streams(layout);
+  // A recording cut short by its engine has no index and sizes past the end of the file;
+  // its complete chunks tell how long it is.
+  m_is_cut = false;
+  if (avi_needs_chunk_count(layout)) {
+    CutAvi cut;
+    if (scan_cut_avi(file, &cut, false)) {
+      streams = summarize_streams(cut.streams);
+      m_is_cut = !layout.valid;
+    } else if (!layout.valid) {
+      return false;
+    }
+  }
+  if (layout.valid)
+    QEL_ASSERT_MSG(!layout.streams.empty(), "count_streams");
   // Flags are only ever set and the length only grows, as a scan of each stream would.
   m_has_video = m_has_video || streams.has_video;
   m_has_audio = m_has_audio || streams.has_audio;

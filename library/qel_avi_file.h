@@ -44,6 +44,8 @@ class qel_avi_file : public ZulIObject {
   bool get_has_audio() const { return m_has_audio; }
   int32_t get_src_app_type() const { return m_src_app_type; }
   int32_t get_qel_chunk_version() const { return m_qel_chunk_version; }
+  // The last stream scan found the file cut short: sizes past its end, no index.
+  bool get_is_cut() const { return m_is_cut; }
 
  private:
   // The cache entry's key: Base64 of the UTF-16LE file name below the cache key.
@@ -60,4 +62,5 @@ class qel_avi_file : public ZulIObject {
   int32_t m_src_app_type = 0;
   int64_t m_start_time = 0;
   ZulProfileKey m_profile_key;
+  bool m_is_cut = false;
 };

@@ -91,8 +91,7 @@ void qel_avi_file_mngr::Finalize() {
   m_last_name_time = 0;
 }
 
-// Listed files are not scanned: a file without cache entry and chunk is listed with its
-// defaults, and that is cached so the next start is quick.
+// Files with a cache entry or a chunk are not scanned, so a cached library loads quickly.
 bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   if (!QEL_ASSERT(_directory_name))
     return false;
@@ -111,8 +110,11 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     bool rtn = file->create(path.c_str(), m_profile_key);
     if (!QEL_ASSERT(rtn))
       continue;
+    // A file that came without the program (no cache entry, no chunk) is scanned once,
+    // headers and chunk headers only, and the result cached.
     if (!file->load_from_registry()) {
-      file->dojob_read_qel_chunk();
+      if (!file->dojob_read_qel_chunk())
+        file->dojob_load_file_info();
       file->write_to_registry();
     }
     m_hash[file->get_id()] = file;

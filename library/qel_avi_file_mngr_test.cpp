@@ -121,6 +121,28 @@ TEST_F(QelAviFileMngrTest, LoadsCachedAndChunkOnlyFilesAndCachesTheRest) {
   EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::make_ui_file_info_list", "_list.size() == 0"));
 }
 
+// A recording whose engine died, found without cache entry or chunk, is listed with the
+// length of what it holds and cached, and stays untouched.
+TEST_F(QelAviFileMngrTest, CutRecordingsAreScannedOnceAndCached) {
+  AviShape s;
+  s.streams = {{"vids", 1, 2, 0, 0}};  // two frames a second, length never written
+  s.movi_bytes = 4000;                 // eight frames: 4 s
+  Bytes b = build(s);
+  size_t idx1 = b.size() - 24;
+  Bytes cut(b.begin(), b.begin() + idx1 - 200);  // the last frame is incomplete
+  put("cut.avi", cut);
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(1, mngr_.get_total_files());
+  std::list<shared_ptr<qel_ui_avi_file_info>> list;
+  ASSERT_EQ(1, mngr_.make_ui_file_info_list(list));
+  EXPECT_EQ(4, list.front()->m_time_len);  // seven frames: 3500 ms
+  EXPECT_TRUE(list.front()->m_has_video);
+  int32_t seconds = -1;
+  EXPECT_TRUE(cache().GetSubKey("YwB1AHQALgBhAHYAaQA=").GetValue("time_len").GetDWORD(&seconds));
+  EXPECT_EQ(4, seconds);
+  EXPECT_EQ(cut, rec_test::read_bytes(folder_.native("cut.avi")));
+}
+
 TEST_F(QelAviFileMngrTest, TotalMinutesTruncate) {
   const char* names[] = {"MQAuAGEAdgBpAA==", "MgAuAGEAdgBpAA==", "MwAuAGEAdgBpAA=="};
   int32_t lengths[] = {59, 60, 61};

@@ -76,16 +76,25 @@ bool LayoutReader::nested_list(const RiffChunk& list, int depth) {
 bool LayoutReader::strl(const RiffChunk& list) {
   uint64_t end = list.data() + list.size;
   bool first = true;
+  AviStreamHeader* stream = nullptr;
   for (uint64_t at = list.data() + 4; at < end; first = false) {
     RiffChunk c;
     if (!header(at, end, &c))
       return false;
     if (first) {
-      uint8_t h[36];
-      if (c.id != fourcc("strh") || c.size < kMinStrhSize || !file_.read_at(c.data(), h, 36))
+      uint8_t h[48];
+      if (c.id != fourcc("strh") || c.size < kMinStrhSize || !file_.read_at(c.data(), h, 48))
         return false;
-      if (out_->streams.size() < kMaxAviStreams)
-        out_->streams.push_back({le32(h), le32(h + 20), le32(h + 24), le32(h + 28), le32(h + 32)});
+      if (out_->streams.size() < kMaxAviStreams) {
+        out_->streams.push_back(
+            {le32(h), le32(h + 20), le32(h + 24), le32(h + 28), le32(h + 32), le32(h + 44)});
+        stream = &out_->streams.back();
+      }
+    } else if (c.id == fourcc("strf") && stream && stream->type == fourcc("auds") && c.size >= 14) {
+      uint8_t h[2];
+      if (!file_.read_at(c.data() + 12, h, 2))
+        return false;
+      stream->block_align = uint32_t(h[0]) | uint32_t(h[1]) << 8;
     } else if (c.id == fourcc("indx")) {
       out_->indx.push_back(c);
     } else if (c.id == kList && !nested_list(c, 3)) {
@@ -142,6 +151,8 @@ bool LayoutReader::top_level(uint64_t end) {
       out_->header_junk.push_back(c);
     } else if (c.id == kQelChunkId) {
       out_->qel.push_back(c);
+    } else if (c.id == fourcc("idx1")) {
+      out_->has_idx1 = true;
     }
     at = c.padded_end();
   }

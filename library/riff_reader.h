@@ -28,6 +28,8 @@ struct AviStreamHeader {
   uint32_t rate = 0;
   uint32_t start = 0;
   uint32_t length = 0;
+  uint32_t sample_size = 0;  // bytes per sample, 0 when a chunk is one sample
+  uint32_t block_align = 0;  // of an audio stream's format
 };
 
 struct AviLayout {
@@ -40,6 +42,7 @@ struct AviLayout {
   std::vector<RiffChunk> indx;         // OpenDML index chunks of the stream lists
   std::vector<RiffChunk> qel;          // "_qel" chunks where readers look, in file order
   std::vector<RiffChunk> header_junk;  // JUNK at the top level before movi or inside hdrl
+  bool has_idx1 = false;
 };
 
 constexpr uint32_t kQelChunkId = fourcc("_qel");

@@ -1,0 +1,26 @@
+// Reads a recording whose engine died mid-call: the first RIFF's sizes run past the end of
+// the file and there is no index. Only the header list and the chunk headers of the movi
+// lists are read, never the media, and the walk stops at the first chunk that is not
+// complete.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "library/byte_file.h"
+#include "library/riff_reader.h"
+
+struct CutAvi {
+  // Stream headers with each length counted from the complete chunks, as an index gives it.
+  std::vector<AviStreamHeader> streams;
+  uint64_t hdrl_offset = 0;            // of the LIST hdrl header
+  std::vector<RiffChunk> movi_chunks;  // complete chunks of the movi lists, when asked for
+  uint64_t chunk_count = 0;
+};
+
+// False for anything that is not an AVI with a complete header list and a movi list.
+bool scan_cut_avi(ByteFile& file, CutAvi* out, bool keep_chunks);
+
+// True when the stream lengths of the file should come from its chunks rather than its
+// headers: the layout does not parse, or it has no index to give them.
+bool avi_needs_chunk_count(const AviLayout& layout);
