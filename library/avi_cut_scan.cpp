@@ -68,6 +68,7 @@ bool CutScanner::read_header_list(uint64_t at, uint64_t end) {
   if (!read_avi_layout(header, &layout))
     return false;
   out_->streams = layout.streams;
+  out_->has_odml_index = !layout.indx.empty();
   out_->hdrl_offset = at;
   counts_.assign(out_->streams.size(), {});
   return true;
@@ -132,6 +133,8 @@ bool CutScanner::walk_riff(uint64_t at, uint64_t end, bool* movi_seen) {
     }
     if (c.padded_end() > end)
       return false;
+    if (c.id == kQelChunkId)
+      out_->qel.push_back(c);
     at = c.padded_end();
   }
   return true;

@@ -15,7 +15,9 @@ struct CutAvi {
   std::vector<AviStreamHeader> streams;
   uint64_t hdrl_offset = 0;            // of the LIST hdrl header
   std::vector<RiffChunk> movi_chunks;  // complete chunks of the movi lists, when asked for
+  std::vector<RiffChunk> qel;          // complete top-level "_qel" chunks
   uint64_t chunk_count = 0;
+  bool has_odml_index = false;  // the header list holds indx chunks
 };
 
 // False for anything that is not an AVI with a complete header list and a movi list.

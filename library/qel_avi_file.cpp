@@ -7,6 +7,7 @@
 
 #include "library/avi_cut_scan.h"
 #include "library/avi_file_target.h"
+#include "library/avi_repair.h"
 #include "library/avi_stream_info.h"
 #include "library/base64.h"
 #include "library/qel_chunk_writer.h"
@@ -102,6 +103,16 @@ bool qel_avi_file::dojob_load_file_info() {
   m_has_video = m_has_video || streams.has_video;
   m_has_audio = m_has_audio || streams.has_audio;
   m_time_len = std::max(m_time_len, streams.time_len);
+  return true;
+}
+
+bool qel_avi_file::dojob_repair() {
+  if (!QEL_ASSERT_MSG(m_file_name[0], "m_file_name"))
+    return false;
+  AviFileTarget target(m_file_name);
+  if (!target.is_open() || !repair_cut_avi(target))
+    return false;
+  m_is_cut = false;
   return true;
 }
 

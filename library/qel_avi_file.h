@@ -46,6 +46,8 @@ class qel_avi_file : public ZulIObject {
   int32_t get_qel_chunk_version() const { return m_qel_chunk_version; }
   // The last stream scan found the file cut short: sizes past its end, no index.
   bool get_is_cut() const { return m_is_cut; }
+  // Makes a cut recording playable in place; the chunk and cache entry stay as they are.
+  bool dojob_repair();
 
  private:
   // The cache entry's key: Base64 of the UTF-16LE file name below the cache key.

@@ -1,0 +1,202 @@
+#include "library/avi_repair.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "library/avi_cut_scan.h"
+#include "library/avi_stream_info.h"
+#include "library/avi_test_builder.h"
+#include "library/qel_avi_file.h"
+#include "library/recording_test_util.h"
+#include "qel_lib/qel_assert_capture.h"
+
+namespace {
+
+using namespace avi_test;
+
+// A running engine's file: lengths 0, a "_qel" chunk before movi, video and audio chunks
+// of odd and even sizes, then idx1.
+Bytes recording(int frames) {
+  std::vector<Stream> streams = {{"vids", 1, 25, 0, 0}, {"auds", 1, 8000, 0, 0}};
+  std::vector<Bytes> hdrl = {chunk("avih", avih(2))};
+  for (const Stream& s : streams)
+    hdrl.push_back(list("LIST", "strl", {chunk("strh", strh(s)), chunk("strf", strf(s))}));
+  std::vector<Bytes> movi;
+  for (int i = 0; i < frames; ++i) {
+    movi.push_back(chunk("00dc", filler(301 + 2 * (i % 5), i)));
+    movi.push_back(chunk("01wb", filler(640, 1000 + i)));
+  }
+  return list("RIFF", "AVI ",
+              {list("LIST", "hdrl", hdrl), chunk("_qel", qel_payload(2, 36)),
+               list("LIST", "movi", movi), chunk("idx1", Bytes(16, 0))});
+}
+
+// Every complete chunk's id and payload, in order.
+std::vector<Bytes> payloads(const Bytes& b) {
+  MemoryByteFile f(b);
+  CutAvi cut;
+  std::vector<Bytes> out;
+  if (!scan_cut_avi(f, &cut, true))
+    return out;
+  for (const RiffChunk& c : cut.movi_chunks)
+    out.emplace_back(b.begin() + c.offset, b.begin() + c.data() + c.size);
+  return out;
+}
+
+AviStreamSummary cut_summary(const Bytes& b) {
+  MemoryByteFile f(b);
+  CutAvi cut;
+  scan_cut_avi(f, &cut, false);
+  return summarize_streams(cut.streams);
+}
+
+TEST(AviRepair, CutRecordingsBecomeWholeWithTheSameMediaAndLength) {
+  Bytes full = recording(60);
+  int repaired = 0;
+  for (size_t n = 400; n < full.size() - 24; n += 97) {
+    Bytes cut(full.begin(), full.begin() + n);
+    AviStreamSummary before = cut_summary(cut);
+    MemoryAviTarget target(cut);
+    if (!repair_cut_avi(target)) {
+      EXPECT_EQ(cut, target.bytes()) << n;
+      continue;
+    }
+    ++repaired;
+    AviLayout l = layout_of(target.bytes());
+    ASSERT_TRUE(l.valid) << n;
+    EXPECT_TRUE(l.has_idx1);
+    EXPECT_FALSE(avi_needs_chunk_count(l));
+    AviStreamSummary after = summarize_streams(l);
+    EXPECT_EQ(before.time_len, after.time_len) << n;
+    EXPECT_TRUE(after.has_video && after.has_audio);
+    EXPECT_EQ(payloads(cut), payloads(target.bytes())) << n;
+    EXPECT_EQ(qel_payload(2, 36), chunk_of(target.bytes())) << n;
+    // A repaired file is whole: a second repair has nothing to do.
+    Bytes once = target.bytes();
+    EXPECT_FALSE(repair_cut_avi(target));
+    EXPECT_EQ(once, target.bytes());
+  }
+  EXPECT_GT(repaired, 200);
+  // Whole files, headers cut short and other files are left alone.
+  for (const Bytes& b : {full, Bytes(full.begin(), full.begin() + 100), Bytes(50, 'x')}) {
+    MemoryAviTarget target(b);
+    EXPECT_FALSE(repair_cut_avi(target));
+    EXPECT_EQ(b, target.bytes());
+  }
+}
+
+// The copy stops being written at any point: the original is what it was.
+class FailingFile : public MemoryByteFile {
+ public:
+  explicit FailingFile(int writes) : writes_left_(writes) {}
+  bool write_at(uint64_t offset, const void* data, uint32_t len) override {
+    return writes_left_-- > 0 && MemoryByteFile::write_at(offset, data, len);
+  }
+
+ private:
+  int writes_left_;
+};
+
+class FailingTarget : public AviTarget {
+ public:
+  FailingTarget(Bytes bytes, int writes) : original_(std::move(bytes)), copy_(writes) {}
+  ByteFile& original() override { return original_; }
+  ByteFile* create_replacement() override { return &copy_; }
+  bool commit_replacement() override {
+    original_.bytes() = copy_.bytes();
+    return true;
+  }
+  void discard_replacement() override { discarded_ = true; }
+  Bytes& bytes() { return original_.bytes(); }
+  bool discarded_ = false;
+
+ private:
+  MemoryByteFile original_;
+  FailingFile copy_;
+};
+
+TEST(AviRepair, AnInterruptedCopyLeavesTheOriginal) {
+  Bytes full = recording(40);
+  Bytes cut(full.begin(), full.end() - 500);
+  MemoryAviTarget whole(cut);
+  ASSERT_TRUE(repair_cut_avi(whole));
+  int failures = 0;
+  for (int writes = 0; writes < 200; ++writes) {
+    FailingTarget target(cut, writes);
+    if (repair_cut_avi(target)) {
+      EXPECT_EQ(whole.bytes(), target.bytes()) << writes;
+      continue;
+    }
+    ++failures;
+    EXPECT_TRUE(target.discarded_);
+    EXPECT_EQ(cut, target.bytes()) << writes;
+  }
+  EXPECT_GT(failures, 150);
+}
+
+#if !defined(_WIN32)
+class AviRepairFileTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<qel_avi_file> record(const std::u16string& path) {
+    auto f = std::make_shared<qel_avi_file>();
+    EXPECT_TRUE(f->create(path.c_str(), cache_.key()));
+    return f;
+  }
+  rec_test::RegistryLock lock_;
+  rec_test::TestCacheKey cache_;
+  rec_test::ScratchFolder folder_{"repair"};
+  AssertCapture asserts_;
+};
+
+// ffmpeg's recordings cut short: ffprobe reads the repaired file with the streams and the
+// length that were listed for the cut one.
+TEST_F(AviRepairFileTest, FfprobeReadsRepairedRecordingsAsListed) {
+  rec_test::fs::path media = rec_test::media_folder(false);
+  ASSERT_FALSE(media.empty());
+  for (const char* name : {"av.avi", "video.avi", "audio.avi"}) {
+    Bytes b = rec_test::read_bytes(media / name);
+    for (int part = 1; part <= 4; ++part) {
+      SCOPED_TRACE(std::string(name) + " part " + std::to_string(part));
+      Bytes cut(b.begin(), b.begin() + b.size() * part / 5);
+      rec_test::write_bytes(folder_.native("cut.avi"), cut);
+      auto a = record(folder_.file(u"cut.avi"));
+      ASSERT_TRUE(a->dojob_load_file_info());
+      ASSERT_TRUE(a->get_is_cut());
+      ASSERT_TRUE(a->dojob_repair());
+      EXPECT_FALSE(a->get_is_cut());
+      Bytes repaired = rec_test::read_bytes(folder_.native("cut.avi"));
+      EXPECT_EQ(payloads(cut), payloads(repaired));
+      EXPECT_FALSE(rec_test::fs::exists(folder_.native("cut.avi.qeltmp")));
+
+      auto again = record(folder_.file(u"cut.avi"));
+      ASSERT_TRUE(again->dojob_load_file_info());
+      EXPECT_FALSE(again->get_is_cut());
+      EXPECT_EQ(a->get_time_len(), again->get_time_len());
+
+      // One line per stream's type, then the file's duration.
+      int status = 0;
+      std::istringstream probed(rec_test::run(
+          "ffprobe -v error -show_entries stream=codec_type:format=duration -of csv=p=0 '" +
+              folder_.native("cut.avi").string() + "'",
+          &status));
+      ASSERT_EQ(0, status);
+      std::string line;
+      size_t streams = 0;
+      double longest = 0;
+      while (std::getline(probed, line)) {
+        if (line == "video" || line == "audio")
+          ++streams;
+        else
+          longest = std::atof(line.c_str());
+      }
+      EXPECT_EQ(layout_of(repaired).streams.size(), streams);
+      int64_t ms = std::llround(longest * 1000);
+      EXPECT_NEAR(ms / 1000 + 1, a->get_time_len(), 1) << longest;
+    }
+  }
+}
+#endif
+
+}  // namespace
