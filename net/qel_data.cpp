@@ -30,18 +30,29 @@ uint32_t ZulDataImpl::Expand(uint32_t n) {
   return mCapacity;
 }
 
-uint32_t ZulDataImpl::Append(const void* bytes, uint32_t n) {
-  if (!n)
-    return mLength;
+uint8_t* ZulDataImpl::Reserve(uint32_t n) {
   if (n > UINT32_MAX - mLength)
-    return mLength;
+    return nullptr;
   uint32_t need = mLength + n;
   // At least doubling keeps a long run of small appends linear; Expand's rounding stays.
   if (need > mCapacity && mCapacity && mCapacity <= UINT32_MAX / 2 && need < 2 * mCapacity)
     need = 2 * mCapacity;
   if (Expand(need) < mLength + n)
+    return nullptr;
+  return mBytes + mLength;
+}
+
+void ZulDataImpl::Commit(uint32_t n) {
+  mLength += n < mCapacity - mLength ? n : mCapacity - mLength;
+}
+
+uint32_t ZulDataImpl::Append(const void* bytes, uint32_t n) {
+  if (!n)
     return mLength;
-  std::memcpy(mBytes + mLength, bytes, n);
+  uint8_t* room = Reserve(n);
+  if (!room)
+    return mLength;
+  std::memcpy(room, bytes, n);
   mLength += n;
   return mLength;
 }

@@ -17,6 +17,12 @@ class ZulDataImpl : public ZulIObject {
   uint32_t Append(const void* bytes, uint32_t n);
   void Consume(uint32_t n);
   void Clear() { Consume(mLength); }
+  // Room for n bytes after those in use, for a receive to fill in place (null when the
+  // buffer cannot grow); Commit then counts the bytes filled.
+  uint8_t* Reserve(uint32_t n);
+  void Commit(uint32_t n);
+  // Keeps the first n bytes.
+  void Truncate(uint32_t n) { mLength = n < mLength ? n : mLength; }
   uint8_t* GetData(uint32_t offset = 0) const;
   uint32_t GetLength() const { return mLength; }
   uint32_t GetCapacity() const { return mCapacity; }
@@ -37,6 +43,11 @@ class ZulData {
   uint32_t Append(const void* bytes, uint32_t n) { return mImpl->Append(bytes, n); }
   void Consume(uint32_t n) { mImpl->Consume(n); }
   void Clear() { mImpl->Clear(); }
+  uint8_t* Reserve(uint32_t n) { return mImpl->Reserve(n); }
+  void Commit(uint32_t n) { mImpl->Commit(n); }
+  void Truncate(uint32_t n) { mImpl->Truncate(n); }
+  // True when no other handle refers to these bytes.
+  bool IsSole() const { return mImpl.block()->shared_count == 1; }
   uint8_t* GetData(uint32_t offset = 0) const { return mImpl->GetData(offset); }
   uint32_t GetLength() const { return mImpl->GetLength(); }
   uint32_t GetCapacity() const { return mImpl->GetCapacity(); }

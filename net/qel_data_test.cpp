@@ -72,6 +72,29 @@ TEST(ZulData, ImpossibleGrowthIsReportedAndWritesNothing) {
   EXPECT_EQ(Text(d), "abc");
 }
 
+// A receive fills the reserved room in place; only what Commit counts is in use.
+TEST(ZulData, ReservedRoomIsFilledInPlaceAndTruncated) {
+  ZulData d(0, 256);
+  d.Append("ab", 2);
+  uint8_t* room = d.Reserve(300);
+  ASSERT_NE(room, nullptr);
+  EXPECT_GE(d.GetCapacity(), 302u);
+  std::memcpy(room, "cdef", 4);
+  d.Commit(4);
+  EXPECT_EQ(Text(d), "abcdef");
+  d.Commit(UINT32_MAX);  // never beyond the capacity
+  EXPECT_EQ(d.GetLength(), d.GetCapacity());
+  d.Truncate(3);
+  EXPECT_EQ(Text(d), "abc");
+  d.Truncate(10);
+  EXPECT_EQ(Text(d), "abc");
+  EXPECT_EQ(d.Reserve(UINT32_MAX), nullptr);
+  ZulData other = d;
+  EXPECT_FALSE(d.IsSole());
+  other = ZulData(0, 256);
+  EXPECT_TRUE(d.IsSole());
+}
+
 TEST(MimeHeader, LoadsFieldsWithFoldedLinesAndFindsThemByAnyCase) {
   std::string block =
       "Content-Length: 42\r\nX-Long:\t first\r\n  second\r\nx-long: again\r\n\r\nbody";

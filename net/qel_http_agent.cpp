@@ -177,11 +177,17 @@ void ZulHttpAgent::SlotReceive(int error) {
     return;
   }
   for (;;) {
-    int n = mSocket.Receive(ReceiveBuffer(), mReceiveSize, 0);
+    // Straight into the unparsed bytes: no copy between the socket and the parser.
+    uint8_t* room = mInData.Reserve(static_cast<uint32_t>(mReceiveSize));
+    if (!room) {
+      Fail(kErrSocket);
+      return;
+    }
+    int n = mSocket.Receive(room, mReceiveSize, 0);
     if (n > 0) {
-      mInData.Append(mReceiveBuffer.get(), static_cast<uint32_t>(n));
+      mInData.Commit(static_cast<uint32_t>(n));
       if (n == mReceiveSize && mReceiveSize < kReceiveSize)
-        GrowReceiveBuffer();
+        mReceiveSize *= 2;
       // A peer faster than the parser must not keep the thread here or grow the buffer
       // without end: parse now and let the next notification continue.
       if (mInData.GetLength() >= (mHeaderLen ? kMaxDrainBytes : kMaxHeadBytes))
@@ -199,19 +205,6 @@ void ZulHttpAgent::SlotReceive(int error) {
     break;
   }
   ProcessData(false);
-}
-
-// Receives grow with the reply: each one is a system call (under Wine a server round trip
-// too), so a large download reads in large pieces while a small reply keeps a small buffer.
-char* ZulHttpAgent::ReceiveBuffer() {
-  if (!mReceiveBuffer)
-    mReceiveBuffer.reset(new char[mReceiveSize]);
-  return mReceiveBuffer.get();
-}
-
-void ZulHttpAgent::GrowReceiveBuffer() {
-  mReceiveSize *= 2;
-  mReceiveBuffer.reset(new char[mReceiveSize]);
 }
 
 void ZulHttpAgent::SlotClose(int error) {

@@ -74,8 +74,6 @@ class ZulHttpAgent : public ZulIObject {
   void SlotSend(int error);
   void SlotReceive(int error);
   void SlotClose(int error);
-  char* ReceiveBuffer();
-  void GrowReceiveBuffer();
   void ProcessData(bool closed);
   bool dojob_status_line(bool closed);
   bool dojob_header(bool closed);
@@ -91,7 +89,7 @@ class ZulHttpAgent : public ZulIObject {
   std::u16string mPath;
   ZulData mPostData{0, 256};
   ZulData mOutData{0, 256};
-  ZulData mInData{0, 256};
+  ZulData mInData{0, 256};  // received bytes not yet consumed
   int32_t mStatusCode = 0;
   uint32_t mStatusLineLen = 0;
   uint32_t mHeaderLen = 0;
@@ -101,6 +99,10 @@ class ZulHttpAgent : public ZulIObject {
   ZulData mHeaderData{0, 256};
   CMimeHeader mHeader;
   ZulHttpAgentSubject mSubject;
-  std::unique_ptr<char[]> mReceiveBuffer;
+  // Receives grow with the reply: each is a system call (under Wine a server round trip
+  // too), so a large download reads in large pieces while a small reply stays small.
   int mReceiveSize = 16 * 1024;
+  // The content events take the received bytes themselves; a buffer the observers let go
+  // takes the next receive.
+  ZulData mSpareData{0, 256};
 };

@@ -176,9 +176,16 @@ void ZulHttpAgent::dojob_content(bool closed) {
   event.mType = _ZulHttpAgentEvt::kContent;
   event.mContentLen = mContentLen;
   event.mContentPos = mContentRecvedLen;
-  event.mContent.Append(mInData.GetData(), take);
+  // The received bytes become the content as they are, in a buffer of their own from now on.
+  event.mContent = mInData;
+  event.mContent.Truncate(take);
+  mInData = mSpareData;
+  mSpareData = ZulData(0, 256);
   Notify(event);
-  mInData.Clear();
+  if (event.mContent.IsSole()) {
+    event.mContent.Clear();
+    mSpareData = event.mContent;
+  }
   mContentRecvedLen += static_cast<int32_t>(take);
   if (!mIsBusy)
     return;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "net/testing/scripted_socket.h"
 #include "net/testing/test_servers.h"
@@ -367,6 +368,29 @@ TEST(HttpAgent, UnknownMethodAndSocketErrorsFail) {
   socket->FireSend(10054);
   EXPECT_EQ(broken.watcher->trace, "F1");
   EXPECT_FALSE(broken.agent->IsBusy());
+}
+
+// Content events hand over the received bytes themselves; a chunk an observer keeps stays
+// as it was while later chunks arrive.
+TEST(HttpAgent, KeptContentChunksStayIntact) {
+  ScriptedClient client;
+  std::vector<ZulData> kept;
+  client.watcher->hook = [&](const _ZulHttpAgentEvt* e) {
+    if (e->mType == _ZulHttpAgentEvt::kContent)
+      kept.push_back(e->mContent);
+  };
+  ASSERT_TRUE(client.Get(u"updates", 80, u"/"));
+  client.last->FireConnect();
+  client.last->FireSend();
+  client.last->Deliver("HTTP/1.1 200 OK\r\nContent-Length: 14\r\n\r\nhello");
+  client.last->Deliver("world");
+  client.last->Deliver("1234EXTRA");
+  ASSERT_EQ(3u, kept.size());
+  std::string chunks;
+  for (const ZulData& d : kept)
+    chunks += std::string(reinterpret_cast<const char*>(d.GetData()), d.GetLength()) + "|";
+  EXPECT_EQ(chunks, "hello|world|1234|");
+  EXPECT_FALSE(client.agent->IsBusy());
 }
 
 }  // namespace
