@@ -14,9 +14,9 @@
 #include "library/qel_app_constants.h"
 #include "library/qel_profile.h"
 #include "qel_lib/qel_assert_capture.h"
+#include "res/resource.h"
 #include "tools/engine_sim/avi_writer.h"
 #include "ui/qel_top_wnd.h"
-#include "ui/qel_top_wnd_query.h"
 
 namespace fs = std::filesystem;
 
@@ -103,9 +103,23 @@ class CoQelUiTest : public ::testing::Test {
     app_object_->Release();
     EXPECT_EQ(engine_.refs, 1u) << "every reference to the sink is given back";
   }
-  long Query(qel_top_wnd_field field) {
-    return static_cast<long>(SendMessageW(top_wnd_->GetSafeHwnd(), kQelTopWndQueryMsg, field, 0));
+  // What the window shows: its stream lines, its list rows and its status bar.
+  std::vector<std::wstring> Streams() {
+    CMyTopWndCoreStt* frame = top_wnd_->GetFrame();
+    return {frame->dojob_audio_stream_text(), frame->dojob_local_stream_text(),
+            frame->dojob_remote_stream_text()};
   }
+  int Rows() {
+    return ListView_GetItemCount(GetDlgItem(top_wnd_->GetSafeHwnd(), IDC_HISTORY_LIST));
+  }
+  int RecordInfoMode() { return top_wnd_->GetFrame()->get_record_info_mode(); }
+  std::wstring Status() {
+    wchar_t text[256] = {};
+    SendMessageW(GetDlgItem(top_wnd_->GetSafeHwnd(), IDC_STATUS_BAR), SB_GETTEXTW, 0,
+                 reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  static std::wstring FilesText(int files) { return std::to_wstring(files) + L" files,"; }
   void ConnectEngine() {
     IConnectionPointContainer* container = nullptr;
     ASSERT_EQ(
@@ -164,10 +178,11 @@ TEST_F(CoQelUiTest, GetUiHandsOutOneUiObjectAndANullPointerCreatesNothing) {
 TEST_F(CoQelUiTest, RecordAndStopCommandsReachTheEngineAndARefusalResetsTheStreams) {
   ui_->SetWebcamStreams(1, 2);
   ui_->SetAudioStreams(3, 4);
-  EXPECT_EQ(Query(kQelFieldWebcamRemote), 2);
+  std::vector<std::wstring> shown = {L"7 audio streams", L"1 local webcam", L"2 remote webcam"};
+  EXPECT_EQ(Streams(), shown);
   // Without a sink nothing reaches an engine and the window keeps its state.
   Command(kQelWndRecord);
-  EXPECT_EQ(Query(kQelFieldAudioSecond), 4);
+  EXPECT_EQ(Streams(), shown);
 
   ConnectEngine();
   Command(kQelWndRecord);
@@ -177,24 +192,23 @@ TEST_F(CoQelUiTest, RecordAndStopCommandsReachTheEngineAndARefusalResetsTheStrea
   EXPECT_EQ(engine_.records[0].size(), prefix.size() + 19) << "YYYY-MM-DD HH-MM-SS";
   Command(kQelWndStop);
   EXPECT_EQ(engine_.stops, 1);
-  EXPECT_EQ(Query(kQelFieldWebcamLocal), 1);
+  EXPECT_EQ(Streams(), shown);
 
   engine_.result = E_FAIL;
   Command(kQelWndRecord);
   EXPECT_EQ(engine_.records.size(), 2u);
-  for (qel_top_wnd_field f :
-       {kQelFieldWebcamLocal, kQelFieldWebcamRemote, kQelFieldAudioFirst, kQelFieldAudioSecond})
-    EXPECT_EQ(Query(f), 0);
+  std::vector<std::wstring> none = {L"0 audio streams", L"0 local webcam", L"0 remote webcam"};
+  EXPECT_EQ(Streams(), none);
   ui_->SetWebcamStreams(1, 1);
   Command(kQelWndStop);
-  EXPECT_EQ(Query(kQelFieldWebcamLocal), 0) << "a refused stop resets as well";
+  EXPECT_EQ(Streams(), none) << "a refused stop resets as well";
 }
 
 TEST_F(CoQelUiTest, FinishedRecordingsJoinTheLibraryAtMostTwoAtATime) {
   ASSERT_EQ(ui_->OnRecordStarted(), S_OK);
-  EXPECT_EQ(Query(kQelFieldRecordInfoMode), 1);
-  long files = Query(kQelFieldTotalFiles);
-  long history = Query(kQelFieldHistoryCount);
+  EXPECT_EQ(RecordInfoMode(), 1);
+  int files = top_wnd_->GetFrame()->get_total_files();
+  int history = Rows();
 
   std::wstring a = Recording(L"a.avi"), b = Recording(L"b.avi"), c = Recording(L"c.avi");
   BSTR paths[] = {SysAllocString(a.c_str()), SysAllocString(b.c_str()), SysAllocString(c.c_str())};
@@ -202,9 +216,9 @@ TEST_F(CoQelUiTest, FinishedRecordingsJoinTheLibraryAtMostTwoAtATime) {
   EXPECT_EQ(ui_->OnRecordStopped(3, save, 0, nullptr, 1700000000), S_OK);
   EXPECT_TRUE(
       capture_.Has("co_qel_ui::OnRecordStopped", "_save_list_size <= QEL_MAX_OUTPUT_FILE_COUNT"));
-  EXPECT_EQ(Query(kQelFieldRecordInfoMode), 0);
-  EXPECT_EQ(Query(kQelFieldTotalFiles), files + 2);
-  EXPECT_EQ(Query(kQelFieldHistoryCount), history + 2);
+  EXPECT_EQ(RecordInfoMode(), 0);
+  EXPECT_EQ(Status().rfind(FilesText(files + 2), 0), 0u) << Status();
+  EXPECT_EQ(Rows(), history + 2);
 
   // An empty saved path is skipped; the discarded file goes to the recycle bin.
   capture_.Clear();
@@ -215,7 +229,7 @@ TEST_F(CoQelUiTest, FinishedRecordingsJoinTheLibraryAtMostTwoAtATime) {
   BSTR* save2[] = {&empty, &next};
   BSTR* del[] = {&discard};
   EXPECT_EQ(ui_->OnRecordStopped(2, save2, 0, nullptr, 1700000100), S_OK);
-  EXPECT_EQ(Query(kQelFieldTotalFiles), files + 3);
+  EXPECT_EQ(Status().rfind(FilesText(files + 3), 0), 0u) << Status();
   BSTR* save3[] = {&next};
   EXPECT_EQ(ui_->OnRecordStopped(1, save3, 1, del, 1700000100), S_OK);
   EXPECT_FALSE(fs::exists(temp));
@@ -225,16 +239,17 @@ TEST_F(CoQelUiTest, FinishedRecordingsJoinTheLibraryAtMostTwoAtATime) {
 }
 
 TEST_F(CoQelUiTest, StartFailuresGoToTheMainWindow) {
-  long boxes = Query(kQelFieldStartFailedBoxes);
   EXPECT_EQ(ui_->OnRecordStartFailed(1), S_OK);
-  EXPECT_EQ(Query(kQelFieldStartFailedBoxes), boxes + 1);
+  HWND box = FindWindowW(nullptr, L"Failed to start recording.");
+  ASSERT_NE(box, nullptr) << "the window's message box";
+  DestroyWindow(box);
   EXPECT_EQ(ui_->OnRecordStartFailed(0), S_OK);
-  EXPECT_EQ(Query(kQelFieldRecordInfoMode), 2);
+  EXPECT_EQ(RecordInfoMode(), 2);
   EXPECT_EQ(ui_->OnRecordStartFailed(7), S_OK);
   EXPECT_TRUE(capture_.Has("CMyTopWndCore::OnRecordStartFailed", "false"));
   // Stop hides the "no stream" panel before asking the engine.
   Command(kQelWndStop);
-  EXPECT_EQ(Query(kQelFieldRecordInfoMode), 0);
+  EXPECT_EQ(RecordInfoMode(), 0);
 }
 
 }  // namespace

@@ -146,18 +146,6 @@ ZulProfileKey c_quorvantine_app::GetMachineKey() {
   return m_machine_key;
 }
 
-void c_quorvantine_app::OnWndEvent(const qel_ui_cmd* _ui_cmd) {
-  if (!QEL_ASSERT(_ui_cmd))
-    return;
-  // The other commands arrive with the recording session handling.
-  if (_ui_cmd->m_cmd_id != kQelCmdExit)
-    return;
-  // The next start at logon ends at once.
-  m_user_key.GetValue(kAutoStartEnable).SetBool(false);
-  ::PostQuitMessage(0);
-  Finalize();
-}
-
 shared_ptr<c_quorvantine_app> qel_create_app(const char16_t* cmd_line) {
   if (!g_app_holder)
     g_app_holder = new shared_ptr<c_quorvantine_app>();

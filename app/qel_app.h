@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/qel_iapp.h"
@@ -45,6 +46,14 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
 
   void OnWndEvent(const qel_ui_cmd* _ui_cmd);
 
+  // Where a chosen recording folder comes from (the folder dialog; tests give their own),
+  // and a stand-in for the shell when web pages open in tests.
+  using SelectFolder = std::function<bool(char16_t* _dir, uint32_t _len)>;
+  void set_select_folder(SelectFolder _select) { m_select_folder = std::move(_select); }
+  void set_open_web_page_for_testing(std::function<int(const char* _url)> _open) {
+    m_open_web_page_for_testing = std::move(_open);
+  }
+
  private:
   using UiCmdAdapter = ObserverAdapter<c_quorvantine_app, qel_ui_cmd_subject>;
 
@@ -54,6 +63,11 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
   void dojob_fill_top_wnd();
   void dojob_add_saved_file(const wchar_t* _path, int64_t _start_time);
   void dojob_recycle_file(const wchar_t* _path);
+  void dojob_delete_file(uint32_t _id);
+  int dojob_open_web_page(const char* _url);
+  bool dojob_prompt_user_to_select_folder(char16_t* _p_new_dir, uint32_t _new_dir_len);
+  void dojob_change_dest_dir();
+  void dojob_report_unusable_dir(const char16_t* _dir, const wchar_t* _reason);
 
   shared_ptr<ZulMsnOCInstWrapRep> mOCInstWrapRep;
   ZulProfileKey m_user_key;
@@ -64,6 +78,8 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
   shared_ptr<DlgMessageBox> m_msg_box;
   WkComPtr<co_qel_app_msn> m_com_app;
   UiCmdAdapter m_ui_cmd_adapter;
+  SelectFolder m_select_folder;
+  std::function<int(const char* _url)> m_open_web_page_for_testing;
 };
 
 // Creates the application once (Create runs while qel_get_app already returns it); later

@@ -5,6 +5,7 @@ CMyTopWnd::~CMyTopWnd() {
 }
 
 bool CMyTopWnd::create(int show_mode) {
+  m_kid_observer.Bind(shared_ptr<CMyTopWnd>(this), &CMyTopWnd::on_kid_evt);
   dojob_create_update_checker();
   return m_frame.create(show_mode, &m_ui_cmd_sink);
 }
@@ -12,4 +13,16 @@ bool CMyTopWnd::create(int show_mode) {
 void CMyTopWnd::Finalize() {
   dojob_finalize_update_checker();
   m_frame.DestroyWindow();
+}
+
+void CMyTopWnd::on_kid_evt(const qel_ui_cmd* _ui_cmd) {
+  if (!_ui_cmd)
+    return;
+  int code = _ui_cmd->m_cmd_id;
+  if (code == kQelCmdOpenFolder || code == kQelCmdChangeFolder)
+    m_ui_cmd_sink.Notify(_ui_cmd);
+  else if (code >= kQelCmdAudioNone && code <= kQelCmdAudioBoth)
+    m_frame.update_audio_button_caption();
+  else if (code >= kQelCmdVideoNone && code <= kQelCmdVideoSideBySide)
+    m_frame.update_video_button_caption();
 }

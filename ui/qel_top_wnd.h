@@ -1,5 +1,6 @@
 // The main window as the application sees it: a framework object that owns the frame
-// window and publishes the user's commands on m_ui_cmd_sink.
+// window, publishes the user's commands on m_ui_cmd_sink and hears its child dialogs
+// through m_kid_observer.
 #pragma once
 
 #include <list>
@@ -7,7 +8,8 @@
 #include "net/qel_update_checker.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_iobject.h"
-#include "ui/qel_top_wnd_core.h"
+#include "qel_lib/qel_subject.h"
+#include "ui/qel_top_wnd_core_stt.h"
 #include "ui/qel_ui_cmd.h"
 
 class CMyTopWnd : public ZulIObject {
@@ -15,12 +17,12 @@ class CMyTopWnd : public ZulIObject {
   CMyTopWnd() = default;
   ~CMyTopWnd() override;
 
-  // Show mode 0 shows the window; other modes keep it hidden.
+  // Show mode 0 shows the window, 1 keeps it hidden, any other follows the saved flag.
   bool create(int show_mode);
   void Finalize();
 
   HWND GetSafeHwnd() const { return m_frame.m_hWnd; }
-  CMyTopWndCore* GetFrame() { return &m_frame; }
+  CMyTopWndCoreStt* GetFrame() { return &m_frame; }
 
   void show_tray_icon(bool _show) { m_frame.show_tray_icon(_show); }
   void set_webcam_stream_count(int _local, int _remote) {
@@ -41,7 +43,13 @@ class CMyTopWnd : public ZulIObject {
   void set_total_files(int _n) { m_frame.set_total_files(_n); }
   void set_total_minutes(int _n) { m_frame.set_total_minutes(_n); }
 
+  // Commands of the child dialogs: folder commands go on to the application, mode changes
+  // refresh the mode buttons.
+  void on_kid_evt(const qel_ui_cmd* _ui_cmd);
+
   qel_ui_cmd_subject m_ui_cmd_sink;
+  using KidObserver = ObserverAdapter<CMyTopWnd, qel_ui_cmd_subject>;
+  KidObserver m_kid_observer;
 
   // Update check (qel_top_wnd_update.cpp): offers the download of a newer version.
   void OnUpdateEvt(const ZulUpdateEvt* _evt);
@@ -51,7 +59,7 @@ class CMyTopWnd : public ZulIObject {
   bool dojob_create_update_checker();
   void dojob_finalize_update_checker();
 
-  CMyTopWndCore m_frame;
+  CMyTopWndCoreStt m_frame;
   shared_ptr<ZulUpdateChecker> mUpdateChecker;
   ObserverAdapter<CMyTopWnd, ZulUpdateSubject> mUpdateObserver;
 };

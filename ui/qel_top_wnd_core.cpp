@@ -1,38 +1,168 @@
 #include "ui/qel_top_wnd_core.h"
 
-#include <cwchar>
-#include <string>
-
+#include "library/qel_app_constants.h"
+#include "library/qel_app_setting.h"
+#include "library/qel_profile.h"
+#include "platform/files.h"
 #include "qel_lib/qel_assert.h"
 #include "res/resource.h"
-#include "ui/qel_l10n_strings.h"
+#include "ui/core/qel_status_texts.h"
+#include "ui/core/qel_u16_format.h"
+#include "ui/qel_dlg_about.h"
+#include "ui/qel_dlg_message_box.h"
+#include "ui/qel_ui_texts.h"
+#include "winkit/wk_resource.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"Quorvantine-msn-main-wnd";
-constexpr wchar_t kTitle[] = L"Quorvantine Video Recorder for MSN";
-constexpr RECT kDefaultRect = {200, 200, 713, 637};
-constexpr int kMainIconId = 143;
-// The message box's type value; it changes nothing.
-constexpr int kMsgBoxType = 16;
-constexpr int kModeNone = 0;
-constexpr int kModeRecording = 1;
-constexpr int kModeNoStream = 2;
+
+ZulProfileValue setting(const char* name) {
+  return ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path).GetValue(name);
+}
+
+const wchar_t* wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 }  // namespace
 
-CMyTopWndCore::CMyTopWndCore() : m_ui_avi_file_info_list(new qel_ui_avi_file_info_list) {}
+CMyTopWndCore::CMyTopWndCore() = default;
 
-bool CMyTopWndCore::create(int show_mode, qel_ui_cmd_subject* _ui_cmd_sink) {
-  m_ui_cmd_sink = _ui_cmd_sink;
-  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kMainIconId));
-  if (!CreateFrame(kClassName, kTitle, WS_OVERLAPPEDWINDOW, kDefaultRect, icon))
+// The skinned window tears the window down while its painters still exist; nothing here
+// may call the virtual steps.
+CMyTopWndCore::~CMyTopWndCore() = default;
+
+bool CMyTopWndCore::dojob_read_saved_rect(RECT* _rect, bool* _show) const {
+  bool show = true;
+  setting("ui_main_wnd_show").GetBool(&show);
+  *_show = show;
+  int32_t x = 0, y = 0, w = 0, h = 0;
+  setting("ui_main_wnd_x").GetDWORD(&x);
+  setting("ui_main_wnd_y").GetDWORD(&y);
+  setting("ui_main_wnd_w").GetDWORD(&w);
+  setting("ui_main_wnd_h").GetDWORD(&h);
+  int default_w = m_default_rect.right - m_default_rect.left;
+  int default_h = m_default_rect.bottom - m_default_rect.top;
+  // x = 0 is written when the window sat at the screen's edge, yet not taken back: such a
+  // window opens at the default place.
+  if (x > 0 && y > 0 && w >= default_w && h >= default_h) {
+    *_rect = {x, y, x + w, y + h};
+    return true;
+  }
+  *_rect = m_default_rect;
+  return false;
+}
+
+bool CMyTopWndCore::create(int _show_mode, qel_ui_cmd_subject* _ui_cmd_sink) {
+  dojob_init_wnd_params();
+  if (!QEL_ASSERT_MSG(!m_hWnd, "!m_hWnd"))
     return false;
-  dojob_create_buttons();
+  m_ui_cmd_sink = _ui_cmd_sink;
+  RECT rect;
+  bool saved_show = true;
+  dojob_read_saved_rect(&rect, &saved_show);
+
+  m_icon_main.reset(WkLoadIcon(IDI_MAIN));
+  m_icon_main_small.reset(WkLoadIcon(IDI_MAIN, WkSmallIconSize()));
+  m_menu_video_settings.reset(WkLoadMenu(IDR_VIDEO_SETTINGS_MENU));
+  m_menu_audio_settings.reset(WkLoadMenu(IDR_AUDIO_SETTINGS_MENU));
+  m_main_menu.reset(WkLoadMenu(IDR_MAIN_MENU));
+  // WS_CLIPCHILDREN: the off-screen picture is copied around the controls, never over them.
+  if (!CreateFrame(kClassName, qel_text(IDS_WINDOW_TITLE), m_wnd_style | WS_CLIPCHILDREN, rect,
+                   m_icon_main.get(), m_main_menu.get()))
+    return false;
+
+  dojob_layout();
+  QEL_ASSERT(dojob_init_skype_info());
+  QEL_ASSERT(dojob_init_buttons());
+  QEL_ASSERT(dojob_init_history_list());
+  QEL_ASSERT(dojob_create_status_bar());
+  QEL_ASSERT(dojob_create_tooltips());
   m_tray.create(m_hWnd);
-  if (show_mode == 0)
-    dojob_show_and_activate();
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon_main_small.get()));
+  dojob_move_controls();
+
+  bool show = _show_mode == 0 || (_show_mode != 1 && saved_show);
+  if (show)
+    ShowWindow(SW_SHOWNORMAL);
   return true;
+}
+
+bool CMyTopWndCore::dojob_create_status_bar() {
+  if (!QEL_ASSERT_MSG(!m_status_bar, "!m_status_bar"))
+    return false;
+  RECT r = dojob_status_bar_rect();
+  m_status_bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", m_status_bar_style, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, m_hWnd,
+                                 reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_STATUS_BAR)),
+                                 GetModuleHandleW(nullptr), nullptr);
+  if (!m_status_bar)
+    return false;
+  int parts[2] = {dojob_status_first_part_right(), -1};
+  SendMessageW(m_status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  dojob_set_status_text(wide(qel_status_total_text(m_total_files, m_total_minutes)));
+  return true;
+}
+
+bool CMyTopWndCore::dojob_create_tooltips() {
+  if (!QEL_ASSERT_MSG(!m_has_tooltip, "!m_tooltip"))
+    return false;
+  if (!m_tooltip.Create(m_hWnd))
+    return false;
+  m_has_tooltip = true;
+  for (FooButton* button :
+       {&m_button_start_recorder, &m_button_stop_recorder, &m_button_here, &m_button_change}) {
+    if (button->m_hWnd)
+      m_tooltip.AddTool(button->m_hWnd, LPSTR_TEXTCALLBACKW, nullptr,
+                        static_cast<UINT>(button->GetDlgCtrlID()));
+  }
+  return true;
+}
+
+bool CMyTopWndCore::DestroyWindow() {
+  if (m_dlg_about.valid()) {
+    m_dlg_about->Destroy();
+    m_dlg_about.reset();
+  }
+  if (m_dlg_msg_box.valid()) {
+    m_dlg_msg_box->Destroy();
+    m_dlg_msg_box.reset();
+  }
+  if (m_hWnd)
+    SetMenu(m_hWnd, nullptr);
+  m_main_menu.reset();
+  dojob_destroy_buttons();
+  m_menu_audio_settings.reset();
+  m_menu_video_settings.reset();
+  m_list_popup_menu.reset();
+  m_quick_list.DestroyWindow();
+  if (m_image_list) {
+    ImageList_Destroy(m_image_list);
+    m_image_list = nullptr;
+  }
+  dojob_destroy_history_list_painters();
+  dojob_destroy_skype_info();
+  m_tooltip.DestroyWindow();
+  m_has_tooltip = false;
+  if (m_status_bar) {
+    ::DestroyWindow(m_status_bar);
+    m_status_bar = nullptr;
+  }
+  m_tray.destroy();
+  if (m_tray_clicks.timer_running()) {
+    KillTimer(kTimerSystemTray);
+    m_tray_clicks.on_timer();
+  }
+  if (m_auto_record_timer) {
+    KillTimer(kTimerAutoRecord);
+    m_auto_record_timer = false;
+  }
+  if (m_record_info_timer) {
+    KillTimer(kTimerRecordInfo);
+    m_record_info_timer = false;
+  }
+  return WkFrameWnd::DestroyWindow();
 }
 
 void CMyTopWndCore::dojob_show_and_activate() {
@@ -43,222 +173,179 @@ void CMyTopWndCore::dojob_show_and_activate() {
   SetForegroundWindow(m_hWnd);
 }
 
-void CMyTopWndCore::show_tray_icon(bool _show) {
-  m_tray.show(_show);
-}
-
-void CMyTopWndCore::set_webcam_stream_count(int _local, int _remote) {
-  m_webcam_local = _local;
-  m_webcam_remote = _remote;
-  dojob_refresh();
-}
-
-void CMyTopWndCore::set_audio_stream_count(int _first, int _second) {
-  m_audio_first = _first;
-  m_audio_second = _second;
-  dojob_refresh();
-}
-
-void CMyTopWndCore::OnRecordStarted() {
-  m_record_info_mode = kModeRecording;
-  m_tray.on_record_started();
-  dojob_refresh();
-}
-
-void CMyTopWndCore::OnRecordStopped() {
-  m_record_info_mode = kModeNone;
-  m_tray.on_record_stopped();
-  dojob_refresh();
-}
-
-void CMyTopWndCore::OnRecordStartFailed(int _reason) {
-  m_last_start_failed_reason = _reason;
-  if (_reason == 0)
-    m_record_info_mode = kModeNoStream;
-  else if (_reason == 1)
-    dojob_show_start_failed_box();
-  else
-    QEL_ASSERT_MSG(false, "false");
-  dojob_refresh();
-}
-
-// The recording file cannot be created: the message box tells the user, with the error icon.
-void CMyTopWndCore::dojob_show_start_failed_box() {
-  ++m_start_failed_boxes;
-  const wchar_t* caption = qel_l10n_get_string(IDS_RECORD_FAILED);
-  const wchar_t* detail = qel_l10n_get_string(IDS_RECORD_FAILED_DETAIL);
-  if (!m_msg_box.valid())
-    m_msg_box = shared_ptr<DlgMessageBox>(new DlgMessageBox);
-  if (!m_msg_box->IsCreated())
-    m_msg_box->Create(caption, detail, m_hWnd, kMsgBoxType);
-  m_msg_box->SetLines(caption, detail);
-  m_msg_box->SetCaption(caption);
-  m_msg_box->SetIcon(LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_HAND)));
-}
-
-void CMyTopWndCore::reset_streams() {
-  set_webcam_stream_count(0, 0);
-  set_audio_stream_count(0, 0);
-  m_record_info_mode = kModeNone;
-  m_tray.on_record_stopped();
-}
-
-void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
-  for (const shared_ptr<qel_ui_avi_file_info>& info : _list)
-    m_ui_avi_file_info_list->on_new_file_info(info);
-  dojob_refresh();
-}
-
-void CMyTopWndCore::remove_file_info(uint32_t _id) {
-  m_ui_avi_file_info_list->on_del_file_info(_id);
-  dojob_refresh();
-}
-
-void CMyTopWndCore::clear_file_infos() {
-  m_ui_avi_file_info_list->clear_all();
-  dojob_refresh();
-}
-
-void CMyTopWndCore::set_total_files(int _n) {
-  m_total_files = _n;
-  dojob_refresh();
-}
-
-void CMyTopWndCore::set_total_minutes(int _n) {
-  m_total_minutes = _n;
-  dojob_refresh();
-}
-
-LRESULT CMyTopWndCore::query_state(qel_top_wnd_field _field) const {
-  switch (_field) {
-    case kQelFieldWebcamLocal:
-      return m_webcam_local;
-    case kQelFieldWebcamRemote:
-      return m_webcam_remote;
-    case kQelFieldAudioFirst:
-      return m_audio_first;
-    case kQelFieldAudioSecond:
-      return m_audio_second;
-    case kQelFieldRecordInfoMode:
-      return m_record_info_mode;
-    case kQelFieldTotalFiles:
-      return m_total_files;
-    case kQelFieldTotalMinutes:
-      return m_total_minutes;
-    case kQelFieldHistoryCount:
-      return m_ui_avi_file_info_list->get_count();
-    case kQelFieldTrayIconShown:
-      return m_tray.is_shown();
-    case kQelFieldTrayAnimating:
-      return m_tray.is_animating();
-    case kQelFieldMessageBox:
-      return reinterpret_cast<LRESULT>(m_msg_box.valid() ? m_msg_box->GetSafeHwnd() : nullptr);
-    case kQelFieldLastStartFailedReason:
-      return m_last_start_failed_reason;
-    case kQelFieldStartFailedBoxes:
-      return m_start_failed_boxes;
-    case kQelFieldNewestHistoryId: {
-      shared_ptr<qel_ui_avi_file_info> newest = m_ui_avi_file_info_list->get_at(0);
-      return newest.valid() ? newest->m_id : 0;
-    }
-  }
-  return -1;
-}
-
-void CMyTopWndCore::dojob_publish(int32_t _cmd_id) {
-  qel_ui_cmd cmd = {_cmd_id, 0};
+void CMyTopWndCore::dojob_publish(int32_t _cmd_id, int32_t _param) {
+  qel_ui_cmd cmd = {_cmd_id, _param};
   if (m_ui_cmd_sink)
     m_ui_cmd_sink->Notify(&cmd);
 }
 
-bool CMyTopWndCore::OnCommand(WORD _id) {
-  switch (_id) {
-    case kQelWndOpenMainWindow:
-      dojob_show_and_activate();
-      return true;
-    case kQelWndRecord:
-      if (!m_webcam_local && !m_webcam_remote && !m_audio_first && !m_audio_second)
-        OnRecordStartFailed(0);
-      dojob_publish(kQelCmdRecord);
-      return true;
-    case kQelWndStop:
-      if (m_record_info_mode == kModeNoStream)
-        m_record_info_mode = kModeNone;
-      dojob_publish(kQelCmdStop);
-      return true;
+void CMyTopWndCore::show_tray_icon(bool _show) {
+  m_tray.show(_show);
+}
+
+void CMyTopWndCore::set_total_files(int _n) {
+  m_total_files = _n;
+  dojob_set_status_text(wide(qel_status_change_text(m_total_files, m_total_minutes, &qel_text16)));
+}
+
+void CMyTopWndCore::set_total_minutes(int _n) {
+  m_total_minutes = _n;
+  dojob_set_status_text(wide(qel_status_change_text(m_total_files, m_total_minutes, &qel_text16)));
+}
+
+void CMyTopWndCore::dojob_set_status_text(const std::wstring& _text) {
+  if (!m_status_bar)
+    return;
+  SendMessageW(m_status_bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(_text.c_str()));
+  RECT r = dojob_status_bar_rect();
+  InvalidateRect(m_hWnd, &r, FALSE);
+  UpdateWindow(m_hWnd);
+}
+
+std::wstring CMyTopWndCore::dojob_audio_stream_text() const {
+  return wide(qel_u16_format(qel_text16(IDS_AUDIO_STREAMS_FMT), {m_audio_first + m_audio_second}));
+}
+
+std::wstring CMyTopWndCore::dojob_local_stream_text() const {
+  return wide(qel_u16_format(qel_text16(IDS_LOCAL_WEBCAM_FMT), {m_webcam_local}));
+}
+
+std::wstring CMyTopWndCore::dojob_remote_stream_text() const {
+  return wide(qel_u16_format(qel_text16(IDS_REMOTE_WEBCAM_FMT), {m_webcam_remote}));
+}
+
+std::wstring CMyTopWndCore::dojob_elapsed_text() const {
+  return wide(m_record_info.elapsed_text(platform::current_time()));
+}
+
+void CMyTopWndCore::dojob_relayout() {
+  if (!m_hWnd)
+    return;
+  dojob_layout();
+  dojob_move_controls();
+  InvalidateRect(m_hWnd, nullptr, FALSE);
+}
+
+void CMyTopWndCore::dojob_save_rect() {
+  RECT r;
+  if (!GetWindowRect(m_hWnd, &r) || IsIconic(m_hWnd) || IsZoomed(m_hWnd))
+    return;
+  int w = r.right - r.left;
+  int h = r.bottom - r.top;
+  if (r.left >= 0 && r.top >= 0 && w >= m_default_rect.right - m_default_rect.left &&
+      h >= m_default_rect.bottom - m_default_rect.top) {
+    setting("ui_main_wnd_x").SetDWORD(static_cast<uint32_t>(r.left));
+    setting("ui_main_wnd_y").SetDWORD(static_cast<uint32_t>(r.top));
+    setting("ui_main_wnd_w").SetDWORD(static_cast<uint32_t>(w));
+    setting("ui_main_wnd_h").SetDWORD(static_cast<uint32_t>(h));
   }
-  return false;
 }
 
-// Until the skinned window lands, plain buttons and a text summary let a user record and
-// see what the engine and the library report.
-void CMyTopWndCore::dojob_create_buttons() {
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  CreateWindowExW(0, L"BUTTON", L"Record", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 12, 12, 110, 28,
-                  m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kQelWndRecord)), inst,
-                  nullptr);
-  CreateWindowExW(0, L"BUTTON", L"Stop Recording", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 132, 12,
-                  130, 28, m_hWnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kQelWndStop)),
-                  inst, nullptr);
+void CMyTopWndCore::OnSize(int _width, int _height) {
+  if (!_width || !_height)
+    return;
+  dojob_save_rect();
+  dojob_relayout();
 }
 
-void CMyTopWndCore::dojob_refresh() {
-  if (m_hWnd)
-    InvalidateRect(m_hWnd, nullptr, TRUE);
-}
-
-void CMyTopWndCore::OnPaint() {
-  wchar_t line[256];
-  std::wstring text;
-  swprintf(line, 256, L"Webcam streams: %d local, %d remote\nAudio streams: %d, %d\n\n",
-           m_webcam_local, m_webcam_remote, m_audio_first, m_audio_second);
-  text += line;
-  text += m_record_info_mode == kModeRecording  ? L"Recording...\n\n"
-          : m_record_info_mode == kModeNoStream ? L"No stream to record\n\n"
-                                                : L"\n\n";
-  swprintf(line, 256, L"%d files, %d minutes recorded in total\n", m_total_files, m_total_minutes);
-  text += line;
-  int count = m_ui_avi_file_info_list->get_count();
-  for (int i = 0; i < count && i < 20; ++i) {
-    shared_ptr<qel_ui_avi_file_info> info = m_ui_avi_file_info_list->get_at(i);
-    if (!info.valid())
-      continue;
-    swprintf(line, 256, L"  %ls  (%d s)\n", as_wide(info->m_title.c_str()), info->m_time_len);
-    text += line;
+void CMyTopWndCore::OnPaint(HDC _target, const RECT& _paint_rect) {
+  if (_paint_rect.right <= _paint_rect.left || _paint_rect.bottom <= _paint_rect.top)
+    return;
+  RECT client = GetClientRect();
+  WkMemoryDC buffer(_target, client.right, client.bottom);
+  if (!buffer.valid())
+    return;
+  {
+    Gdiplus::Graphics graphics(buffer.dc());
+    dojob_paint_bk(&graphics);
+    dojob_paint_skype_info(&graphics);
+    if (m_record_info.is_showing()) {
+      dojob_paint_record_info_bk(&graphics);
+      dojob_draw_record_info(&graphics);
+    }
+    dojob_draw_history_list_bk(&graphics);
+    dojob_draw_dest_dir_info(&graphics);
   }
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(m_hWnd, &ps);
-  RECT rc;
-  ::GetClientRect(m_hWnd, &rc);
-  rc.left += 12;
-  rc.top += 52;
-  SetBkMode(dc, TRANSPARENT);
-  SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_LEFT | DT_NOPREFIX);
-  EndPaint(m_hWnd, &ps);
+  BitBlt(_target, _paint_rect.left, _paint_rect.top, _paint_rect.right - _paint_rect.left,
+         _paint_rect.bottom - _paint_rect.top, buffer.dc(), _paint_rect.left, _paint_rect.top,
+         SRCCOPY);
 }
 
 LRESULT CMyTopWndCore::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
-    case WM_PAINT:
-      OnPaint();
+    case WM_PAINT: {
+      WkPaintDC dc(m_hWnd);
+      OnPaint(dc.dc(), dc.paint_rect());
       return 0;
-    case WM_COMMAND:
-      if (OnCommand(LOWORD(wparam)))
-        return 0;
+    }
+    case WM_PRINTCLIENT: {
+      RECT client = GetClientRect();
+      OnPaint(reinterpret_cast<HDC>(wparam), client);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 0;
+    case WM_SIZE:
+      OnSize(LOWORD(lparam), HIWORD(lparam));
+      return 0;
+    case WM_GETMINMAXINFO: {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      info->ptMinTrackSize = {m_default_rect.right - m_default_rect.left,
+                              m_default_rect.bottom - m_default_rect.top};
+      return 0;
+    }
+    case WM_TIMER:
+      return OnTimer(wparam);
+    case WM_SHOWWINDOW:
+      if (wparam)
+        setting("ui_main_wnd_show").SetBool(true);
       break;
-    case qel_top_wnd_tray::kCallbackMsg:
-      return m_tray.on_notification(wparam, lparam);
-    case kQelTopWndQueryMsg:
-      return query_state(static_cast<qel_top_wnd_field>(wparam));
-    case WM_DESTROY:
-      // The shell's icon must not outlive the window its clicks go to.
-      m_tray.show(false);
+    case WM_QEL_LIST_GET_ITEM:
+      return OnGetListItem(reinterpret_cast<HWND>(wparam), reinterpret_cast<ListItemData*>(lparam));
+    case kTrayNotifyMsg:
+      return OnTrayNotification(wparam, lparam);
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wparam), LOWORD(lparam));
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wparam & 0xFFF0) == SC_CLOSE) {
+        ShowWindow(SW_HIDE);
+        setting("ui_main_wnd_show").SetBool(false);
+        return 0;
+      }
       break;
     case WM_CLOSE:
-      // The program lives on in the background; closing only hides the window.
+      // Alt+F4 and a close from outside hide it the same way: the program lives on in the
+      // notification area.
       ShowWindow(SW_HIDE);
+      setting("ui_main_wnd_show").SetBool(false);
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lparam));
+    case WM_COMMAND:
+      return OnCommand(LOWORD(wparam), lparam);
+    case WM_SETFOCUS:
+      // The keyboard user lands on the first control, not on the bare frame.
+      if (m_button_start_recorder.m_hWnd)
+        SetFocus(m_quick_list.GetItemCount() ? m_quick_list.m_hWnd
+                                             : m_button_start_recorder.m_hWnd);
       return 0;
   }
   return WkFrameWnd::OnMessage(msg, wparam, lparam);
+}
+
+bool CMyTopWndCore::PreTranslateMessage(MSG* msg) {
+  if (!m_hWnd || !msg->hwnd || (msg->hwnd != m_hWnd && !IsChild(m_hWnd, msg->hwnd)))
+    return false;
+  if (m_has_tooltip)
+    m_tooltip.RelayEvent(msg);
+  // Tab walks the buttons, the mode buttons and the list, as in a dialog.
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000)) {
+    bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    HWND next = GetNextDlgTabItem(m_hWnd, GetFocus(), back);
+    if (next)
+      SetFocus(next);
+    return true;
+  }
+  return false;
 }

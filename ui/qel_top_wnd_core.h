@@ -1,27 +1,48 @@
-// The main frame window until the full main window lands: shown or hidden on request,
-// brought forward by the "Open Main Window" command, hidden instead of closed. It keeps
-// what the engine and the library report (stream counts, record-info mode, history
-// records, totals), publishes Record and Stop as UI commands, and answers a state query
-// so that tests can read that state from another process.
+// The main frame window with all its behaviour: creation, the commands of buttons and
+// menus, the tray clicks, timers, the history list's data and the record-info panel. How
+// it looks (layout and painting) comes from CMyTopWndCoreStt through the virtual steps.
 #pragma once
 
 #include <list>
+#include <vector>
 
 #include "library/qel_ui_file_info_list.h"
 #include "platform/win32/win.h"
+// The common controls need the Windows types first.
+#include <commctrl.h>
+
 #include "qel_lib/qel_ptr.h"
-#include "ui/qel_dlg_message_box.h"
-#include "ui/qel_top_wnd_query.h"
+#include "res/resource.h"
+#include "ui/core/qel_history_columns.h"
+#include "ui/core/qel_record_info_state.h"
+#include "ui/core/qel_tray_click_state.h"
+#include "ui/foo_button.h"
+#include "ui/ox_tool_tip_ctrl.h"
+#include "ui/qel_quick_list.h"
 #include "ui/qel_top_wnd_tray.h"
 #include "ui/qel_ui_cmd.h"
 #include "winkit/wk_frame_wnd.h"
+#include "winkit/wk_gdi.h"
+#include "winkit/wk_gdiplus.h"
+
+class DlgAbout;
+class DlgMessageBox;
 
 class CMyTopWndCore : public WkFrameWnd {
  public:
-  CMyTopWndCore();
+  static constexpr UINT_PTR kTimerRecordInfo = 1;
+  static constexpr UINT_PTR kTimerSystemTray = 2;
+  static constexpr UINT_PTR kTimerAutoRecord = 3;
+  static constexpr UINT kTrayNotifyMsg = qel_top_wnd_tray::kCallbackMsg;
+  static constexpr UINT kTrayIconId = IDR_TRAY_MENU;
 
-  // Show modes of create: 0 shows the window, any other value keeps it hidden.
-  bool create(int show_mode, qel_ui_cmd_subject* _ui_cmd_sink);
+  CMyTopWndCore();
+  ~CMyTopWndCore() override;
+
+  // Show mode 0 shows the window, 1 keeps it hidden, anything else follows
+  // "ui_main_wnd_show". `_ui_cmd_sink` receives every command the user gives.
+  bool create(int _show_mode, qel_ui_cmd_subject* _ui_cmd_sink);
+  bool DestroyWindow();
 
   void show_tray_icon(bool _show);
   void set_webcam_stream_count(int _local, int _remote);
@@ -35,34 +56,146 @@ class CMyTopWndCore : public WkFrameWnd {
   void clear_file_infos();
   void set_total_files(int _n);
   void set_total_minutes(int _n);
+  void update_audio_button_caption();
+  void update_video_button_caption();
 
-  // The value a state query returns for the field.
-  LRESULT query_state(qel_top_wnd_field _field) const;
+  // What the window shows, for the application and in-process tests.
+  int get_record_info_mode() const { return m_record_info.mode(); }
+  bool is_showing_record_info() const { return m_record_info.is_showing(); }
+  int get_total_files() const { return m_total_files; }
+  int get_total_minutes() const { return m_total_minutes; }
+  const shared_ptr<qel_ui_avi_file_info_list>& get_file_info_list() const {
+    return m_ui_avi_file_info_list;
+  }
+  const qel_top_wnd_tray& get_tray() const { return m_tray; }
+  const qel_column_widths& get_column_widths() const { return m_column_widths; }
+  // The stream panel's three lines as painted.
+  std::wstring dojob_audio_stream_text() const;
+  std::wstring dojob_local_stream_text() const;
+  std::wstring dojob_remote_stream_text() const;
+
+  bool PreTranslateMessage(MSG* msg) override;
 
  protected:
   LRESULT OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
- private:
-  void dojob_show_and_activate();
-  bool OnCommand(WORD _id);
-  void dojob_publish(int32_t _cmd_id);
-  void dojob_create_buttons();
-  void dojob_refresh();
-  void dojob_show_start_failed_box();
-  void OnPaint();
+  // The look, supplied by the skinned window (in the order of their slots).
+  virtual void dojob_init_wnd_params() = 0;
+  virtual bool dojob_init_buttons() = 0;
+  virtual void dojob_destroy_buttons() = 0;
+  virtual void dojob_paint_bk(Gdiplus::Graphics* _graphics) = 0;
+  virtual void dojob_layout() = 0;
+  virtual void dojob_move_controls() = 0;
+  virtual bool dojob_init_skype_info() = 0;
+  virtual void dojob_destroy_skype_info() = 0;
+  virtual void dojob_paint_skype_info(Gdiplus::Graphics* _graphics) = 0;
+  virtual void dojob_paint_record_info_bk(Gdiplus::Graphics* _graphics) = 0;
+  // The base creates the list, its menu and marks; the skin adds its painters after.
+  virtual bool dojob_init_history_list();
+  virtual void dojob_destroy_history_list_painters() = 0;
+  virtual void dojob_draw_history_list_bk(Gdiplus::Graphics* _graphics) = 0;
+  virtual void dojob_draw_dest_dir_info(Gdiplus::Graphics* _graphics) = 0;
+  virtual void dojob_measure_texts() = 0;
+  // The panel's texts (mode 1 or 2) on the graphics.
+  virtual void dojob_draw_record_info(Gdiplus::Graphics* _graphics) = 0;
+  // Rectangles the behaviour needs from the layout.
+  virtual RECT dojob_status_bar_rect() const = 0;
+  virtual RECT dojob_list_rect() const = 0;
+  virtual RECT dojob_record_info_rect() const = 0;
+  virtual RECT dojob_stream_panel_rect() const = 0;
+  virtual int dojob_status_first_part_right() const = 0;
+  virtual float dojob_measure_list_text(const wchar_t* _text) = 0;
 
-  qel_ui_cmd_subject* m_ui_cmd_sink = nullptr;
+  std::wstring dojob_elapsed_text() const;
+
+  // Window data the skin reads and the skin's controls.
+  DWORD m_wnd_style = 0;
+  DWORD m_status_bar_style = 0;
+  RECT m_default_rect = {};
+  FooButton m_button_start_recorder;
+  FooButton m_button_stop_recorder;
+  FooButton m_button_here;
+  FooButton m_button_change;
+  FooButton m_button_audio_mode;
+  FooButton m_button_video_mode;
+  FooButton m_picture_folder;
+  FooButton m_picture_audio;
+  FooButton m_label_audio;
+  FooButton m_label_video;
+  CQuickList m_quick_list;
+  HWND m_status_bar = nullptr;
   int m_webcam_local = 0;
   int m_webcam_remote = 0;
   int m_audio_first = 0;
   int m_audio_second = 0;
-  // 0 none, 1 recording, 2 no stream to record.
-  int m_record_info_mode = 0;
-  int m_last_start_failed_reason = -1;
-  int m_start_failed_boxes = 0;
+  qel_record_info_state m_record_info;
+
+  // Relayout, move the controls, and repaint what changed.
+  void dojob_relayout();
+  void dojob_recompute_column_widths();
+
+ private:
+  bool dojob_read_saved_rect(RECT* _rect, bool* _show) const;
+  bool dojob_create_status_bar();
+  bool dojob_create_tooltips();
+  void dojob_show_and_activate();
+  void dojob_publish(int32_t _cmd_id, int32_t _param = 0);
+  void dojob_save_rect();
+  void dojob_set_status_text(const std::wstring& _text);
+  void dojob_stream_counts_changed();
+
+  void OnPaint(HDC _target, const RECT& _paint_rect);
+  void OnSize(int _width, int _height);
+  LRESULT OnCommand(WORD _id, LPARAM _param);
+  LRESULT OnTimer(UINT_PTR _id);
+  LRESULT OnNotify(NMHDR* _header);
+  LRESULT OnGetListItem(HWND _list, ListItemData* _request);
+  LRESULT OnTrayNotification(WPARAM _icon_id, LPARAM _mouse_msg);
+  void OnTimer_record_info();
+  void OnTimer_system_tray_icon();
+  void OnTimer_auto_record();
+  void OnRClickList(const NMITEMACTIVATE* _item);
+  void OnDoubleClickList(const NMITEMACTIVATE* _item);
+  void OnListKeyDown(const NMLVKEYDOWN* _key);
+  bool OnTooltipText(NMTTDISPINFOW* _info);
+  void OnInitMenuPopup(HMENU _menu, int _index);
+
+  void dojob_show_legal_warning();
+  // The window's own message box; `_icon` is a system icon id (IDI_INFORMATION...).
+  void dojob_show_message(const wchar_t* _caption,
+                          const wchar_t* _line1,
+                          const wchar_t* _line2,
+                          LPCSTR _icon);
+  void dojob_delete_selected();
+  void dojob_play_focused();
+  void dojob_show_tray_menu();
+  void dojob_show_audio_menu();
+  void dojob_show_video_menu();
+  void dojob_show_about();
+  void dojob_show_options();
+  void dojob_show_record_info();
+  void dojob_hide_record_info();
+  void dojob_draw_record_info_now();
+  void dojob_start_auto_record_timer();
+
+  qel_ui_cmd_subject* m_ui_cmd_sink = nullptr;
+  WkMenu m_menu_video_settings;
+  WkMenu m_menu_audio_settings;
+  WkMenu m_list_popup_menu;
+  WkMenu m_main_menu;
+  HIMAGELIST m_image_list = nullptr;
+  shared_ptr<qel_ui_avi_file_info_list> m_ui_avi_file_info_list;
+  qel_column_widths m_column_widths = {};
   int m_total_files = 0;
   int m_total_minutes = 0;
-  shared_ptr<qel_ui_avi_file_info_list> m_ui_avi_file_info_list;
+  COXToolTipCtrl m_tooltip;
+  bool m_has_tooltip = false;
+  WkIcon m_icon_main;
+  WkIcon m_icon_main_small;
   qel_top_wnd_tray m_tray;
-  shared_ptr<DlgMessageBox> m_msg_box;
+  qel_tray_click_state m_tray_clicks;
+  bool m_auto_record_timer = false;
+  bool m_record_info_timer = false;
+  shared_ptr<DlgAbout> m_dlg_about;
+  shared_ptr<DlgMessageBox> m_dlg_msg_box;
 };

@@ -27,6 +27,12 @@ void qel_top_wnd_tray::show(bool _show) {
     m_tray.HideIcon();
 }
 
+void qel_top_wnd_tray::destroy() {
+  m_tray.StopAnimation();
+  m_tray.HideIcon();
+  m_tray.DestroyWindow();
+}
+
 void qel_top_wnd_tray::on_record_started() {
   m_tray.Animate(kAnimationStepMs, -1);
 }

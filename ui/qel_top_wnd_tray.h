@@ -13,6 +13,8 @@ class qel_top_wnd_tray {
 
   bool create(HWND owner);
   void show(bool _show);
+  // Takes the icon away and closes the tray's window; create may follow again.
+  void destroy();
   void on_record_started();
   void on_record_stopped();
   // The owner passes kCallbackMsg on.

@@ -1,0 +1,151 @@
+#include "ui/qel_quick_list.h"
+
+#include "winkit/wk_gdi.h"
+
+namespace {
+
+// "&" shown as itself rather than as a mnemonic underline.
+std::wstring double_ampersands(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    out.push_back(c);
+    if (c == L'&')
+      out.push_back(L'&');
+  }
+  return out;
+}
+
+}  // namespace
+
+bool CQuickList::Create(const RECT& rect, HWND parent, UINT id) {
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER |
+                LVS_OWNERDATA | LVS_ALIGNLEFT | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS;
+  if (!CreateControl(WC_LISTVIEWW, 0, L"", style, rect, parent, id))
+    return false;
+  ListView_SetExtendedListViewStyle(m_hWnd, LVS_EX_FULLROWSELECT);
+  return true;
+}
+
+void CQuickList::SetItemCount(int count) {
+  if (m_hWnd)
+    ListView_SetItemCountEx(m_hWnd, count, LVSICF_NOSCROLL);
+}
+
+int CQuickList::GetItemCount() const {
+  return m_hWnd ? ListView_GetItemCount(m_hWnd) : 0;
+}
+
+int CQuickList::GetSelectedCount() const {
+  return m_hWnd ? static_cast<int>(ListView_GetSelectedCount(m_hWnd)) : 0;
+}
+
+int CQuickList::GetFocusedItem() const {
+  return m_hWnd ? ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED) : -1;
+}
+
+ListItemData& CQuickList::dojob_ask_parent(int item, int sub_item) {
+  m_request = ListItemData();
+  m_request.m_image_list = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
+  m_request.m_draw_bk = (ListView_GetExtendedListViewStyle(m_hWnd) & LVS_EX_FULLROWSELECT) ? 0 : 1;
+  m_request.m_image_style = ILD_BLEND50;
+  m_request.m_item = item;
+  m_request.m_sub_item = sub_item;
+  m_request.m_selected = (ListView_GetItemState(m_hWnd, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+  m_request.m_hot = ListView_GetHotItem(m_hWnd) == item;
+  SendMessageW(GetParent(), WM_QEL_LIST_GET_ITEM, reinterpret_cast<WPARAM>(m_hWnd),
+               reinterpret_cast<LPARAM>(&m_request));
+  return m_request;
+}
+
+void CQuickList::OnGetDispInfo(NMLVDISPINFOW* info) {
+  LVITEMW& item = info->item;
+  ListItemData& data = dojob_ask_parent(item.iItem, item.iSubItem);
+  if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+    lstrcpynW(item.pszText, data.m_text.c_str(), item.cchTextMax);
+  if (item.mask & LVIF_IMAGE)
+    item.iImage = data.m_image_list ? data.m_image_index : -1;
+}
+
+bool CQuickList::OnReflectedMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) {
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lparam)->code == LVN_GETDISPINFOW) {
+    OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(lparam));
+    *result = 0;
+    return true;
+  }
+  if (msg == WM_DRAWITEM) {
+    OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+    *result = TRUE;
+    return true;
+  }
+  return false;
+}
+
+void CQuickList::OnDrawItem(const DRAWITEMSTRUCT* draw) {
+  int item = static_cast<int>(draw->itemID);
+  bool focused_list = GetFocus() == m_hWnd;
+  bool selected = (draw->itemState & ODS_SELECTED) &&
+                  (focused_list || (GetWindowLongW(m_hWnd, GWL_STYLE) & LVS_SHOWSELALWAYS));
+  COLORREF back = GetSysColor(COLOR_WINDOW);
+  COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+  if (selected) {
+    back = GetSysColor(focused_list ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+    text = GetSysColor(focused_list ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+  }
+  HDC dc = draw->hDC;
+  HWND header = ListView_GetHeader(m_hWnd);
+  int columns = header ? Header_GetItemCount(header) : 0;
+  for (int column = 0; column < columns; ++column) {
+    RECT cell;
+    ListView_GetSubItemRect(m_hWnd, item, column, LVIR_BOUNDS, &cell);
+    if (column == 0)
+      cell.right = cell.left + ListView_GetColumnWidth(m_hWnd, 0);
+    WkBrush brush(CreateSolidBrush(back));
+    FillRect(dc, &cell, brush.get());
+    LVCOLUMNW col = {};
+    col.mask = LVCF_FMT;
+    ListView_GetColumn(m_hWnd, column, &col);
+    dojob_ask_parent(item, column);
+    dojob_draw_cell(dc, cell, col.fmt, selected, text);
+  }
+  if ((draw->itemState & ODS_FOCUS) && focused_list) {
+    RECT row = draw->rcItem;
+    DrawFocusRect(dc, &row);
+  }
+}
+
+void CQuickList::dojob_draw_cell(HDC dc,
+                                 const RECT& cell,
+                                 int column_format,
+                                 bool selected,
+                                 COLORREF text_color) {
+  RECT box = cell;
+  if (m_request.m_image_list && m_request.m_image_index >= 0) {
+    int w = 0;
+    int h = 0;
+    ImageList_GetIconSize(m_request.m_image_list, &w, &h);
+    int x = m_request.m_center_image ? (cell.left + cell.right - w) / 2 : cell.left + 1;
+    int y = (cell.top + cell.bottom - h) / 2;
+    // Cut to the cell so that a narrow column does not spill into the next one.
+    int save = SaveDC(dc);
+    IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
+    UINT style = ILD_TRANSPARENT | (selected ? static_cast<UINT>(m_request.m_image_style) : 0);
+    ImageList_Draw(m_request.m_image_list, m_request.m_image_index, dc, x, y, style);
+    RestoreDC(dc, save);
+    box.left = x + w;
+  }
+  if (m_request.m_text.empty())
+    return;
+  UINT align = DT_LEFT;
+  if ((column_format & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER)
+    align = DT_CENTER;
+  else if ((column_format & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT)
+    align = DT_RIGHT;
+  InflateRect(&box, -3, 0);
+  std::wstring shown = double_ampersands(m_request.m_text);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, text_color);
+  WkSelectObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+  DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box,
+            align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+}

@@ -1,0 +1,62 @@
+// The history list control: a virtual (owner-data) report list that stores only its row
+// count. For every cell it paints or is asked about, it fills one request record and asks
+// its parent with message 3003; the parent answers from its own records.
+#pragma once
+
+#include <string>
+
+#include "platform/win32/win.h"
+// The common controls need the Windows types first.
+#include <commctrl.h>
+
+#include "winkit/wk_wnd.h"
+
+// What the list asks its parent about one cell (message 3003, lparam).
+struct ListItemData {
+  std::wstring m_text;
+  int m_reserved = 0;
+  int m_image_index = -1;
+  HIMAGELIST m_image_list = nullptr;
+  BYTE m_draw_bk = 0;
+  BYTE m_center_image = 0;
+  int m_image_style = ILD_BLEND50;
+  int m_item = 0;
+  int m_sub_item = 0;
+  BYTE m_selected = 0;
+  BYTE m_hot = 0;
+};
+
+// wparam: the list's window, lparam: ListItemData*. The result is ignored.
+inline constexpr UINT WM_QEL_LIST_GET_ITEM = 3003;
+
+class CQuickList : public WkWnd {
+ public:
+  bool Create(const RECT& rect, HWND parent, UINT id);
+  void SetItemCount(int count);
+  int GetItemCount() const;
+  // The rows the user selected, in list order.
+  template <class F>
+  void ForEachSelected(F f) const {
+    for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
+      f(i);
+  }
+  int GetSelectedCount() const;
+  int GetFocusedItem() const;
+
+ protected:
+  bool OnReflectedMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) override;
+
+ private:
+  // Empties the reusable request and asks the parent about one cell.
+  ListItemData& dojob_ask_parent(int item, int sub_item);
+  void OnGetDispInfo(NMLVDISPINFOW* info);
+  void OnDrawItem(const DRAWITEMSTRUCT* draw);
+  void dojob_draw_cell(HDC dc,
+                       const RECT& cell,
+                       int column_format,
+                       bool selected,
+                       COLORREF text_color);
+
+  ListItemData m_request;
+};

@@ -1,0 +1,478 @@
+// The main window in this process, with the program's resources: what it shows (title,
+// menus, buttons, status bar, list cells), and what it does with the user's clicks, keys,
+// tray clicks and timers.
+#include "ui/qel_top_wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "library/qel_app_constants.h"
+#include "library/qel_app_setting.h"
+#include "platform/files.h"
+#include "qel_lib/qel_assert_capture.h"
+#include "res/resource.h"
+#include "ui/core/qel_start_time_text.h"
+#include "ui/qel_ui_texts.h"
+#include "winkit/testing/window_probe.h"
+
+namespace {
+
+constexpr const char* kTouchedValues[] = {"ui_main_wnd_show", "ui_main_wnd_x",
+                                          "ui_main_wnd_y",    "ui_main_wnd_w",
+                                          "ui_main_wnd_h",    "legal_warning_showed"};
+
+HKEY settings_key() {
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, g_qel_settings_path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                  &key, nullptr);
+  return key;
+}
+
+void set_dword(const char* name, DWORD value) {
+  HKEY key = settings_key();
+  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+}
+
+bool get_dword(const char* name, DWORD* value) {
+  HKEY key = settings_key();
+  DWORD size = sizeof *value;
+  bool ok =
+      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == 0;
+  RegCloseKey(key);
+  return ok;
+}
+
+void forget_window_settings() {
+  HKEY key = settings_key();
+  for (const char* name : kTouchedValues)
+    RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
+// Runs the thread's messages until the condition holds or the time is up.
+bool pump_until(const std::function<bool()>& done, int ms = 3000) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end)
+      return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+  return true;
+}
+
+void pump_for(int ms) {
+  pump_until([] { return false; }, ms);
+}
+
+shared_ptr<qel_ui_avi_file_info> record(uint32_t id,
+                                        const std::u16string& title,
+                                        int64_t start,
+                                        int32_t length,
+                                        bool audio = true,
+                                        bool video = true) {
+  shared_ptr<qel_ui_avi_file_info> info(new qel_ui_avi_file_info);
+  info->m_id = id;
+  info->m_title = title.substr(0, const_qel_ui_path_len - 1);
+  info->m_file_path = u"C:\\records\\" + info->m_title.substr(0, 100) + u".avi";
+  info->m_start_time = start;
+  info->m_time_len = length;
+  info->m_has_audio = audio;
+  info->m_has_video = video;
+  return info;
+}
+
+// Collects what the window publishes.
+class CommandLog : public ZulIObject {
+ public:
+  void OnCmd(const qel_ui_cmd* cmd) { cmds.push_back(*cmd); }
+  std::vector<qel_ui_cmd> cmds;
+};
+
+class TopWndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    forget_window_settings();
+    log_ = shared_ptr<CommandLog>(new CommandLog);
+    adapter_.Bind(log_, &CommandLog::OnCmd);
+  }
+  void TearDown() override {
+    if (wnd_.valid())
+      wnd_->Finalize();
+    forget_window_settings();
+  }
+  void Create(int show_mode = 1) {
+    wnd_ = shared_ptr<CMyTopWnd>(new CMyTopWnd);
+    ASSERT_TRUE(wnd_->create(show_mode));
+    wnd_->m_ui_cmd_sink.Attach(&adapter_, 0);
+  }
+  HWND hwnd() const { return wnd_->GetSafeHwnd(); }
+  HWND list() const { return GetDlgItem(hwnd(), IDC_HISTORY_LIST); }
+  HWND status() const { return GetDlgItem(hwnd(), IDC_STATUS_BAR); }
+  std::wstring StatusText() const {
+    wchar_t text[256] = {};
+    SendMessageW(status(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  std::wstring Cell(int row, int column) const {
+    wchar_t text[512] = {};
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 512;
+    SendMessageW(list(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+  }
+  int Image(int row, int column) const {
+    LVITEMW item = {};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.iImage = -7;
+    ListView_GetItem(list(), &item);
+    return item.iImage;
+  }
+  void Command(WORD id) { SendMessageW(hwnd(), WM_COMMAND, id, 0); }
+  std::vector<int> Codes() const {
+    std::vector<int> out;
+    for (const qel_ui_cmd& c : log_->cmds)
+      out.push_back(c.m_cmd_id);
+    return out;
+  }
+
+  AssertCapture capture_;
+  shared_ptr<CMyTopWnd> wnd_;
+  shared_ptr<CommandLog> log_;
+  ObserverAdapter<CommandLog, qel_ui_cmd_subject> adapter_;
+};
+
+TEST_F(TopWndTest, ShowsTitleMenusButtonsListAndTotals) {
+  Create();
+  wchar_t title[128] = {};
+  GetWindowTextW(hwnd(), title, 128);
+  EXPECT_STREQ(title, L"Quorvantine Video Recorder for MSN");
+  EXPECT_FALSE(IsWindowVisible(hwnd())) << "show mode 1 keeps it hidden";
+
+  HMENU bar = GetMenu(hwnd());
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(GetMenuItemCount(bar), 2);
+  wchar_t text[64] = {};
+  GetMenuStringW(bar, 0, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"File (&F)");
+  GetMenuStringW(bar, 1, text, 64, MF_BYPOSITION);
+  EXPECT_STREQ(text, L"Help (&H)");
+  std::vector<UINT> file_ids, help_ids;
+  for (int i = 0; i < GetMenuItemCount(GetSubMenu(bar, 0)); ++i)
+    file_ids.push_back(GetMenuItemID(GetSubMenu(bar, 0), i));
+  for (int i = 0; i < GetMenuItemCount(GetSubMenu(bar, 1)); ++i)
+    help_ids.push_back(GetMenuItemID(GetSubMenu(bar, 1), i));
+  EXPECT_EQ(file_ids, (std::vector<UINT>{32780, 32776, 0, 32790, 0, 32781}));
+  EXPECT_EQ(help_ids, (std::vector<UINT>{40002, 0, 32804, 32787, 32786, 0, 32773, 32785}));
+
+  struct Expected {
+    int id;
+    const wchar_t* caption;
+  };
+  for (Expected b :
+       {Expected{32780, L"Record"}, Expected{32776, L"Stop Recording"}, Expected{104, L"Here"},
+        Expected{103, L"change..."}, Expected{32809, L"Picture In Picture"}}) {
+    HWND button = GetDlgItem(hwnd(), b.id);
+    ASSERT_NE(button, nullptr) << b.id;
+    EXPECT_EQ(WkReadControlText(button), b.caption);
+    EXPECT_EQ(GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW) << b.id;
+    EXPECT_TRUE(GetWindowLongW(button, GWL_STYLE) & WS_TABSTOP) << b.id;
+  }
+  EXPECT_NE(GetDlgItem(hwnd(), 32805), nullptr);
+
+  EXPECT_EQ(StatusText(), L"0 files, 0 minutes recorded in total");
+  EXPECT_EQ(SendMessageW(status(), SB_GETPARTS, 0, 0), 2);
+  wnd_->set_total_minutes(45);
+  wnd_->set_total_files(3);
+  EXPECT_EQ(StatusText(), L"3 files, 45 minutes recorded");
+
+  EXPECT_TRUE(GetWindowLongW(list(), GWL_STYLE) & LVS_OWNERDATA);
+  EXPECT_EQ(ListView_GetItemCount(list()), 0);
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
+TEST_F(TopWndTest, ListShowsRecordsNewestFirstThroughTheControl) {
+  Create();
+  int64_t now = platform::current_time();
+  wnd_->add_file_infos({record(1, u"older", now - 40 * 86400, 59, true, false),
+                        record(2, u"newest", now - 1800, 3600, false, true),
+                        record(3, u"middle", now - 3 * 86400, 0)});
+  ASSERT_EQ(ListView_GetItemCount(list()), 3);
+  EXPECT_EQ(Cell(0, 0), L"newest");
+  EXPECT_EQ(Cell(1, 0), L"middle");
+  EXPECT_EQ(Cell(2, 0), L"older");
+  std::u16string expected =
+      qel_start_time_text(now, now - 1800, &qel_os_local_calendar, &qel_text16);
+  EXPECT_EQ(Cell(0, 1), std::wstring(expected.begin(), expected.end()));
+  EXPECT_EQ(Cell(0, 1).substr(0, 5), L"Today") << "unless the test ran just after midnight";
+  EXPECT_EQ(Cell(0, 2), L"1:00:00");
+  EXPECT_EQ(Cell(1, 2), L"00:00");
+  EXPECT_EQ(Cell(2, 2), L"00:59");
+  EXPECT_EQ(Image(0, 3), -1) << "no audio";
+  EXPECT_EQ(Image(0, 4), 1);
+  EXPECT_EQ(Image(2, 3), 0);
+  EXPECT_EQ(Image(2, 4), -1);
+
+  wnd_->remove_file_info(3);
+  ASSERT_EQ(ListView_GetItemCount(list()), 2);
+  EXPECT_EQ(Cell(1, 0), L"older");
+  wnd_->clear_file_infos();
+  EXPECT_EQ(ListView_GetItemCount(list()), 0);
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
+TEST_F(TopWndTest, OddRecordsAndTenThousandRowsDisplay) {
+  Create(0);
+  std::list<shared_ptr<qel_ui_avi_file_info>> many;
+  for (uint32_t id = 1; id <= 10000; ++id)
+    many.push_back(record(id, u"row", 1600000000 + id, static_cast<int32_t>(id)));
+  many.push_back(record(20001, u"Tom & Jerry && co", 0, -5));
+  many.push_back(record(20002, std::u16string(2000, u'x'), int64_t{1} << 50, INT32_MAX));
+  wnd_->add_file_infos(many);
+  ASSERT_EQ(ListView_GetItemCount(list()), 10002);
+  // Sorted by the raw start: the far future first, the start at 0 last.
+  EXPECT_EQ(Cell(0, 0).size(), 511u) << "cut to the reader's buffer, not past it";
+  EXPECT_EQ(Cell(0, 1), L"2000-01-01, 01:00");
+  EXPECT_EQ(Cell(0, 2), L"596523:14:07");
+  EXPECT_EQ(Cell(1, 0), L"row");
+  EXPECT_EQ(Cell(10001, 0), L"Tom & Jerry && co");
+  EXPECT_EQ(Cell(10001, 1), L"2000-01-01, 01:00");
+  EXPECT_EQ(Cell(10001, 2), L"00:00");
+  // Painting the visible rows, the long and the odd ones included.
+  ListView_EnsureVisible(list(), 10001, FALSE);
+  WkPixels pixels = WkRenderClient(list());
+  EXPECT_FALSE(pixels.empty());
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
+TEST_F(TopWndTest, NarrowListGivesTheNameColumnItsFallback) {
+  Create();
+  MoveWindow(list(), 0, 0, 100, 100, TRUE);
+  SendMessageW(hwnd(), WM_SIZE, 0, MAKELPARAM(1, 1));
+  RECT client;
+  GetClientRect(list(), &client);
+  if (client.right < 233)
+    EXPECT_EQ(wnd_->GetFrame()->get_column_widths()[0], 200);
+  EXPECT_EQ(wnd_->GetFrame()->get_column_widths()[2], 80);
+}
+
+TEST_F(TopWndTest, RecordWithoutStreamsShowsTheNoticeAndStillAsks) {
+  set_dword("legal_warning_showed", 1);
+  Create(0);
+  Command(kQelWndRecord);
+  EXPECT_EQ(Codes(), (std::vector<int>{kQelCmdRecord}));
+  EXPECT_EQ(wnd_->GetFrame()->get_record_info_mode(), 2);
+  EXPECT_TRUE(wnd_->GetFrame()->is_showing_record_info());
+  // The notice goes by itself at the first tick after more than a second.
+  EXPECT_TRUE(pump_until([&] { return !wnd_->GetFrame()->is_showing_record_info(); }, 4000));
+
+  Command(kQelWndRecord);
+  ASSERT_TRUE(wnd_->GetFrame()->is_showing_record_info());
+  Command(kQelWndStop);
+  EXPECT_FALSE(wnd_->GetFrame()->is_showing_record_info()) << "Stop hides the notice first";
+  EXPECT_EQ(Codes(), (std::vector<int>{1, 1, 2}));
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
+TEST_F(TopWndTest, RecordingShowsTheCounterAndAnimatesTheTray) {
+  Create(0);
+  wnd_->OnRecordStarted();
+  EXPECT_EQ(wnd_->GetFrame()->get_record_info_mode(), 1);
+  EXPECT_TRUE(wnd_->GetFrame()->get_tray().is_animating());
+  pump_for(1200);
+  wnd_->OnRecordStopped();
+  EXPECT_FALSE(wnd_->GetFrame()->is_showing_record_info());
+  EXPECT_FALSE(wnd_->GetFrame()->get_tray().is_animating());
+  wnd_->OnRecordStarted();
+  wnd_->reset_streams();
+  EXPECT_EQ(wnd_->GetFrame()->get_record_info_mode(), 0);
+  EXPECT_FALSE(wnd_->GetFrame()->is_showing_record_info());
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
+TEST_F(TopWndTest, LegalNoticeOnlyBeforeTheFirstManualRecording) {
+  Create(0);
+  wnd_->set_webcam_stream_count(1, 1);
+  Command(kQelWndRecord);
+  DWORD showed = 0;
+  EXPECT_TRUE(get_dword("legal_warning_showed", &showed));
+  EXPECT_EQ(showed, 1u);
+  HWND notice = FindWindowW(nullptr, L"Please note:");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_EQ(GetParent(notice) ? GetParent(notice) : GetWindow(notice, GW_OWNER), hwnd());
+  DestroyWindow(notice);
+  Command(kQelWndRecord);
+  EXPECT_EQ(FindWindowW(nullptr, L"Please note:"), nullptr);
+  EXPECT_EQ(Codes(), (std::vector<int>{1, 1}));
+}
+
+TEST_F(TopWndTest, AutoRecordAsksFiveSecondsAfterStreamsAppearWithoutTheNotice) {
+  bool was_on = qel_app_setting::get_auto_record();
+  qel_app_setting::set_auto_record(true);
+  Create();
+  wnd_->set_audio_stream_count(1, 0);
+  pump_for(4000);
+  EXPECT_TRUE(Codes().empty());
+  EXPECT_TRUE(pump_until([&] { return !Codes().empty(); }, 3000));
+  EXPECT_EQ(Codes(), (std::vector<int>{kQelCmdRecord}));
+  DWORD showed = 0;
+  EXPECT_FALSE(get_dword("legal_warning_showed", &showed) && showed);
+  qel_app_setting::set_auto_record(was_on);
+}
+
+TEST_F(TopWndTest, TrayClickOpensTheMenuLaterAndADoubleClickOpensTheWindow) {
+  Create();
+  // A menu that opens is ended by a thread timer firing inside its loop.
+  static bool menu_seen;
+  menu_seen = false;
+  UINT_PTR closer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (FindWindowW(L"#32768", nullptr)) {
+      menu_seen = true;
+      EndMenu();
+    }
+  });
+  SendMessageW(hwnd(), CMyTopWndCore::kTrayNotifyMsg, 2048, WM_LBUTTONUP);
+  EXPECT_FALSE(menu_seen) << "not at once";
+  EXPECT_TRUE(pump_until([] { return menu_seen; }, 2000));
+
+  menu_seen = false;
+  SendMessageW(hwnd(), CMyTopWndCore::kTrayNotifyMsg, 2048, WM_LBUTTONUP);
+  SendMessageW(hwnd(), CMyTopWndCore::kTrayNotifyMsg, 2048, WM_LBUTTONDBLCLK);
+  SendMessageW(hwnd(), CMyTopWndCore::kTrayNotifyMsg, 2048, WM_LBUTTONUP);
+  EXPECT_TRUE(pump_until([&] { return IsWindowVisible(hwnd()) != 0; }, 2000));
+  pump_for(800);
+  EXPECT_FALSE(menu_seen);
+  EXPECT_EQ(SendMessageW(hwnd(), CMyTopWndCore::kTrayNotifyMsg, 77, WM_LBUTTONUP), 0)
+      << "another icon's notification";
+  KillTimer(nullptr, closer);
+}
+
+TEST_F(TopWndTest, ClosingHidesAndTheSavedPlaceComesBack) {
+  Create(0);
+  ASSERT_TRUE(IsWindowVisible(hwnd()));
+  SetWindowPos(hwnd(), nullptr, 120, 90, 600, 480, SWP_NOZORDER);
+  SendMessageW(hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindowVisible(hwnd()));
+  DWORD show = 1, x = 0, w = 0;
+  EXPECT_TRUE(get_dword("ui_main_wnd_show", &show));
+  EXPECT_EQ(show, 0u);
+  EXPECT_TRUE(get_dword("ui_main_wnd_x", &x));
+  EXPECT_EQ(x, 120u);
+  EXPECT_TRUE(get_dword("ui_main_wnd_w", &w));
+  EXPECT_EQ(w, 600u);
+  wnd_->Finalize();
+
+  Create(2);
+  EXPECT_FALSE(IsWindowVisible(hwnd())) << "it follows the saved flag";
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  EXPECT_EQ(r.left, 120);
+  EXPECT_EQ(r.right - r.left, 600);
+  wnd_->Finalize();
+
+  set_dword("ui_main_wnd_x", 0);
+  Create(0);
+  GetWindowRect(hwnd(), &r);
+  EXPECT_EQ(r.left, 200) << "x = 0 opens at the default place";
+  EXPECT_EQ(r.top, 200);
+}
+
+TEST_F(TopWndTest, DeleteAsksAboutTheSelectedRowsAndPublishesOnYes) {
+  Create(0);
+  wnd_->add_file_infos({record(5, u"first", 1700000300, 10), record(6, u"second", 1700000200, 10),
+                        record(7, u"third", 1700000100, 10)});
+  // Another thread answers the question box and reports its text.
+  auto answer = [](int button, std::wstring* question) {
+    return std::thread([button, question] {
+      HWND box = nullptr;
+      for (int i = 0; i < 300 && !box; ++i, Sleep(10))
+        box = FindWindowW(L"#32770", L"Confirm File Delete?");
+      if (!box)
+        return;
+      wchar_t text[256] = {};
+      GetDlgItemTextW(box, 0xFFFF, text, 256);
+      *question = text;
+      PostMessageW(box, WM_COMMAND, button, 0);
+    });
+  };
+  ListView_SetItemState(list(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  std::wstring question;
+  std::thread no = answer(IDNO, &question);
+  Command(kQelWndDelete);
+  no.join();
+  EXPECT_EQ(question, L"Are you sure you want to delete the file second?");
+  EXPECT_TRUE(log_->cmds.empty());
+
+  ListView_SetItemState(list(), 2, LVIS_SELECTED, LVIS_SELECTED);
+  std::thread yes = answer(IDYES, &question);
+  Command(kQelWndDelete);
+  yes.join();
+  EXPECT_EQ(question, L"Are you sure you want to delete the 2 files?");
+  ASSERT_EQ(log_->cmds.size(), 2u);
+  EXPECT_EQ(log_->cmds[0].m_cmd_id, kQelCmdDelete);
+  EXPECT_EQ(log_->cmds[0].m_param, 6);
+  EXPECT_EQ(log_->cmds[1].m_param, 7);
+
+  // Enter plays the focused row, Delete asks about the selection.
+  log_->cmds.clear();
+  NMHDR enter = {list(), IDC_HISTORY_LIST, static_cast<UINT>(NM_RETURN)};
+  SendMessageW(hwnd(), WM_NOTIFY, IDC_HISTORY_LIST, reinterpret_cast<LPARAM>(&enter));
+  ASSERT_EQ(log_->cmds.size(), 1u);
+  EXPECT_EQ(log_->cmds[0].m_cmd_id, kQelCmdPlay);
+  EXPECT_EQ(log_->cmds[0].m_param, 6);
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
+TEST_F(TopWndTest, TooltipTextsOfTheButtonsAndLinks) {
+  Create();
+  auto tip = [&](UINT id) -> std::wstring {
+    NMTTDISPINFOW info = {};
+    info.hdr.hwndFrom = hwnd();
+    info.hdr.idFrom = id;
+    info.hdr.code = TTN_NEEDTEXTW;
+    SendMessageW(hwnd(), WM_NOTIFY, id, reinterpret_cast<LPARAM>(&info));
+    return info.lpszText ? info.lpszText : L"<none>";
+  };
+  EXPECT_EQ(tip(32780), L"Record");
+  EXPECT_EQ(tip(32776), L"Stop Recording");
+  EXPECT_EQ(tip(103), L"Set Recording Folder...");
+  EXPECT_EQ(tip(32809), L"<none>");
+  char16_t dir[2048] = {};
+  ASSERT_TRUE(qel_app_setting::get_dest_dir(dir, 2048));
+  std::wstring here = tip(104);
+  EXPECT_LE(here.size(), 79u);
+  EXPECT_EQ(here.substr(0, 3), std::wstring(reinterpret_cast<wchar_t*>(dir)).substr(0, 3));
+}
+
+TEST_F(TopWndTest, UnknownCommandsAreReportedAndIgnored) {
+  Create();
+  Command(12345);
+  EXPECT_TRUE(capture_.Has("CMyTopWndCore::OnCommand", "false"));
+  EXPECT_TRUE(log_->cmds.empty());
+  Command(kQelWndInert);
+  Command(kQelWndMoreFeatures);
+  Command(kQelWndReportIssue);
+  Command(kQelWndCheckUpdates);
+  Command(kQelWndHelp);
+  Command(kQelWndOpenFolder);
+  Command(kQelWndHere);
+  Command(kQelWndChangeFolder);
+  Command(kQelWndExit);
+  EXPECT_EQ(Codes(), (std::vector<int>{9, 8, 7, 6, 10, 10, 11, 5}));
+}
+
+}  // namespace
