@@ -42,8 +42,10 @@ LRESULT CMyTopWndCore::OnCommand(WORD _id, LPARAM _param) {
       dojob_publish(kQelCmdOpenHelpPage);
       return 0;
     case kQelWndStop:
-      if (m_record_info.is_showing() && m_record_info.mode() == kQelRecordInfoNoStream)
+      if (m_record_info.is_showing() && m_record_info.mode() == kQelRecordInfoNoStream) {
+        m_record_info.set_mode(kQelRecordInfoNone);
         dojob_hide_record_info();
+      }
       dojob_publish(kQelCmdStop);
       return 0;
     case kQelWndRecord:

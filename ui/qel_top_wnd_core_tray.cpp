@@ -128,7 +128,9 @@ void CMyTopWndCore::OnRecordStarted() {
 
 void CMyTopWndCore::OnRecordStopped() {
   m_record_info.set_mode(kQelRecordInfoNone);
-  dojob_hide_record_info();
+  // Several stops may follow one start (the engine reports each batch of files).
+  if (m_record_info.is_showing())
+    dojob_hide_record_info();
   m_tray.on_record_stopped();
 }
 
