@@ -83,6 +83,8 @@ TEST_F(AppE2eTest, AutomaticStartWithAutoStartOffExitsWithoutAnyWindow) {
 
 TEST_F(AppE2eTest, AutomaticStartWithAutoStartOnRunsHidden) {
   SetEnable(1);
+  // The window was closed last time: an automatic start keeps it in the tray.
+  auto_start_.SetMainWindowShown(0);
   Program p(L"/start_context sys_auto");
   ASSERT_TRUE(wait_until([] { return main_wnd() != nullptr; }));
   Sleep(300);

@@ -6,7 +6,8 @@ namespace qel_testing {
 
 namespace {
 constexpr char kAutoStartEnable[] = "sys_auto_start_enable";
-}
+constexpr char kMainWndShow[] = "ui_main_wnd_show";
+}  // namespace
 
 AutoStartSetting::AutoStartSetting() {
   RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &key_);
@@ -18,6 +19,11 @@ AutoStartSetting::~AutoStartSetting() {
 
 void AutoStartSetting::Set(DWORD value) {
   RegSetValueExA(key_, kAutoStartEnable, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                 sizeof value);
+}
+
+void AutoStartSetting::SetMainWindowShown(DWORD value) {
+  RegSetValueExA(key_, kMainWndShow, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                  sizeof value);
 }
 

@@ -16,6 +16,8 @@ class AutoStartSetting {
   void Set(DWORD value);
   // -1 when the value is missing.
   long Get() const;
+  // Whether the main window was visible when last shown or closed; an automatic start follows it.
+  void SetMainWindowShown(DWORD value);
 
  private:
   HKEY key_ = nullptr;
