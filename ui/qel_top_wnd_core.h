@@ -133,6 +133,7 @@ class CMyTopWndCore : public WkFrameWnd {
   // Relayout, move the controls, and repaint what changed.
   void dojob_relayout();
   void dojob_recompute_column_widths();
+  void dojob_refresh_list();
 
  private:
   bool dojob_read_saved_rect(RECT* _rect, bool* _show) const;

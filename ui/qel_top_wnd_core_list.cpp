@@ -166,10 +166,8 @@ void CMyTopWndCore::OnListKeyDown(const NMLVKEYDOWN* _key) {
     dojob_delete_selected();
 }
 
-void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
-  if (!m_ui_avi_file_info_list.valid())
-    return;
-  m_ui_avi_file_info_list->on_new_file_infos(_list);
+// The list holds only the row count: after the records change, set it and repaint the rows.
+void CMyTopWndCore::dojob_refresh_list() {
   m_quick_list.SetItemCount(m_ui_avi_file_info_list->get_count());
   dojob_recompute_column_widths();
   if (m_quick_list.m_hWnd)
@@ -178,16 +176,18 @@ void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_in
     UpdateWindow(m_hWnd);
 }
 
+void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+  if (!m_ui_avi_file_info_list.valid())
+    return;
+  m_ui_avi_file_info_list->on_new_file_infos(_list);
+  dojob_refresh_list();
+}
+
 void CMyTopWndCore::remove_file_info(uint32_t _id) {
   if (!m_ui_avi_file_info_list.valid())
     return;
   m_ui_avi_file_info_list->on_del_file_info(_id);
-  m_quick_list.SetItemCount(m_ui_avi_file_info_list->get_count());
-  dojob_recompute_column_widths();
-  if (m_quick_list.m_hWnd)
-    InvalidateRect(m_quick_list.m_hWnd, nullptr, FALSE);
-  if (m_hWnd)
-    UpdateWindow(m_hWnd);
+  dojob_refresh_list();
 }
 
 void CMyTopWndCore::clear_file_infos() {

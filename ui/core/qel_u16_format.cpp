@@ -35,31 +35,31 @@ std::u16string qel_u16_format(const char16_t* _fmt, std::initializer_list<qel_fm
       out.push_back(*p);
       continue;
     }
-    const char16_t* spec = p + 1;
-    if (*spec == u'%') {
+    const char16_t* conv = p + 1;
+    if (*conv == u'%') {
       out.push_back(u'%');
-      p = spec;
+      p = conv;
       continue;
     }
-    bool zero_pad = *spec == u'0';
+    bool zero_pad = *conv == u'0';
     if (zero_pad)
-      ++spec;
+      ++conv;
     int width = 0;
-    while (*spec >= u'0' && *spec <= u'9' && width < 100)
-      width = width * 10 + (*spec++ - u'0');
-    if (*spec != u's' && *spec != u'd') {
+    while (*conv >= u'0' && *conv <= u'9' && width < 100)
+      width = width * 10 + (*conv++ - u'0');
+    if (*conv != u's' && *conv != u'd') {
       // Not a conversion this formatter knows: keep the text as it stands.
       out.push_back(*p);
       continue;
     }
     if (arg != _args.end()) {
-      if (*spec == u's' && arg->m_is_text)
+      if (*conv == u's' && arg->m_is_text)
         out.append(arg->m_text);
-      else if (*spec == u'd' && !arg->m_is_text)
+      else if (*conv == u'd' && !arg->m_is_text)
         append_number(&out, arg->m_number, zero_pad, width);
       ++arg;
     }
-    p = spec;
+    p = conv;
   }
   return out;
 }
