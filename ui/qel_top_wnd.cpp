@@ -11,6 +11,7 @@ bool CMyTopWnd::create(int show_mode) {
 }
 
 void CMyTopWnd::Finalize() {
+  dojob_close_update_msg_box();
   dojob_finalize_update_checker();
   m_frame.DestroyWindow();
 }

@@ -12,6 +12,8 @@
 #include "ui/qel_top_wnd_core_stt.h"
 #include "ui/qel_ui_cmd.h"
 
+class DlgMessageBox;
+
 class CMyTopWnd : public ZulIObject {
  public:
   CMyTopWnd() = default;
@@ -58,8 +60,11 @@ class CMyTopWnd : public ZulIObject {
  private:
   bool dojob_create_update_checker();
   void dojob_finalize_update_checker();
+  void dojob_close_update_msg_box();
 
   CMyTopWndCoreStt m_frame;
   shared_ptr<ZulUpdateChecker> mUpdateChecker;
   ObserverAdapter<CMyTopWnd, ZulUpdateSubject> mUpdateObserver;
+  // The box for update results; an offered download replaces it.
+  shared_ptr<DlgMessageBox> m_update_msg_box;
 };

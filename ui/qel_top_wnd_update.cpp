@@ -4,6 +4,7 @@
 #include "net/qel_version_compare.h"
 #include "res/resource.h"
 #include "ui/dlg_download.h"
+#include "ui/qel_dlg_message_box.h"
 #include "ui/qel_l10n_strings.h"
 #include "ui/qel_top_wnd.h"
 #include "ui/qel_update_checker_store.h"
@@ -44,11 +45,20 @@ void CMyTopWnd::dojob_finalize_update_checker() {
   mUpdateChecker = shared_ptr<ZulUpdateChecker>();
 }
 
-// Versions compare part by part as numbers, so 1.10 is an upgrade of 1.2.
+void CMyTopWnd::dojob_close_update_msg_box() {
+  if (!m_update_msg_box)
+    return;
+  m_update_msg_box->Destroy();
+  m_update_msg_box = shared_ptr<DlgMessageBox>();
+}
+
+// Versions compare part by part as numbers, so 1.10 is an upgrade of 1.2. A check that
+// finds nothing newer, or fails, shows nothing: checks run unasked.
 void CMyTopWnd::OnUpdateEvt(const ZulUpdateEvt* _evt) {
   if (!_evt->mSucceeded || !mUpdateChecker ||
       !qel_version_is_newer(_evt->mRecommendedVersion, g_qel_program_version))
     return;
+  dojob_close_update_msg_box();
   mUpdateChecker->ShowDownloadDialog(g_qel_product_name, _evt->mRecommendedVersion,
                                      _evt->mRecommendedVersionHost, _evt->mRecommendedVersionUrl);
 }
