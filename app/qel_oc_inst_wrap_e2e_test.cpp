@@ -141,6 +141,22 @@ TEST_F(MessengerE2eTest, InstancesAreWrappedOnceAndAttachedInBothOrders) {
   EXPECT_EQ(early.WaitExit(), 0);
 }
 
+// A killed messenger sends no "instance ended": its wrapper goes when its process does, and a
+// new instance is wrapped and attached as usual.
+TEST_F(MessengerE2eTest, KilledInstanceLosesItsWrapper) {
+  Program program;
+  Sim killed;
+  ASSERT_TRUE(wait_until([&] { return killed.State().attaches == 1; }));
+  ASSERT_EQ(wrappers_for(program.pid(), killed.pid()), 1);
+  DWORD killed_pid = killed.pid();
+  killed.Kill();
+  EXPECT_TRUE(wait_until([&] { return wrappers_for(program.pid(), killed_pid) == 0; }, 5000));
+  Sim next;
+  ASSERT_TRUE(wait_until([&] { return next.State().attaches == 1; }));
+  EXPECT_EQ(wrappers_for(program.pid(), next.pid()), 1);
+  ExpectNoReport(program);
+}
+
 // Closes the assertion report first, then the component box; returns the box's text.
 std::string close_boxes(DWORD pid) {
   HWND report = nullptr;

@@ -28,6 +28,14 @@ bool accepts_messages(HWND hwnd) {
   return hwnd && PostMessageA(hwnd, WM_NULL, 0, 0);
 }
 
+// Posted to a wrapper's static window by the wait on its instance's process.
+constexpr UINT kMsgProcessEnded = WM_APP + 1;
+
+// On a thread-pool thread: the wrapper itself is touched on the UI thread only.
+void CALLBACK on_process_ended(void* static_wnd, BOOLEAN) {
+  PostMessageA(static_cast<HWND>(static_wnd), kMsgProcessEnded, 0, 0);
+}
+
 }  // namespace
 
 ZulMsnOCInstWrap::~ZulMsnOCInstWrap() {
@@ -69,9 +77,33 @@ bool ZulMsnOCInstWrap::Create(const qel_oc_info* _oc_info, shared_ptr<ZulMsnOCIn
   if (_oc_info->m_hwnd_main)
     m_hwndOCMain = _oc_info->m_hwnd_main;
   mIsValid = true;
+  dojob_watch_process();
   if (!PostMessageA(hwnd_oc_hidden, WM_NULL, 0, 0))
     Finalize();
   return true;
+}
+
+// A messenger that is killed or crashes sends no "instance ended": without this its wrapper
+// and static window would stay for the rest of the program's life.
+void ZulMsnOCInstWrap::dojob_watch_process() {
+  m_process = OpenProcess(SYNCHRONIZE, FALSE, m_proc_id);
+  if (m_process && !RegisterWaitForSingleObject(&m_process_wait, m_process, &on_process_ended,
+                                                m_hwndStatic, INFINITE, WT_EXECUTEONLYONCE))
+    m_process_wait = nullptr;
+}
+
+void ZulMsnOCInstWrap::dojob_unwatch_process() {
+  // Waits for a running callback; it only posts, so the UI thread cannot deadlock here.
+  if (m_process_wait)
+    UnregisterWaitEx(m_process_wait, INVALID_HANDLE_VALUE);
+  m_process_wait = nullptr;
+  if (m_process)
+    CloseHandle(m_process);
+  m_process = nullptr;
+}
+
+void ZulMsnOCInstWrap::OnProcessEnded() {
+  Finalize();
 }
 
 bool ZulMsnOCInstWrap::dojob_create_static_wnd(DWORD proc_id) {
@@ -92,6 +124,7 @@ void ZulMsnOCInstWrap::Finalize() {
   if (!mIsValid)
     return;
   mIsValid = false;
+  dojob_unwatch_process();
   if (m_rep.valid()) {
     m_rep->Remove(m_proc_id);
     m_rep.reset();
@@ -176,6 +209,16 @@ void ZulMsnOCInstWrap::dojob_attach(HWND main_wnd) {
 }
 
 LRESULT CALLBACK ProcStaticCtrl_New(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == kMsgProcessEnded) {
+    // The wrapper may have gone through the component's own message already.
+    shared_ptr<ZulMsnOCInstWrapRep> rep = qel_oc_inst_wrap_rep();
+    shared_ptr<ZulMsnOCInstWrap> wrap;
+    if (rep.valid())
+      wrap = rep->Find(static_cast<DWORD>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)));
+    if (wrap.valid() && wrap->GetStaticWnd() == hwnd)
+      wrap->OnProcessEnded();
+    return 0;
+  }
   if (static_msg_entry(msg) < 0) {
     return g_static_proc ? CallWindowProcA(g_static_proc, hwnd, msg, wparam, lparam)
                          : DefWindowProcA(hwnd, msg, wparam, lparam);

@@ -21,6 +21,8 @@ class ZulMsnOCInstWrap : public ZulIObject {
   void Finalize();
   // One message of the component that arrived at the static window.
   bool OnOCMsgs(UINT _msg, WPARAM _wParam, LPARAM _lParam);
+  // The instance's process ended without the component saying so (it was killed).
+  void OnProcessEnded();
 
   bool IsValid() const { return mIsValid; }
   HWND GetStaticWnd() const { return m_hwndStatic; }
@@ -32,6 +34,8 @@ class ZulMsnOCInstWrap : public ZulIObject {
   bool on_main_known(WPARAM _wParam, LPARAM _lParam);
   void on_main_created(WPARAM _wParam);
   void dojob_attach(HWND main_wnd);
+  void dojob_watch_process();
+  void dojob_unwatch_process();
 
   bool mIsValid = false;
   shared_ptr<ZulMsnOCInstWrapRep> m_rep;
@@ -42,8 +46,11 @@ class ZulMsnOCInstWrap : public ZulIObject {
   HWND m_hwndStatic = nullptr;
   // The program's main window, the registry's owner window.
   HWND m_hwndZulApp = nullptr;
+  // The instance's process and the thread-pool wait that reports its end.
+  HANDLE m_process = nullptr;
+  HANDLE m_process_wait = nullptr;
 };
 
-// Window procedure of every wrapper's static window: the component's messages go to the
-// instance's wrapper, everything else to the STATIC class.
+// Window procedure of every wrapper's static window: the component's messages and the end of
+// the instance's process go to the instance's wrapper, everything else to the STATIC class.
 LRESULT CALLBACK ProcStaticCtrl_New(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);

@@ -23,6 +23,10 @@ void EngineSim::ShowTrayIcon(bool show) {
   core_->ShowTrayIcon(show);
 }
 
+void EngineSim::DiscardWithNextStop() {
+  core_->DiscardWithNextStop();
+}
+
 void EngineSim::Detach() {
   core_->Detach();
 }

@@ -73,6 +73,8 @@ class EngineSim {
   void Detach();
   // Asks the program to show or hide its notification-area icon.
   void ShowTrayIcon(bool show);
+  // The next recording that stops also reports a temporary file to discard.
+  void DiscardWithNextStop();
   bool connected() const;
 
  private:

@@ -232,7 +232,9 @@ void EngineSimCore::dojob_stop_recording() {
   // The engine keeps a temporary file while recording; it is handed back for disposal.
   std::wstring discard = m_avi_path + L".discard.tmp";
   bool has_discard = false;
-  if (m_options.discard) {
+  bool discard_now = m_options.discard || m_discard_next;
+  m_discard_next = false;
+  if (discard_now) {
     if (std::FILE* f = _wfopen(discard.c_str(), L"wb")) {
       has_discard = std::fputs("temporary", f) >= 0;
       std::fclose(f);

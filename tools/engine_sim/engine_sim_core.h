@@ -22,6 +22,7 @@ class EngineSimCore {
   void EndCall();
   void Detach();
   void ShowTrayIcon(bool show);
+  void DiscardWithNextStop() { m_discard_next = true; }
   bool connected() const { return m_ui != nullptr; }
 
   // From the sink, inside the program's call: the work itself is posted, so that the
@@ -54,5 +55,6 @@ class EngineSimCore {
   AviWriter m_writer;
   std::wstring m_avi_path;
   int64_t m_start_time = 0;
+  bool m_discard_next = false;
   DWORD m_start_tick = 0;
 };

@@ -35,6 +35,8 @@ enum SimCommand : WPARAM {
   kSimStartCall = 3,
   kSimEndCall = 4,
   kSimQuit = 5,
+  // The engine's next stopped recording also hands back a temporary file to discard.
+  kSimDiscardNext = 6,
 };
 
 // The simulator shows its state in the hidden window's title, for tests in other processes.

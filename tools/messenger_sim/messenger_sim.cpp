@@ -126,6 +126,9 @@ void MessengerSim::OnControl(WPARAM command) {
     case kSimQuit:
       Quit();
       break;
+    case kSimDiscardNext:
+      engine_.DiscardWithNextStop();
+      break;
   }
 }
 

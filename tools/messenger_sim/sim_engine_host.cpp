@@ -41,3 +41,7 @@ void SimEngineHost::EndCall() {
   if (attached_)
     engine_->EndCall();
 }
+
+void SimEngineHost::DiscardWithNextStop() {
+  engine_->DiscardWithNextStop();
+}

@@ -19,6 +19,7 @@ class SimEngineHost {
   void Detach();
   void StartCall();
   void EndCall();
+  void DiscardWithNextStop();
   HWND attached() const { return attached_; }
   bool in_call() const { return in_call_; }
 

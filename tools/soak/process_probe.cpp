@@ -1,0 +1,119 @@
+#include "tools/soak/process_probe.h"
+
+#include <string>
+#include <vector>
+
+#include <psapi.h>
+#include <winternl.h>
+
+namespace {
+
+struct WindowCount {
+  DWORD pid;
+  int count;
+};
+
+BOOL CALLBACK count_child(HWND wnd, LPARAM data) {
+  ++reinterpret_cast<WindowCount*>(data)->count;
+  return TRUE;
+}
+
+BOOL CALLBACK count_top(HWND wnd, LPARAM data) {
+  auto* c = reinterpret_cast<WindowCount*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  if (pid == c->pid) {
+    ++c->count;
+    EnumChildWindows(wnd, &count_child, data);
+  }
+  return TRUE;
+}
+
+// Top-level, child and message-only windows of the process.
+int window_count(DWORD pid) {
+  WindowCount c = {pid, 0};
+  EnumWindows(&count_top, reinterpret_cast<LPARAM>(&c));
+  HWND wnd = nullptr;
+  while ((wnd = FindWindowExW(HWND_MESSAGE, wnd, nullptr, nullptr))) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(wnd, &owner);
+    if (owner == pid)
+      ++c.count;
+  }
+  return c.count;
+}
+
+SoakFigure figure(const char* name, SoakBudget budget, double value, const std::string& why_zero) {
+  SoakFigure f{name, budget, value, ""};
+  if (value == 0 && !why_zero.empty())
+    f.unavailable = why_zero;
+  return f;
+}
+
+SoakFigure gui_objects(HANDLE process, DWORD kind, const char* name) {
+  SetLastError(0);
+  DWORD n = GetGuiResources(process, kind);
+  DWORD err = GetLastError();
+  return figure(name, SoakBudget::kNoGrowth, n,
+                "GetGuiResources reports 0 for this process, error " + std::to_string(err));
+}
+
+// The handle count as the system's process list gives it; Wine's GetProcessHandleCount
+// answers 0 for other processes, its process list does not.
+DWORD listed_handle_count(DWORD pid) {
+  using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QuerySystemInformation>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation"));
+  if (!query)
+    return 0;
+  std::vector<char> buf(1 << 20);
+  ULONG len = 0;
+  for (int i = 0; i < 4 && query(SystemProcessInformation, buf.data(), ULONG(buf.size()), &len) ==
+                               static_cast<NTSTATUS>(0xC0000004L);
+       ++i)
+    buf.resize(buf.size() * 4);
+  for (size_t at = 0; at < buf.size();) {
+    auto* p = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(buf.data() + at);
+    if (static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)) == pid)
+      return p->HandleCount;
+    if (!p->NextEntryOffset)
+      break;
+    at += p->NextEntryOffset;
+  }
+  return 0;
+}
+
+}  // namespace
+
+SoakSample probe_process(DWORD pid) {
+  SoakSample s;
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) {
+    std::string why = "the process cannot be opened, error " + std::to_string(GetLastError());
+    for (const char* name : {kSoakPrivateBytes, "working set", "handles"})
+      s.push_back({name, SoakBudget::kInfo, 0, why});
+    return s;
+  }
+  PROCESS_MEMORY_COUNTERS_EX mem = {};
+  mem.cb = sizeof mem;
+  std::string no_mem;
+  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem), sizeof mem))
+    no_mem = "GetProcessMemoryInfo failed, error " + std::to_string(GetLastError());
+  // The commit charge: PrivateUsage where the system fills it in, else PagefileUsage, which
+  // Windows keeps equal to it and Wine fills from the host's anonymous memory.
+  double private_bytes = double(mem.PrivateUsage ? mem.PrivateUsage : mem.PagefileUsage);
+  s.push_back(figure(kSoakPrivateBytes, SoakBudget::kInfo, private_bytes,
+                     no_mem.empty() ? "GetProcessMemoryInfo reports no commit charge" : no_mem));
+  s.push_back(figure("working set", SoakBudget::kInfo, double(mem.WorkingSetSize),
+                     no_mem.empty() ? "GetProcessMemoryInfo reports no working set" : no_mem));
+  DWORD handles = 0;
+  if (!GetProcessHandleCount(process, &handles) || handles == 0)
+    handles = listed_handle_count(pid);
+  s.push_back(figure("handles", SoakBudget::kNoGrowth, handles,
+                     "neither GetProcessHandleCount nor the process list gives a count"));
+  s.push_back(gui_objects(process, GR_GDIOBJECTS, "GDI objects"));
+  s.push_back(gui_objects(process, GR_USEROBJECTS, "USER objects"));
+  s.push_back(figure("windows", SoakBudget::kNoGrowth, window_count(pid), ""));
+  CloseHandle(process);
+  return s;
+}

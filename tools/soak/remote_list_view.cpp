@@ -1,0 +1,67 @@
+#include "tools/soak/remote_list_view.h"
+
+namespace {
+constexpr DWORD kAnswerMs = 5000;
+}  // namespace
+
+RemoteListView::RemoteListView(HWND list) : list_(list) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process_)
+    remote_ = static_cast<char*>(VirtualAllocEx(process_, nullptr,
+                                                sizeof(LVITEMW) + kTextChars * sizeof(wchar_t),
+                                                MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+}
+
+RemoteListView::~RemoteListView() {
+  if (remote_)
+    VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+  if (process_)
+    CloseHandle(process_);
+}
+
+int RemoteListView::Rows() const {
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(list_, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &count))
+    return -1;
+  return static_cast<int>(count);
+}
+
+bool RemoteListView::Send(UINT msg, WPARAM wparam, const LVITEMW& item, LRESULT* result) const {
+  if (!remote_ || !WriteProcessMemory(process_, remote_, &item, sizeof item, nullptr))
+    return false;
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(list_, msg, wparam, reinterpret_cast<LPARAM>(remote_), SMTO_ABORTIFHUNG,
+                           kAnswerMs, &answer))
+    return false;
+  if (result)
+    *result = static_cast<LRESULT>(answer);
+  return true;
+}
+
+std::wstring RemoteListView::Cell(int row, int column) const {
+  LVITEMW item = {};
+  item.iSubItem = column;
+  item.pszText = reinterpret_cast<wchar_t*>(remote_ + sizeof(LVITEMW));
+  item.cchTextMax = kTextChars;
+  LRESULT length = 0;
+  if (!Send(LVM_GETITEMTEXTW, row, item, &length) || length <= 0)
+    return {};
+  std::wstring text(static_cast<size_t>(length), L'\0');
+  if (!ReadProcessMemory(process_, item.pszText, text.data(), text.size() * sizeof(wchar_t),
+                         nullptr))
+    return {};
+  return text;
+}
+
+bool RemoteListView::SelectOnly(int row) const {
+  LVITEMW item = {};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  LRESULT done = 0;
+  if (!Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), item, &done))
+    return false;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  return Send(LVM_SETITEMSTATE, row, item, &done) && done;
+}

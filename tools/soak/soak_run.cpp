@@ -1,0 +1,398 @@
+#include "tools/soak/soak_run.h"
+
+#include <cstdio>
+
+#include <commctrl.h>
+
+#include "app/testing/messenger_sim_process.h"
+#include "library/qel_app_constants.h"
+#include "res/resource.h"
+#include "tools/soak/library_view.h"
+#include "tools/soak/process_probe.h"
+#include "tools/soak/remote_list_view.h"
+#include "ui/qel_ui_cmd.h"
+
+namespace {
+
+using namespace qel_testing;
+namespace lib = library_view;
+
+constexpr wchar_t kImage[] = L"quorvantine_msn.exe";
+// Small frames keep a thousand recordings to a few dozen megabytes.
+constexpr wchar_t kEngineArgs[] = L"--call --engine-size=32x24";
+constexpr char kDiscardSuffix[] = ".discard.tmp";
+// The folder dialog's history combo, which takes the place of the file-name field.
+constexpr int kFolderComboId = 0x600;
+
+std::string read_all(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return {};
+  std::string data;
+  char buf[16384];
+  DWORD n = 0;
+  while (ReadFile(file, buf, sizeof buf, &n, nullptr) && n > 0)
+    data.append(buf, n);
+  CloseHandle(file);
+  return data;
+}
+
+void post_command(WORD id) {
+  PostMessageW(main_wnd(), WM_COMMAND, id, 0);
+}
+
+// A dialog of the program that has a control with this id, shown right now.
+HWND program_dialog(DWORD pid, int control_id) {
+  HWND wnd = nullptr;
+  while ((wnd = FindWindowExW(nullptr, wnd, L"#32770", nullptr)))
+    if (window_pid(wnd) == pid && IsWindowVisible(wnd) && GetDlgItem(wnd, control_id))
+      return wnd;
+  return nullptr;
+}
+
+std::string narrow_path(const std::wstring& w) {
+  return narrow(w);
+}
+
+}  // namespace
+
+SoakRun::SoakRun(const SoakOptions& options) : options_(options), idle_(kImage) {
+  base_ = temp_dir() + L"qel_soak";
+  folder_ = base_ + L"\\recordings";
+  other_folder_ = base_ + L"\\other";
+}
+
+SoakRun::~SoakRun() = default;
+
+bool SoakRun::Fail(const std::string& what) {
+  failures_.push_back(what);
+  std::printf("FAILED: %s\n", what.c_str());
+  std::fflush(stdout);
+  return false;
+}
+
+std::string SoakRun::EngineLog() const {
+  return read_all(log_path_);
+}
+
+int SoakRun::LogCount(const std::string& prefix) const {
+  std::string text = EngineLog();
+  int n = 0;
+  for (size_t at = 0; (at = text.find(prefix, at)) != std::string::npos; at += prefix.size())
+    if (at == 0 || text[at - 1] == '\n')
+      ++n;
+  return n;
+}
+
+// The rest of the `index`-th line that starts with prefix.
+std::string SoakRun::LogLine(const std::string& prefix, int index) const {
+  std::string text = EngineLog();
+  int n = 0;
+  for (size_t at = 0; (at = text.find(prefix, at)) != std::string::npos; at += prefix.size()) {
+    if ((at != 0 && text[at - 1] != '\n') || n++ != index)
+      continue;
+    size_t end = text.find_first_of("\r\n", at);
+    return text.substr(at + prefix.size(), end - at - prefix.size());
+  }
+  return {};
+}
+
+int SoakRun::ListRows() const {
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(GetDlgItem(main_wnd(), IDC_HISTORY_LIST), LVM_GETITEMCOUNT, 0, 0,
+                           SMTO_ABORTIFHUNG, 5000, &count))
+    return -1;
+  return static_cast<int>(count);
+}
+
+bool SoakRun::Setup() {
+  if (!end_running_program())
+    return Fail("a program from before does not end");
+  {
+    Program regserver(L"/Regserver");
+    if (regserver.WaitExit() != 0)
+      return Fail("the program's registration failed");
+  }
+  lib::remove_tree(base_);
+  CreateDirectoryW(base_.c_str(), nullptr);
+  CreateDirectoryW(folder_.c_str(), nullptr);
+  CreateDirectoryW(other_folder_.c_str(), nullptr);
+  had_dest_dir_ = lib::read_dest_dir(&old_dest_dir_);
+  lib::write_dest_dir(folder_);
+  program_ = std::make_unique<Program>();
+  if (!wait_until([] { return main_wnd() != nullptr; }))
+    return Fail("the program shows no main window");
+  if (!sinks_.Connect())
+    return Fail("the program's application object cannot be reached through COM");
+  return StartMessenger();
+}
+
+bool SoakRun::StartMessenger() {
+  log_path_ = base_ + L"\\engine_" + std::to_wstring(++messengers_) + L".log";
+  DeleteFileW(log_path_.c_str());
+  sim_ = std::make_unique<messenger_e2e::Sim>(std::wstring(kEngineArgs) + L" \"--engine-log=" +
+                                              log_path_ + L"\"");
+  if (!wait_until([&] { return LogCount("streams") > 0; }))
+    return Fail("messenger " + std::to_string(messengers_) +
+                ": its engine reported no streams: " + EngineLog());
+  return true;
+}
+
+bool SoakRun::RestartMessenger() {
+  sim_->Control(kSimQuit);
+  if (sim_->WaitExit(10000) != 0)
+    return Fail("the messenger instance did not end when asked");
+  sim_.reset();
+  ++restarts_;
+  if (!StartMessenger())
+    return false;
+  // The hook reports the ended instance; its wrapper goes with it.
+  wait_until([&] { return count_wrappers(program_->pid(), {sim_->pid()}).ended == 0; }, 5000);
+  return true;
+}
+
+bool SoakRun::RecordAndStop(bool discard) {
+  int rows = ListRows();
+  int started = LogCount("started "), stopped = LogCount("stopped ");
+  if (discard)
+    sim_->Control(kSimDiscardNext);
+  post_command(kQelWndRecord);
+  if (!wait_until([&] { return LogCount("started ") > started; }))
+    return Fail("Record started no recording: " + EngineLog());
+  post_command(kQelWndStop);
+  if (!wait_until([&] { return LogCount("stopped ") > stopped; }))
+    return Fail("Stop ended no recording: " + EngineLog());
+  std::string line = LogLine("stopped ", stopped);
+  Recording r;
+  size_t tail = sizeof kDiscardSuffix - 1;
+  if (line.size() > tail && line.compare(line.size() - tail, tail, kDiscardSuffix) == 0) {
+    // "<file> <file>.discard.tmp"
+    size_t avi_len = (line.size() - tail - 1) / 2;
+    r.avi = widen(line.substr(0, avi_len));
+    r.discard = widen(line.substr(avi_len + 1));
+  } else {
+    r.avi = widen(line);
+  }
+  if (discard && r.discard.empty())
+    Fail("the engine handed back no file to discard: " + line);
+  recordings_.push_back(r);
+  // Listed once the program has filed it; the final check names what is missing.
+  wait_until([&] { return ListRows() > rows; }, 10000);
+  return true;
+}
+
+bool SoakRun::KillEngineMidRecording() {
+  int started = LogCount("started "), requested = LogCount("request_record ");
+  post_command(kQelWndRecord);
+  if (!wait_until([&] { return LogCount("started ") > started; }))
+    return Fail("Record started no recording before the kill: " + EngineLog());
+  cut_.push_back(widen(LogLine("request_record ", requested) + ".avi"));
+  Sleep(200);
+  sim_->Kill();
+  sim_.reset();
+  ++kills_;
+  // The user sees the recording hang and presses Stop; the engine that should hear it is gone.
+  post_command(kQelWndStop);
+  return StartMessenger();
+}
+
+bool SoakRun::ChangeFolder(const std::wstring& folder) {
+  post_command(kQelWndChangeFolder);
+  HWND dlg = nullptr;
+  if (!wait_until([&] { return (dlg = program_dialog(program_->pid(), kFolderComboId)); }, 3000)) {
+    if (skipped_.empty())
+      skipped_.push_back("folder change: \"change...\" opened no folder dialog; folder kept");
+    return false;
+  }
+  SendMessageTimeoutW(GetDlgItem(dlg, kFolderComboId), WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(folder.c_str()), SMTO_ABORTIFHUNG, 5000, nullptr);
+  PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+  if (!wait_until([&] { return !IsWindow(dlg) && lib::dest_dir() == folder; }))
+    return Fail("choosing " + narrow_path(folder) + " in the folder dialog did not take");
+  ++folder_changes_;
+  return true;
+}
+
+bool SoakRun::DeleteNewestRow() {
+  int rows = ListRows();
+  RemoteListView list(GetDlgItem(main_wnd(), IDC_HISTORY_LIST));
+  std::wstring title = list.Cell(0, 0);
+  if (rows <= 0 || title.empty() || !list.SelectOnly(0))
+    return Fail("the newest row cannot be read or selected");
+  post_command(kQelWndDelete);
+  HWND box = nullptr;
+  if (!wait_until([&] { return (box = program_dialog(program_->pid(), IDYES)); }))
+    return Fail("Delete asked no question");
+  PostMessageW(box, WM_COMMAND, IDYES, 0);
+  if (!wait_until([&] { return ListRows() == rows - 1; }))
+    return Fail("the deleted row stayed in the list");
+  for (Recording& r : recordings_)
+    if (lib::title_of(r.avi) == title)
+      r.deleted = true;
+  return true;
+}
+
+bool SoakRun::Cycle(int n) {
+  SoakCycle c = soak_cycle(n);
+  if (!(c.kill_engine ? KillEngineMidRecording() : RecordAndStop(c.discard)))
+    return false;
+  if (c.restart_messenger && !RestartMessenger())
+    return false;
+  if (c.change_folder && ChangeFolder(other_folder_))
+    ChangeFolder(folder_);
+  if (c.delete_row && !DeleteNewestRow())
+    return false;
+  return true;
+}
+
+SoakSample SoakRun::Sample() {
+  // What the last cycle started settles first.
+  Sleep(1000);
+  SoakSample s = probe_process(program_->pid());
+  std::set<DWORD> live = {sim_->pid()};
+  WrapperCount wrappers = count_wrappers(program_->pid(), live);
+  s.push_back({"wrappers", SoakBudget::kNoGrowth, double(wrappers.live + wrappers.ended), ""});
+  s.push_back({"wrappers of ended messengers", SoakBudget::kZero, double(wrappers.ended), ""});
+  int sinks = sinks_.Count();
+  s.push_back({"connection sinks", SoakBudget::kNoGrowth, double(sinks),
+               sinks < 0 ? "the connection point does not answer" : ""});
+  s.push_back({"cache keys", SoakBudget::kInfo, double(lib::cache_entry_count()), ""});
+  s.push_back({"history rows", SoakBudget::kInfo, double(ListRows()), ""});
+  for (const SoakFigure& f : idle_.Measure(options_.idle_ms))
+    s.push_back(f);
+  return s;
+}
+
+void SoakRun::CheckRecordings() {
+  std::set<std::wstring> listed;
+  RemoteListView list(GetDlgItem(main_wnd(), IDC_HISTORY_LIST));
+  int rows = list.Rows();
+  for (int i = 0; i < rows; ++i)
+    listed.insert(list.Cell(i, 0));
+  int kept = 0, on_disk = 0, cached = 0, in_list = 0, discarded = 0, binned = 0, deleted = 0,
+      deleted_binned = 0;
+  bool bin_known = !lib::trash_path(L"x").empty();
+  for (const Recording& r : recordings_) {
+    std::string name = narrow(r.avi);
+    std::wstring leaf = lib::leaf_of(r.avi);
+    if (r.deleted) {
+      ++deleted;
+      if (lib::file_exists(r.avi) || listed.count(lib::title_of(r.avi)))
+        Fail("deleted, yet still on disk or listed: " + name);
+      if (bin_known && lib::file_exists(lib::trash_path(leaf)))
+        ++deleted_binned;
+    } else {
+      ++kept;
+      if (lib::file_exists(r.avi))
+        ++on_disk;
+      else
+        Fail("lost from disk: " + name);
+      if (lib::cache_entry_exists(leaf))
+        ++cached;
+      else
+        Fail("missing from the cache: " + name);
+      if (listed.count(lib::title_of(r.avi)))
+        ++in_list;
+      else
+        Fail("missing from the history list: " + name);
+    }
+    if (r.discard.empty())
+      continue;
+    ++discarded;
+    if (lib::file_exists(r.discard))
+      Fail("discarded, yet still in the folder: " + narrow(r.discard));
+    if (bin_known && lib::file_exists(lib::trash_path(lib::leaf_of(r.discard))))
+      ++binned;
+    else if (bin_known)
+      Fail("discarded, yet not in the recycle bin: " + narrow(r.discard));
+  }
+  if (bin_known && deleted_binned != deleted)
+    Fail("deleted recordings not in the recycle bin: " + std::to_string(deleted - deleted_binned));
+  int cut_on_disk = 0, cut_listed = 0;
+  for (const std::wstring& c : cut_) {
+    cut_on_disk += lib::file_exists(c);
+    cut_listed += listed.count(lib::title_of(c)) ? 1 : 0;
+  }
+  std::printf("recordings: %d stopped and kept: %d on disk, %d in the cache, %d listed\n", kept,
+              on_disk, cached, in_list);
+  std::printf("discarded files: %d, in the recycle bin: %s\n", discarded,
+              bin_known ? std::to_string(binned).c_str() : "n/a (the host's home is not known)");
+  std::printf("deleted from the list: %d, in the recycle bin: %s\n", deleted,
+              bin_known ? std::to_string(deleted_binned).c_str() : "n/a");
+  std::printf("cut short by a killed engine: %zu, on disk %d, listed %d\n", cut_.size(),
+              cut_on_disk, cut_listed);
+  std::printf("history rows: %d\n", rows);
+}
+
+void SoakRun::Cleanup() {
+  if (sim_) {
+    sim_->Control(kSimQuit);
+    sim_->WaitExit(5000);
+    sim_.reset();
+  }
+  if (program_) {
+    end_running_program();
+    program_->WaitExit(10000);
+    program_.reset();
+  }
+  if (options_.keep)
+    return;
+  for (const Recording& r : recordings_) {
+    lib::delete_cache_entry(lib::leaf_of(r.avi));
+    lib::remove_from_trash(lib::leaf_of(r.avi));
+    if (!r.discard.empty())
+      lib::remove_from_trash(lib::leaf_of(r.discard));
+  }
+  for (const std::wstring& c : cut_)
+    lib::delete_cache_entry(lib::leaf_of(c));
+  if (had_dest_dir_)
+    lib::write_dest_dir(old_dest_dir_);
+  else
+    lib::delete_dest_dir();
+  lib::remove_tree(base_);
+}
+
+int SoakRun::Run() {
+  int warmup = options_.warmup < options_.cycles ? options_.warmup : options_.cycles / 2;
+  std::printf("soak: %d cycles, sampled after a warm-up of %d and at the end\n", options_.cycles,
+              warmup);
+  std::fflush(stdout);
+  SoakSample warm, end;
+  bool ran = Setup();
+  DWORD start = GetTickCount();
+  for (int n = 1; ran && n <= options_.cycles; ++n) {
+    ran = Cycle(n);
+    if (ran && n == warmup)
+      warm = Sample();
+    if (ran && (n % 50 == 0 || n == options_.cycles)) {
+      std::printf("cycle %d: %zu recordings, %d history rows, %.1f s\n", n, recordings_.size(),
+                  ListRows(), (GetTickCount() - start) / 1000.0);
+      std::fflush(stdout);
+    }
+  }
+  if (ran)
+    end = Sample();
+  std::printf("engine kills: %d, messenger restarts: %d, folder changes: %d\n", kills_, restarts_,
+              folder_changes_);
+  for (const std::string& s : skipped_)
+    std::printf("NOT RUN: %s\n", s.c_str());
+  if (ran) {
+    CheckRecordings();
+    SoakJudgement j = soak_judge(warm, end);
+    for (const std::string& line : j.lines)
+      std::printf("%s\n", line.c_str());
+    for (const std::string& f : j.failures)
+      Fail(f);
+    Cleanup();
+    std::printf("%s\n", failures_.empty() ? "soak: nothing lost, nothing grew" : "soak: FAILED");
+    std::printf("soak ratio=%.3f\n", j.ratio);
+  } else {
+    Cleanup();
+    std::printf("soak: FAILED\nsoak ratio=0\n");
+  }
+  std::fflush(stdout);
+  return failures_.empty() ? 0 : 1;
+}
