@@ -54,16 +54,18 @@ SoakFigure gui_objects(HANDLE process, DWORD kind, const char* name) {
   SetLastError(0);
   DWORD n = GetGuiResources(process, kind);
   DWORD err = GetLastError();
-  return figure(name, SoakBudget::kNoGrowth, n,
-                "GetGuiResources reports 0 for this process, error " + std::to_string(err));
+  std::string why = err == ERROR_CALL_NOT_IMPLEMENTED
+                        ? "GetGuiResources is not implemented here (error 120)"
+                        : "GetGuiResources reports 0, error " + std::to_string(err);
+  return figure(name, SoakBudget::kNoGrowth, n, why);
 }
 
 // The handle count as the system's process list gives it; Wine's GetProcessHandleCount
 // answers 0 for other processes, its process list does not.
 DWORD listed_handle_count(DWORD pid) {
   using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
-  auto query = reinterpret_cast<QuerySystemInformation>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation"));
+  auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
   if (!query)
     return 0;
   std::vector<char> buf(1 << 20);

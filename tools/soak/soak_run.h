@@ -9,6 +9,7 @@
 
 #include "tools/soak/engine_links.h"
 #include "tools/soak/idle_rates.h"
+#include "tools/soak/message_rates.h"
 #include "tools/soak/soak_plan.h"
 
 namespace messenger_e2e {
@@ -62,6 +63,7 @@ class SoakRun {
   std::unique_ptr<messenger_e2e::Sim> sim_;
   SinkCounter sinks_;
   IdleRates idle_;
+  MessageRates messages_;
   std::wstring base_;
   std::wstring folder_;
   std::wstring other_folder_;

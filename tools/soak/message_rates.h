@@ -1,0 +1,26 @@
+// The program's message and timer rates while idle, counted inside it by a GetMessage hook
+// that the driver sets on the program's UI thread for the time it watches (as a message spy
+// does); the program itself carries nothing for it.
+#pragma once
+
+#include <string>
+
+#include "tools/soak/message_counts.h"
+#include "tools/soak/soak_plan.h"
+
+class MessageRates {
+ public:
+  // `hook_dll` is the full path of soak_msg_hook.dll.
+  explicit MessageRates(std::wstring hook_dll);
+  ~MessageRates();
+  MessageRates(const MessageRates&) = delete;
+  MessageRates& operator=(const MessageRates&) = delete;
+
+  // "idle messages/s" and "idle timer messages/s" of the thread `ui_thread`, watched for `ms`.
+  SoakSample Measure(DWORD ui_thread, DWORD ms);
+
+ private:
+  std::wstring hook_dll_;
+  HANDLE map_ = nullptr;
+  SoakMessageCounts* counts_ = nullptr;
+};

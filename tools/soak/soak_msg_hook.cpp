@@ -1,0 +1,27 @@
+// soak_msg_hook.dll: loaded into the program by the soak driver's WH_GETMESSAGE hook while it
+// watches the program idle; counts the messages its UI thread takes from the queue.
+#include "tools/soak/message_counts.h"
+
+namespace {
+SoakMessageCounts* g_counts = nullptr;
+}  // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    soak_get_msg_proc(int code, WPARAM wparam, LPARAM lparam) {
+  if (code == HC_ACTION && wparam == PM_REMOVE) {
+    if (!g_counts) {
+      // The view stays mapped once the mapping's handle is closed.
+      if (HANDLE map = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kSoakMessageCountsName)) {
+        g_counts = static_cast<SoakMessageCounts*>(
+            MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, sizeof(SoakMessageCounts)));
+        CloseHandle(map);
+      }
+    }
+    if (g_counts) {
+      InterlockedIncrement(&g_counts->messages);
+      if (reinterpret_cast<const MSG*>(lparam)->message == WM_TIMER)
+        InterlockedIncrement(&g_counts->timers);
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
