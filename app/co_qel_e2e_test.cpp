@@ -224,16 +224,6 @@ TEST_F(ComE2eTest, RefusingOrDeadEnginesResetTheStreamsAndTheNextIsServed) {
   EXPECT_EQ(next_log.Count("request_record"), 1);
 }
 
-// The shell holds an icon of that window and id: a modify that changes nothing succeeds only
-// for an icon the shell knows.
-bool shell_has_icon(HWND owner, UINT id) {
-  NOTIFYICONDATAW nid = {};
-  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
-  nid.hWnd = owner;
-  nid.uID = id;
-  return Shell_NotifyIconW(NIM_MODIFY, &nid) != 0;
-}
-
 constexpr UINT kTrayIconId = 2048;
 
 // The message boxes the main window owns: its own top-level windows with the box's first line.
@@ -256,17 +246,17 @@ std::vector<HWND> message_boxes(HWND owner) {
 TEST_F(ComE2eTest, TrayIconFollowsTheEngineTheShellAndTheRecording) {
   StartProgram();
   HWND main = main_wnd();
-  EXPECT_TRUE(wait_until([&] { return shell_has_icon(main, kTrayIconId); }));
+  EXPECT_TRUE(wait_until([&] { return WkShellHasIcon(main, kTrayIconId); }));
   EngineLog log(dir_ / "tray.log");
   auto engine = StartEngine(log);
   ASSERT_FALSE(log.Wait("streams").empty());
   HWND control = FindWindowW(L"qel-engine-client", nullptr);
   PostMessageW(control, WM_APP + 5, 0, 0);
   EXPECT_EQ(log.Wait("tray_hidden"), "tray_hidden ok");
-  EXPECT_FALSE(shell_has_icon(main, kTrayIconId));
+  EXPECT_FALSE(WkShellHasIcon(main, kTrayIconId));
   PostMessageW(control, WM_APP + 5, 1, 0);
   EXPECT_EQ(log.Wait("tray_shown"), "tray_shown ok");
-  EXPECT_TRUE(shell_has_icon(main, kTrayIconId));
+  EXPECT_TRUE(WkShellHasIcon(main, kTrayIconId));
 
   // The shell starts again without the icon and announces itself.
   NOTIFYICONDATAW nid = {};
@@ -275,13 +265,55 @@ TEST_F(ComE2eTest, TrayIconFollowsTheEngineTheShellAndTheRecording) {
   nid.uID = kTrayIconId;
   ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
   PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(wait_until([&] { return shell_has_icon(main, kTrayIconId); }));
+  EXPECT_TRUE(wait_until([&] { return WkShellHasIcon(main, kTrayIconId); }));
 
   Command(kQelWndRecord);
   ASSERT_FALSE(log.Wait("started ").empty());
   Command(kQelWndStop);
   ASSERT_FALSE(log.Wait("stopped ").empty());
-  EXPECT_TRUE(shell_has_icon(main, kTrayIconId));
+  EXPECT_TRUE(WkShellHasIcon(main, kTrayIconId));
+}
+
+// The shell refuses to add the program's icon while it holds one of that window and id (here
+// the test's). The program runs on without its icon and adds it once the engine shows it
+// again or the shell announces itself again.
+TEST_F(ComE2eTest, RefusedTrayIconIsAddedWhenShownAgainOrWhenTheShellReturns) {
+  StartProgram();
+  HWND main = main_wnd();
+  ASSERT_TRUE(wait_until([&] { return WkShellHasIcon(main, kTrayIconId); }));
+  EngineLog log(dir_ / "refused.log");
+  auto engine = StartEngine(log);
+  ASSERT_FALSE(log.Wait("streams").empty());
+  HWND control = FindWindowW(L"qel-engine-client", nullptr);
+  NOTIFYICONDATAW held = {};
+  held.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  held.hWnd = main;
+  held.uID = kTrayIconId;
+  const UINT taskbar_created = RegisterWindowMessageW(L"TaskbarCreated");
+  auto announce_shell = [&] {
+    SendMessageTimeoutW(HWND_BROADCAST, taskbar_created, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+  };
+
+  PostMessageW(control, WM_APP + 5, 0, 0);
+  EXPECT_EQ(log.Wait("tray_hidden"), "tray_hidden ok");
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &held));
+  PostMessageW(control, WM_APP + 5, 1, 0);
+  EXPECT_EQ(log.Wait("tray_shown"), "tray_shown ok");
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &held));
+  EXPECT_FALSE(WkShellHasIcon(main, kTrayIconId));
+  EXPECT_EQ(rows(), 0) << "the program still answers";
+  PostMessageW(control, WM_APP + 5, 1, 0);
+  EXPECT_EQ(log.Wait("tray_shown", 1), "tray_shown ok");
+  EXPECT_TRUE(WkShellHasIcon(main, kTrayIconId));
+
+  // The shell comes back without the icon, but refuses it once more.
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &held));
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &held));
+  announce_shell();
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &held));
+  EXPECT_FALSE(WkShellHasIcon(main, kTrayIconId));
+  announce_shell();
+  EXPECT_TRUE(wait_until([&] { return WkShellHasIcon(main, kTrayIconId); }));
 }
 
 TEST_F(ComE2eTest, FileThatCannotBeCreatedIsReportedInTheMessageBox) {

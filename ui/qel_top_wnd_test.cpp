@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "library/qel_app_constants.h"
@@ -359,6 +360,62 @@ TEST_F(TopWndTest, TrayClickOpensTheMenuLaterAndADoubleClickOpensTheWindow) {
   EXPECT_EQ(SendMessageW(hwnd(), CMyTopWndCore::kTrayNotifyMsg, 77, WM_LBUTTONUP), 0)
       << "another icon's notification";
   KillTimer(nullptr, closer);
+}
+
+// What the user finds in the tray's right-click menu, read from the open menu's window, and
+// the key the user then types.
+struct OpenTrayMenu {
+  std::vector<std::pair<UINT, std::wstring>> items;
+  UINT default_id = 0;
+  wchar_t key = 0;
+};
+
+OpenTrayMenu g_tray_menu;
+
+void CALLBACK read_tray_menu_and_choose(HWND, UINT, UINT_PTR, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup || !IsWindowVisible(popup) || !g_tray_menu.items.empty())
+    return;
+  auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+    g_tray_menu.items.emplace_back(GetMenuItemID(menu, i), text);
+  }
+  g_tray_menu.default_id = GetMenuDefaultItem(menu, FALSE, 0);
+  PostMessageW(popup, WM_CHAR, g_tray_menu.key, 0);
+}
+
+TEST_F(TopWndTest, TrayRightClickOffersTheTrayMenuAndCarriesOutTheChoice) {
+  set_dword("legal_warning_showed", 1);
+  Create(0);
+  ShowWindow(hwnd(), SW_HIDE);
+  pump_for(300);  // idle, as a program is when the user clicks
+  const std::vector<std::pair<UINT, std::wstring>> expected = {
+      {ID_OPEN_MAIN_WINDOW, L"Open Main Window (&O)"},
+      {ID_RECORD, L"Record (&R)"},
+      {ID_STOP_RECORDING, L"Stop Recording (&S)"},
+      {0, L""},
+      {ID_EXIT, L"Exit (&X)"}};
+  UINT_PTR reader = SetTimer(nullptr, 0, 50, read_tray_menu_and_choose);
+  // The shell's order of notifications for a right click; the menu runs inside the last.
+  auto right_click = [&](wchar_t key) {
+    g_tray_menu = OpenTrayMenu{};
+    g_tray_menu.key = key;
+    SendMessageW(hwnd(), CMyTopWndCore::kTrayNotifyMsg, 2048, WM_RBUTTONDOWN);
+    SendMessageW(hwnd(), CMyTopWndCore::kTrayNotifyMsg, 2048, WM_RBUTTONUP);
+    EXPECT_EQ(g_tray_menu.items, expected) << "key " << static_cast<char>(key);
+    EXPECT_EQ(g_tray_menu.default_id, static_cast<UINT>(ID_OPEN_MAIN_WINDOW));
+  };
+
+  right_click(L'o');
+  EXPECT_TRUE(pump_until([&] { return IsWindowVisible(hwnd()) != 0; }, 2000));
+  right_click(L'r');
+  right_click(L's');
+  right_click(L'x');
+  EXPECT_TRUE(pump_until([&] { return Codes().size() == 3; }, 2000));
+  EXPECT_EQ(Codes(), (std::vector<int>{kQelCmdRecord, kQelCmdStop, kQelCmdExit}));
+  KillTimer(nullptr, reader);
 }
 
 TEST_F(TopWndTest, ClosingHidesAndTheSavedPlaceComesBack) {

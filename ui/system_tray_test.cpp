@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "winkit/testing/window_probe.h"
 #include "winkit/wk_frame_wnd.h"
 
 namespace {
@@ -25,16 +26,6 @@ class Owner : public WkFrameWnd {
     return WkFrameWnd::OnMessage(msg, wparam, lparam);
   }
 };
-
-// Whether the shell holds an icon of that window and id: a modify that changes nothing
-// succeeds only for an icon it knows.
-bool shell_has_icon(HWND owner, UINT id) {
-  NOTIFYICONDATAW nid = {};
-  nid.cbSize = CSystemTray::kRecordSize;
-  nid.hWnd = owner;
-  nid.uID = id;
-  return Shell_NotifyIconW(NIM_MODIFY, &nid) != 0;
-}
 
 void pump_for(DWORD ms) {
   DWORD until = GetTickCount() + ms;
@@ -64,20 +55,20 @@ TEST_F(SystemTrayTest, IconComesAndGoesInTheShell) {
     CSystemTray tray;
     ASSERT_TRUE(tray.Create(owner.m_hWnd, kCallback, L"Tip", still, kIconId));
     EXPECT_TRUE(tray.IsVisible());
-    EXPECT_TRUE(shell_has_icon(owner.m_hWnd, kIconId));
+    EXPECT_TRUE(WkShellHasIcon(owner.m_hWnd, kIconId));
     EXPECT_FALSE(tray.HideIcon());
-    EXPECT_FALSE(shell_has_icon(owner.m_hWnd, kIconId));
+    EXPECT_FALSE(WkShellHasIcon(owner.m_hWnd, kIconId));
     EXPECT_TRUE(tray.ShowIcon());
-    EXPECT_TRUE(shell_has_icon(owner.m_hWnd, kIconId));
+    EXPECT_TRUE(WkShellHasIcon(owner.m_hWnd, kIconId));
   }
-  EXPECT_FALSE(shell_has_icon(owner.m_hWnd, kIconId)) << "the tray takes its icon along";
+  EXPECT_FALSE(WkShellHasIcon(owner.m_hWnd, kIconId)) << "the tray takes its icon along";
 }
 
 TEST_F(SystemTrayTest, HiddenAtCreationUntilShown) {
   CSystemTray tray;
   ASSERT_TRUE(tray.Create(owner.m_hWnd, kCallback, L"Tip", still, kIconId, true));
   EXPECT_FALSE(tray.IsVisible());
-  EXPECT_FALSE(shell_has_icon(owner.m_hWnd, kIconId));
+  EXPECT_FALSE(WkShellHasIcon(owner.m_hWnd, kIconId));
   EXPECT_TRUE(tray.ShowIcon());
 }
 
@@ -90,12 +81,37 @@ TEST_F(SystemTrayTest, ShellRestartBringsTheIconBack) {
   nid.uID = kIconId;
   ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
   SendMessageW(tray.m_hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_TRUE(shell_has_icon(owner.m_hWnd, kIconId));
+  EXPECT_TRUE(WkShellHasIcon(owner.m_hWnd, kIconId));
 
   // A hidden icon stays away.
   tray.HideIcon();
   SendMessageW(tray.m_hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_FALSE(shell_has_icon(owner.m_hWnd, kIconId));
+  EXPECT_FALSE(WkShellHasIcon(owner.m_hWnd, kIconId));
+}
+
+// The shell refuses to add an icon it already holds for that window and id. The tray then
+// stays hidden, and adds its icon when shown again or when the shell announces itself.
+TEST_F(SystemTrayTest, RefusedAddLeavesTheIconHiddenUntilItCanBeAdded) {
+  NOTIFYICONDATAW held = {};
+  held.cbSize = CSystemTray::kRecordSize;
+  held.hWnd = owner.m_hWnd;
+  held.uID = kIconId;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &held));
+  CSystemTray tray;
+  ASSERT_TRUE(tray.Create(owner.m_hWnd, kCallback, L"Tip", still, kIconId));
+  EXPECT_FALSE(tray.IsVisible());
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &held));
+  EXPECT_FALSE(WkShellHasIcon(owner.m_hWnd, kIconId));
+  EXPECT_TRUE(tray.ShowIcon());
+  EXPECT_TRUE(WkShellHasIcon(owner.m_hWnd, kIconId));
+
+  tray.HideIcon();
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &held));
+  EXPECT_FALSE(tray.ShowIcon());
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &held));
+  SendMessageW(tray.m_hWnd, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(tray.IsVisible());
+  EXPECT_TRUE(WkShellHasIcon(owner.m_hWnd, kIconId));
 }
 
 TEST_F(SystemTrayTest, TipIsCutToTheRecord) {
@@ -106,7 +122,7 @@ TEST_F(SystemTrayTest, TipIsCutToTheRecord) {
   std::wstring straddling = std::wstring(62, L'a') + L"\U0001F600";
   EXPECT_TRUE(tray.SetTooltipText(straddling.c_str()));
   EXPECT_EQ(tray.GetTooltipText(), std::wstring(62, L'a'));
-  EXPECT_TRUE(shell_has_icon(owner.m_hWnd, kIconId));
+  EXPECT_TRUE(WkShellHasIcon(owner.m_hWnd, kIconId));
 }
 
 TEST_F(SystemTrayTest, AnimationStepsAndRestoresTheStillIcon) {

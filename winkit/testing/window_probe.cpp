@@ -1,6 +1,8 @@
 #include "winkit/testing/window_probe.h"
 
 #include "winkit/wk_gdi.h"
+// After the gateway: shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 COLORREF WkPixels::at(int x, int y) const {
   if (x < 0 || y < 0 || x >= width || y >= height)
@@ -90,4 +92,12 @@ std::wstring WkReadControlText(HWND control) {
 
 std::wstring WkReadDlgItemText(HWND parent, int id) {
   return WkReadControlText(GetDlgItem(parent, id));
+}
+
+bool WkShellHasIcon(HWND owner, UINT id) {
+  NOTIFYICONDATAW nid = {};
+  nid.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  nid.hWnd = owner;
+  nid.uID = id;
+  return owner && Shell_NotifyIconW(NIM_MODIFY, &nid) != 0;
 }

@@ -30,3 +30,7 @@ WkPixels WkBitmapPixels(HBITMAP bitmap);
 // A control's text through WM_GETTEXT, which Windows carries across processes.
 std::wstring WkReadControlText(HWND control);
 std::wstring WkReadDlgItemText(HWND parent, int id);
+
+// Whether the notification area holds the icon of that window and id, asked of the shell
+// itself: a modify that changes nothing succeeds only for an icon the shell knows.
+bool WkShellHasIcon(HWND owner, UINT id);
