@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/testing/auto_start_setting.h"
 #include "app/testing/com_registration.h"
 #include "app/testing/program_runner.h"
 #include "installer/testing/installation.h"
@@ -16,6 +17,7 @@
 #include "platform/win32/win.h"
 #include "res/product_version.h"
 #include "tools/engine_sim/avi_writer.h"
+#include "winkit/testing/window_probe.h"
 
 #include <shlobj.h>
 #include <wintrust.h>
@@ -30,6 +32,11 @@ using namespace qel_testing;
 
 constexpr wchar_t kRecordingName[] = L"2026-03-01 10-20-30.avi";
 constexpr int kMessageBoxText = 0xFFFF;
+constexpr UINT kTrayIconId = 2048;
+
+bool tray_icon_shown() {
+  return WkShellHasIcon(main_wnd(), kTrayIconId);
+}
 
 // A recording folder outside the installation, with a recording and a note of the user's in
 // it, and the settings pointing at it.
@@ -172,6 +179,48 @@ TEST_F(InstallerTest, SetupByHandOffersToStartTheProgramAtTheEnd) {
   ASSERT_TRUE(wait_until(main_wnd_visible));
   EXPECT_EQ(process_image(window_pid(main_wnd())),
             default_install_dir() + L"\\quorvantine_msn.exe");
+  EXPECT_TRUE(wait_until(tray_icon_shown));
+}
+
+// The logon start runs the "Run" value as a command line. Setup writes it quoted, as the
+// program does; the unquoted form of earlier versions names the same file under
+// "Program Files". Either way the program knows it was started at logon.
+TEST_F(InstallerTest, LogonEntryStartsTheInstalledProgramInTheTray) {
+  ASSERT_EQ(run_setup(L"/S"), 0);
+  const std::wstring exe = default_install_dir() + L"\\quorvantine_msn.exe";
+  const std::wstring quoted = run_value();
+  ASSERT_EQ(quoted, L"\"" + exe + L"\" /start_context sys_auto");
+  AutoStartSetting auto_start;
+  for (const std::wstring& command : {quoted, exe + L" /start_context sys_auto"}) {
+    SCOPED_TRACE(narrow(command));
+    auto_start.Set(0);
+    std::wstring line = command;
+    STARTUPINFOW si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    CloseHandle(pi.hThread);
+    ScopedProcess off(pi.dwProcessId);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(off.WaitExit(), 0) << "switched off, a logon start ends at once";
+    EXPECT_EQ(main_wnd(), nullptr);
+    EXPECT_EQ(auto_start.Get(), 0);
+
+    auto_start.Set(1);
+    auto_start.SetMainWindowShown(0);
+    line = command;
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    CloseHandle(pi.hThread);
+    ScopedProcess on(pi.dwProcessId);
+    CloseHandle(pi.hProcess);
+    ASSERT_TRUE(wait_until([] { return main_wnd() != nullptr; }));
+    EXPECT_EQ(process_image(window_pid(main_wnd())), exe);
+    EXPECT_TRUE(wait_until(tray_icon_shown));
+    EXPECT_FALSE(main_wnd_visible()) << "the window stays in the tray";
+    send_shutdown();
+    EXPECT_EQ(on.WaitExit(), 0);
+  }
 }
 
 TEST_F(InstallerTest, InstalledProgramServesTheEngineAndUninstallEndsIt) {
@@ -188,6 +237,7 @@ TEST_F(InstallerTest, InstalledProgramServesTheEngineAndUninstallEndsIt) {
   ASSERT_TRUE(wait_until([] { return main_wnd() != nullptr; }));
   DWORD pid = window_pid(main_wnd());
   EXPECT_EQ(process_image(pid), dir + L"\\quorvantine_msn.exe");
+  EXPECT_TRUE(wait_until(tray_icon_shown));
   EXPECT_TRUE(wait_until([&] { return fs::exists(log) && fs::file_size(log) > 0; }));
 
   // A second start by hand shows the first instance and ends.

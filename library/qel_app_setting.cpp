@@ -167,13 +167,16 @@ bool get_auto_start() {
   return text[0] != '\0';
 }
 
+std::string auto_start_command(const std::string& program_path) {
+  return "\"" + program_path + "\" " + kAutoStartArgs;
+}
+
 void set_auto_start(bool on) {
   std::string path = platform::program_path_ansi();
   size_t len = path.size();
   if (!QEL_ASSERT(len))
     return;
-  // The path is left unquoted, as the logon start has always read it.
-  run_value().SetString(on ? path + " " + kAutoStartArgs : std::string());
+  run_value().SetString(on ? auto_start_command(path) : std::string());
 }
 
 bool set_history_wfex(uint32_t _sample_rate,

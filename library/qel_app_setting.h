@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "library/qel_profile.h"
 
@@ -68,9 +69,13 @@ bool get_auto_record();
 void set_auto_record(bool on);
 
 // The "quorvantine_msn" value of the Run key: the program path and "/start_context sys_auto",
-// or the empty string when disabled.
+// or the empty string when disabled. Any non-empty value counts as on, also the unquoted form
+// earlier versions wrote.
 bool get_auto_start();
 void set_auto_start(bool on);
+// The logon command for the program at that path. The path is quoted: unquoted, a path with
+// spaces ("C:\Program Files\...") leaves the shell guessing which file is meant.
+std::string auto_start_command(const std::string& program_path);
 
 bool set_history_wfex(uint32_t _sample_rate,
                       uint32_t _channels,

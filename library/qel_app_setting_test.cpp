@@ -6,12 +6,17 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "library/qel_app_constants.h"
 #include "library/recording_test_util.h"
 #include "platform/paths.h"
 #include "qel_lib/qel_assert_capture.h"
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include "platform/win32/win.h"
+// After the gateway: shellapi.h needs windows.h first.
+#include <shellapi.h>
+#else
 #include "platform/posix/registry_test_hooks.h"
 #endif
 
@@ -20,6 +25,8 @@ namespace {
 namespace setting = qel_app_setting;
 
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kInstalledProgram[] =
+    "C:\\Program Files\\Corvelle Software\\Quorvantine for Msn\\quorvantine_msn.exe";
 
 ZulProfileKey product(const char* sub) {
   return ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path).GetSubKey(sub);
@@ -169,7 +176,7 @@ TEST_F(AppSettingTest, AutoStartWritesTheRunValueAndDisablingLeavesItEmpty) {
       ZulProfileKey::Root_CurrentUser().GetSubKey(kRunKey).GetValue("quorvantine_msn");
   char text[4096] = {};
   ASSERT_TRUE(run.GetString(text, sizeof text));
-  EXPECT_EQ(std::string(text), platform::program_path_ansi() + " /start_context sys_auto");
+  EXPECT_EQ(std::string(text), "\"" + platform::program_path_ansi() + "\" /start_context sys_auto");
 
   setting::set_auto_start(false);
   EXPECT_FALSE(setting::get_auto_start());
@@ -178,6 +185,34 @@ TEST_F(AppSettingTest, AutoStartWritesTheRunValueAndDisablingLeavesItEmpty) {
   EXPECT_TRUE(run.GetBinary(raw, sizeof raw, &count));
   EXPECT_LE(count, 1u);
 }
+
+TEST_F(AppSettingTest, AutoStartReadsTheUnquotedValueOfEarlierVersions) {
+  ZulProfileValue run =
+      ZulProfileKey::Root_CurrentUser().GetSubKey(kRunKey).GetValue("quorvantine_msn");
+  ASSERT_TRUE(run.SetString(std::string(kInstalledProgram) + " /start_context sys_auto"));
+  EXPECT_TRUE(setting::get_auto_start());
+  // Switching it on again writes the quoted form.
+  setting::set_auto_start(true);
+  char text[4096] = {};
+  ASSERT_TRUE(run.GetString(text, sizeof text));
+  EXPECT_EQ(text[0], '"');
+}
+
+#if defined(_WIN32)
+// The shell splits the logon command as any command line: the quoted path comes back whole.
+TEST_F(AppSettingTest, AutoStartCommandKeepsAPathWithSpacesInOnePiece) {
+  std::string command = setting::auto_start_command(kInstalledProgram);
+  std::wstring wide(command.begin(), command.end());
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(wide.c_str(), &argc);
+  ASSERT_NE(argv, nullptr);
+  std::vector<std::wstring> args(argv, argv + argc);
+  LocalFree(argv);
+  std::string program(kInstalledProgram);
+  EXPECT_EQ(args, (std::vector<std::wstring>{std::wstring(program.begin(), program.end()),
+                                             L"/start_context", L"sys_auto"}));
+}
+#endif
 
 TEST_F(AppSettingTest, HistoryWaveFormatNeedsAllThreeValues) {
   AssertCapture capture;
