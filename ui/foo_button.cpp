@@ -60,17 +60,41 @@ void FooButton::SetTextColor(COLORREF color, bool redraw) {
     Invalidate();
 }
 
+namespace {
+
+HFONT make_font(int points) {
+  HDC screen = GetDC(nullptr);
+  int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                     DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+}
+
+}  // namespace
+
 void FooButton::SetFontSize(int points) {
-  m_font.reset();
-  if (points > 0) {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    m_font.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                             DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
-  }
+  m_font.reset(points > 0 ? make_font(points) : nullptr);
+  // So that anyone reading the control (a screen reader, a layout check) sees its font.
+  if (m_hWnd)
+    SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
   Invalidate();
+}
+
+SIZE FooButton::MeasureCaption(const wchar_t* caption, int points) {
+  SIZE size = {};
+  if (!caption || !*caption || points <= 0)
+    return size;
+  WkFont font(make_font(points));
+  HDC screen = GetDC(nullptr);
+  {
+    WkSelectObject selected(screen, font.get());
+    RECT box = {};
+    ::DrawTextW(screen, caption, -1, &box, DT_SINGLELINE | DT_CALCRECT);
+    size = {box.right - box.left, box.bottom - box.top};
+  }
+  ReleaseDC(nullptr, screen);
+  return size;
 }
 
 void FooButton::SetFaceImages(UINT normal, UINT hot, UINT pressed, COLORREF key) {

@@ -30,8 +30,10 @@ class FooButton : public WkWnd {
   void SetFocusStyle(int focus_style) { m_focus_style = focus_style; }
   void SetBackgroundColor(COLORREF color, bool redraw = true);
   void SetTextColor(COLORREF color, bool redraw = true);
-  // Tahoma at this many points; 0 uses the window's font.
+  // Tahoma at this many points; 0 uses the window's font. WM_GETFONT then answers it.
   void SetFontSize(int points);
+  // The size a caption takes in the font of SetFontSize(points), as the button draws it.
+  static SIZE MeasureCaption(const wchar_t* caption, int points);
   // Normal, mouse-over and held-down faces (bitmap ids; 0 for none), drawn with the key
   // colour transparent. An id that does not load leaves that face blank.
   void SetFaceImages(UINT normal, UINT hot, UINT pressed, COLORREF key);

@@ -13,6 +13,9 @@ constexpr COLORREF kPictureKey = RGB(255, 0, 255);
 constexpr COLORREF kPictureText = RGB(30, 30, 130);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 const Gdiplus::Color kRecordInfoBack(223, 224, 217);
+// Points of the Tahoma the links and labels, and the mode buttons, draw their captions in.
+constexpr int kLinkPoints = 10;
+constexpr int kModePoints = 8;
 
 RECT to_rect(const qel_rect& r) {
   return {r.left, r.top, r.right, r.bottom};
@@ -30,16 +33,35 @@ qel_size_f measure(Gdiplus::Graphics* graphics, Gdiplus::Font* font, const wchar
   return {box.Width, box.Height};
 }
 
-// The widest and tallest of several texts.
+qel_size_f widest(qel_size_f a, qel_size_f b) {
+  return {std::max(a.w, b.w), std::max(a.h, b.h)};
+}
+
+// The size a FooButton needs to show its caption whole: the Arial measure the layout is
+// drawn to, widened where the button's own font and margins take more (Wine's Tahoma does).
+qel_size_f measure_button(Gdiplus::Graphics* graphics,
+                          Gdiplus::Font* font,
+                          const wchar_t* caption,
+                          int points,
+                          int kind) {
+  qel_size_f arial = measure(graphics, font, caption);
+  SIZE drawn = FooButton::MeasureCaption(caption, points);
+  qel_size_f fit = {static_cast<float>(foo_fit_width(drawn.cx, kind, kFooTextLeft)),
+                    static_cast<float>(drawn.cy)};
+  return widest(arial, fit);
+}
+
+// The widest and tallest of several captions of one button.
 template <class Texts>
-qel_size_f measure_widest(Gdiplus::Graphics* graphics, Gdiplus::Font* font, const Texts& texts) {
-  qel_size_f widest;
-  for (const wchar_t* text : texts) {
-    qel_size_f s = measure(graphics, font, text);
-    widest.w = std::max(widest.w, s.w);
-    widest.h = std::max(widest.h, s.h);
-  }
-  return widest;
+qel_size_f measure_widest(Gdiplus::Graphics* graphics,
+                          Gdiplus::Font* font,
+                          const Texts& texts,
+                          int points,
+                          int kind) {
+  qel_size_f result;
+  for (const wchar_t* text : texts)
+    result = widest(result, measure_button(graphics, font, text, points, kind));
+  return result;
 }
 
 }  // namespace
@@ -83,18 +105,22 @@ void CMyTopWndCoreStt::dojob_measure_texts() {
     m_texts.local_line = measure(&graphics, f10, qel_text(IDS_LOCAL_WEBCAM_FMT));
     m_texts.remote_line = measure(&graphics, f10, qel_text(IDS_REMOTE_WEBCAM_FMT));
     m_texts.folder_line = measure(&graphics, f10, qel_text(IDS_RECORDINGS_SAVED));
-    m_texts.here_link = measure(&graphics, f10, qel_text(IDS_HERE));
-    m_texts.change_link = measure(&graphics, f10, qel_text(IDS_CHANGE));
-    m_texts.video_label = measure(&graphics, f10, qel_text(IDS_VIDEO_LABEL));
-    m_texts.audio_label = measure(&graphics, f10, qel_text(IDS_AUDIO_LABEL));
+    m_texts.here_link =
+        measure_button(&graphics, f10, qel_text(IDS_HERE), kLinkPoints, kFooHyperlink);
+    m_texts.change_link =
+        measure_button(&graphics, f10, qel_text(IDS_CHANGE), kLinkPoints, kFooHyperlink);
+    m_texts.video_label =
+        measure_button(&graphics, f10, qel_text(IDS_VIDEO_LABEL), kLinkPoints, kFooFlat);
+    m_texts.audio_label =
+        measure_button(&graphics, f10, qel_text(IDS_AUDIO_LABEL), kLinkPoints, kFooFlat);
     const wchar_t* video_modes[6];
     for (int mode = 1; mode <= 6; ++mode)
       video_modes[mode - 1] = wide(qel_app_setting::static_get_video_settings_str(mode));
-    m_texts.video_button = measure_widest(&graphics, f10, video_modes);
+    m_texts.video_button = measure_widest(&graphics, f10, video_modes, kModePoints, kFooDropDown);
     const wchar_t* audio_modes[3];
     for (int mode = 2; mode <= 4; ++mode)
       audio_modes[mode - 2] = wide(qel_app_setting::static_get_audio_settings_str(mode));
-    m_texts.audio_button = measure_widest(&graphics, f10, audio_modes);
+    m_texts.audio_button = measure_widest(&graphics, f10, audio_modes, kModePoints, kFooDropDown);
     m_texts.recording = measure(&graphics, f12, qel_text(IDS_RECORDING));
     m_texts.counter = measure(&graphics, f12, L"99 : 99 : 99");
     m_texts.no_stream = measure(&graphics, f12, qel_text(IDS_NO_STREAM));
@@ -155,7 +181,7 @@ bool CMyTopWndCoreStt::dojob_init_buttons() {
     b->SetTextStyle(kFooTextLeft);
     b->SetBackgroundColor(kWhite);
     b->SetTextColor(RGB(0, 0, 0));
-    b->SetFontSize(10);
+    b->SetFontSize(kLinkPoints);
   }
 
   // Decorative: no tab stop, and their captions name them for a screen reader.
@@ -170,7 +196,7 @@ bool CMyTopWndCoreStt::dojob_init_buttons() {
   for (FooButton* b : {&m_picture_folder, &m_picture_audio, &m_label_audio, &m_label_video}) {
     b->SetTextStyle(kFooTextLeft);
     b->SetBackgroundColor(kWhite);
-    b->SetFontSize(10);
+    b->SetFontSize(kLinkPoints);
   }
   m_picture_folder.SetTextColor(kPictureText);
   m_picture_audio.SetTextColor(kPictureText);
@@ -191,7 +217,7 @@ bool CMyTopWndCoreStt::dojob_init_buttons() {
     b->SetTextStyle(kFooTextLeft);
     b->SetBackgroundColor(kWhite);
     b->SetTextColor(RGB(0, 0, 0));
-    b->SetFontSize(8);
+    b->SetFontSize(kModePoints);
   }
   return true;
 }

@@ -17,6 +17,7 @@
 #include "platform/files.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "res/resource.h"
+#include "ui/core/foo_button_layout.h"
 #include "ui/core/qel_start_time_text.h"
 #include "ui/qel_ui_texts.h"
 #include "winkit/testing/window_probe.h"
@@ -204,6 +205,64 @@ TEST_F(TopWndTest, ShowsTitleMenusButtonsListAndTotals) {
   EXPECT_TRUE(GetWindowLongW(list(), GWL_STYLE) & LVS_OWNERDATA);
   EXPECT_EQ(ListView_GetItemCount(list()), 0);
   EXPECT_EQ(capture_.count(), 0u);
+}
+
+std::vector<HWND> children(HWND parent) {
+  std::vector<HWND> out;
+  EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM found) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&out));
+  return out;
+}
+
+// Read as the user sees it: every caption in its control's own font, whole, and no control
+// over another, at the default size with this system's fonts.
+TEST_F(TopWndTest, EveryCaptionFitsItsControlAndNoControlCoversAnother) {
+  Create(0);
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  RECT status_rect;
+  GetWindowRect(status(), &status_rect);
+  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&status_rect), 2);
+  std::vector<std::pair<HWND, RECT>> placed;
+  HDC screen = GetDC(nullptr);
+  for (HWND child : children(hwnd())) {
+    if (GetParent(child) != hwnd() || child == status() || !IsWindowVisible(child))
+      continue;
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    int id = GetDlgCtrlID(child);
+    EXPECT_TRUE(r.left >= 0 && r.right <= client.right && r.top >= 0 && r.bottom <= status_rect.top)
+        << id << " lies outside the client area above the status bar";
+    for (const auto& [other, o] : placed) {
+      RECT common;
+      EXPECT_FALSE(IntersectRect(&common, &r, &o))
+          << id << " covers " << GetDlgCtrlID(other) << " (" << WkReadControlText(child) << " / "
+          << WkReadControlText(other) << ")";
+    }
+    placed.push_back({child, r});
+
+    std::wstring caption = WkReadControlText(child);
+    if (caption.empty() || id == kQelWndRecord || id == kQelWndStop || id == IDC_HISTORY_LIST)
+      continue;  // the two big buttons show faces, not their captions
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr) << id;
+    HGDIOBJ old = SelectObject(screen, font);
+    RECT text = {};
+    DrawTextW(screen, caption.c_str(), -1, &text, DT_SINGLELINE | DT_CALCRECT);
+    SelectObject(screen, old);
+    int kind = id == kQelWndAudioButton || id == kQelWndVideoButton ? kFooDropDown : kFooFlat;
+    UiRect box = foo_text_box({0, 0, r.right - r.left, r.bottom - r.top}, kind, kFooTextLeft);
+    EXPECT_LE(text.right, box.width()) << "\"" << caption << "\" is cut short";
+    EXPECT_LE(text.bottom, box.height() + 2) << "\"" << caption << "\" is cut off below";
+  }
+  ReleaseDC(nullptr, screen);
+  EXPECT_GE(placed.size(), 11u);
 }
 
 TEST_F(TopWndTest, ListShowsRecordsNewestFirstThroughTheControl) {

@@ -44,6 +44,15 @@ UiRect foo_text_rect(const UiRect& client,
   return text;
 }
 
+int foo_fit_width(int text_width, int kind, int text_style) {
+  int width = text_width < 0 ? 0 : text_width;
+  if (text_style != kFooTextCenter)
+    width += kFooTextLeftMargin;
+  if (foo_kind_has_drop_down(kind))
+    width += kFooDropDownMargin;
+  return width;
+}
+
 UiRect foo_image_rect(const UiRect& client, UiSize image, int text_style, bool pressed) {
   UiRect rect;
   rect.left = text_style != kFooNoText ? client.left + kFooTextLeftMargin

@@ -29,6 +29,9 @@ UiRect foo_text_box(const UiRect& client, int kind, int text_style);
 // The text's rectangle: the measured height centred vertically in the text box (and the
 // measured width centred for style 2), moved by the pressed offset where it applies.
 UiRect foo_text_rect(const UiRect& client, int kind, int text_style, UiSize measured, bool pressed);
+// The narrowest client width whose text box holds a text that wide, so that it is never
+// ended with an ellipsis.
+int foo_fit_width(int text_width, int kind, int text_style);
 // Where an image of that size goes: centred, or at left + 5 (centred vertically) when the
 // button also has text; one pixel down and right while pressed.
 UiRect foo_image_rect(const UiRect& client, UiSize image, int text_style, bool pressed);

@@ -41,6 +41,19 @@ TEST(FooButtonLayout, ImageCentredOrBesideTheText) {
             (UiRect{5, 4, 17, 16}));
 }
 
+TEST(FooButtonLayout, FitWidthGivesATextBoxExactlyThatWide) {
+  for (int kind : {kFooFlat, kFooPush, kFooDropDown, kFooHyperlink}) {
+    for (int style : {kFooTextLeft, kFooTextCenter, kFooTextWrap}) {
+      for (int text : {0, 1, 37}) {
+        UiRect client = {10, 0, 10 + foo_fit_width(text, kind, style), 16};
+        EXPECT_EQ(foo_text_box(client, kind, style).width(), text)
+            << "kind " << kind << " style " << style << " text " << text;
+      }
+    }
+  }
+  EXPECT_EQ(foo_fit_width(-3, kFooFlat, kFooTextCenter), 0);
+}
+
 TEST(FooButtonLayout, KindTraits) {
   EXPECT_FALSE(foo_kind_tracks_hot(kFooFlat));
   EXPECT_TRUE(foo_kind_tracks_hot(kFooPush));
