@@ -42,6 +42,10 @@
 #define IDS_DIR_NOT_ACCESSIBLE 215
 #define IDS_BLANK_LINE 219
 #define IDS_RECORDINGS_SAVED 221
+#define IDS_PLEASE_NOTE 222
+#define IDS_LEGAL_NOTICE 223
+#define IDS_SET_RECORDING_FOLDER 224
+#define IDS_TOTALS_FMT 225
 
 // Month abbreviations by month 0-11, weekday abbreviations by weekday 0-6 (Sunday first).
 #define IDS_MONTH_FIRST 40010

@@ -101,7 +101,7 @@ bool CMyTopWndCore::dojob_create_status_bar() {
     return false;
   int parts[2] = {dojob_status_first_part_right(), -1};
   SendMessageW(m_status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-  dojob_set_status_text(wide(qel_status_total_text(m_total_files, m_total_minutes)));
+  dojob_set_status_text(wide(qel_status_total_text(m_total_files, m_total_minutes, &qel_text16)));
   return true;
 }
 

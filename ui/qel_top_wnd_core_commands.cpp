@@ -18,12 +18,6 @@ ZulProfileValue setting(const char* name) {
   return ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path).GetValue(name);
 }
 
-// The notice has no string-table entry of its own.
-constexpr wchar_t kPleaseNote[] = L"Please note:";
-constexpr wchar_t kLegalNotice[] =
-    L"Many countries have laws that require you to notify people when you record their "
-    L"telephone conversations.";
-
 const wchar_t* wide(const char16_t* text) {
   return reinterpret_cast<const wchar_t*>(text ? text : u"");
 }
@@ -122,7 +116,8 @@ void CMyTopWndCore::dojob_show_legal_warning() {
   value.GetBool(&showed);
   if (showed)
     return;
-  dojob_show_message(kPleaseNote, kPleaseNote, kLegalNotice, IDI_INFORMATION);
+  dojob_show_message(qel_text(IDS_PLEASE_NOTE), qel_text(IDS_PLEASE_NOTE),
+                     qel_text(IDS_LEGAL_NOTICE), IDI_INFORMATION);
   value.SetBool(true);
 }
 

@@ -215,7 +215,7 @@ bool CMyTopWndCore::OnTooltipText(NMTTDISPINFOW* _info) {
       text = qel_text(IDS_STOP_RECORDING);
       break;
     case kQelWndChangeFolder:
-      text = L"Set Recording Folder...";
+      text = qel_text(IDS_SET_RECORDING_FOLDER);
       break;
     case kQelWndHere: {
       char16_t dir[2048] = {};

@@ -374,6 +374,10 @@ TEST_F(TopWndTest, LegalNoticeOnlyBeforeTheFirstManualRecording) {
   HWND notice = FindWindowW(nullptr, L"Please note:");
   ASSERT_NE(notice, nullptr);
   EXPECT_EQ(GetParent(notice) ? GetParent(notice) : GetWindow(notice, GW_OWNER), hwnd());
+  EXPECT_EQ(WkReadDlgItemText(notice, IDC_MSGBOX_LINE1), L"Please note:");
+  EXPECT_EQ(WkReadDlgItemText(notice, IDC_MSGBOX_LINE2),
+            L"Many countries have laws that require you to notify people when you record their "
+            L"telephone conversations.");
   DestroyWindow(notice);
   Command(kQelWndRecord);
   EXPECT_EQ(FindWindowW(nullptr, L"Please note:"), nullptr);

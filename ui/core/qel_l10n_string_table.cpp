@@ -49,6 +49,12 @@ constexpr qel_l10n_string_entry kEntries[] = {
     {IDS_DIR_NOT_ACCESSIBLE, u"This directory is not accessible"},
     {IDS_BLANK_LINE, u"   "},
     {IDS_RECORDINGS_SAVED, u"Your recordings are saved"},
+    {IDS_PLEASE_NOTE, u"Please note:"},
+    {IDS_LEGAL_NOTICE,
+     u"Many countries have laws that require you to notify people when you record their "
+     u"telephone conversations."},
+    {IDS_SET_RECORDING_FOLDER, u"Set Recording Folder..."},
+    {IDS_TOTALS_FMT, u"%d files, %d minutes recorded in total"},
     {IDS_MONTH_JAN, u"Jan"},
     {IDS_MONTH_FEB, u"Feb"},
     {IDS_MONTH_MAR, u"Mar"},

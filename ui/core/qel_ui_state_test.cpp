@@ -102,7 +102,9 @@ TEST(DeleteQuestion, OneFileByNameSeveralByCount) {
 }
 
 TEST(StatusTexts, StartAndChangeFormats) {
-  EXPECT_EQ(qel_status_total_text(12, 345), u"12 files, 345 minutes recorded in total");
+  EXPECT_EQ(qel_status_total_text(12, 345, &qel_l10n_default_text),
+            u"12 files, 345 minutes recorded in total");
+  EXPECT_EQ(qel_status_total_text(1, 2, nullptr), u"") << "no table, no text";
   EXPECT_EQ(qel_status_change_text(12, 345, &qel_l10n_default_text),
             u"12 files, 345 minutes recorded");
   EXPECT_EQ(qel_status_change_text(0, 0, nullptr), u"0 , 0 ");
