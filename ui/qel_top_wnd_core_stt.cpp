@@ -17,7 +17,7 @@ const Gdiplus::Color kRecordInfoBack(223, 224, 217);
 constexpr int kLinkPoints = 10;
 constexpr int kModePoints = 8;
 
-RECT to_rect(const qel_rect& r) {
+RECT to_rect(const UiRect& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
@@ -149,7 +149,7 @@ void CMyTopWndCoreStt::dojob_layout() {
 }
 
 bool CMyTopWndCoreStt::dojob_init_buttons() {
-  auto make = [this](FooButton* b, const wchar_t* caption, const qel_rect& r, UINT id, int kind,
+  auto make = [this](FooButton* b, const wchar_t* caption, const UiRect& r, UINT id, int kind,
                      DWORD style) {
     if (!b->Create(caption, style, to_rect(r), m_hWnd, id))
       return false;
@@ -230,7 +230,7 @@ void CMyTopWndCoreStt::dojob_destroy_buttons() {
 }
 
 void CMyTopWndCoreStt::dojob_move_controls() {
-  auto move = [](WkWnd* w, const qel_rect& r) {
+  auto move = [](WkWnd* w, const UiRect& r) {
     if (w->m_hWnd)
       w->MoveWindow(to_rect(r), true);
   };
@@ -249,7 +249,7 @@ void CMyTopWndCoreStt::dojob_move_controls() {
     dojob_recompute_column_widths();
   }
   if (m_status_bar) {
-    const qel_rect& r = m_layout.status_bar;
+    const UiRect& r = m_layout.status_bar;
     ::MoveWindow(m_status_bar, r.left, r.top, r.width(), r.height(), TRUE);
     int parts[2] = {m_layout.status_first_part_right, -1};
     SendMessageW(m_status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
@@ -286,7 +286,7 @@ void CMyTopWndCoreStt::dojob_destroy_history_list_painters() {
 void CMyTopWndCoreStt::dojob_draw_text(Gdiplus::Graphics* _graphics,
                                        const wchar_t* _text,
                                        Gdiplus::Font* _font,
-                                       const qel_rect& _rect,
+                                       const UiRect& _rect,
                                        Gdiplus::StringAlignment _align) const {
   if (!_font || !_text)
     return;
@@ -311,7 +311,7 @@ void CMyTopWndCoreStt::dojob_paint_bk(Gdiplus::Graphics* _graphics) {
 void CMyTopWndCoreStt::dojob_paint_skype_info(Gdiplus::Graphics* _graphics) {
   if (!QEL_ASSERT(_graphics) || !dojob_fonts_ready())
     return;
-  const qel_rect& p = m_layout.stream_panel;
+  const UiRect& p = m_layout.stream_panel;
   m_bk_painter_skype_info.Draw(_graphics, p.left, p.top, p.width(), p.height());
   std::unique_ptr<Gdiplus::Bitmap> icons;
   if (m_hbmp_audio_icon)
@@ -319,7 +319,7 @@ void CMyTopWndCoreStt::dojob_paint_skype_info(Gdiplus::Graphics* _graphics) {
   if (icons && icons->GetLastStatus() == Gdiplus::Ok) {
     Gdiplus::ImageAttributes white_key;
     white_key.SetColorKey(Gdiplus::Color(255, 255, 255), Gdiplus::Color(255, 255, 255));
-    auto icon = [&](const qel_rect& at, int source_x) {
+    auto icon = [&](const UiRect& at, int source_x) {
       _graphics->DrawImage(icons.get(), Gdiplus::Rect(at.left, at.top, 16, 16), source_x, 0, 16, 16,
                            Gdiplus::UnitPixel, &white_key);
     };
@@ -341,7 +341,7 @@ void CMyTopWndCoreStt::dojob_paint_skype_info(Gdiplus::Graphics* _graphics) {
 void CMyTopWndCoreStt::dojob_paint_record_info_bk(Gdiplus::Graphics* _graphics) {
   if (!QEL_ASSERT(_graphics))
     return;
-  const qel_rect& r = m_layout.record_info;
+  const UiRect& r = m_layout.record_info;
   Gdiplus::SolidBrush back(kRecordInfoBack);
   _graphics->FillRectangle(&back, r.left, r.top, r.width(), r.height());
 }
@@ -365,9 +365,9 @@ void CMyTopWndCoreStt::dojob_draw_record_info(Gdiplus::Graphics* _graphics) {
 }
 
 void CMyTopWndCoreStt::dojob_draw_history_list_bk(Gdiplus::Graphics* _graphics) {
-  const qel_rect& h = m_layout.list_header;
+  const UiRect& h = m_layout.list_header;
   m_list_header_bk_painter.Draw(_graphics, h.left, h.top, h.width(), h.height());
-  const qel_rect& f = m_layout.list_frame;
+  const UiRect& f = m_layout.list_frame;
   m_list_ctrl_bk_painter.Draw(_graphics, f.left, f.top, f.width(), f.height());
 }
 

@@ -44,7 +44,7 @@ class CMyTopWndCoreStt : public CMyTopWndCore {
   void dojob_draw_text(Gdiplus::Graphics* _graphics,
                        const wchar_t* _text,
                        Gdiplus::Font* _font,
-                       const qel_rect& _rect,
+                       const UiRect& _rect,
                        Gdiplus::StringAlignment _align) const;
   bool dojob_fonts_ready();
 

@@ -7,11 +7,11 @@ namespace {
 constexpr int kPictureSize = 20;
 constexpr int kIconSize = 16;
 
-qel_rect at(int x, int y, int w, int h) {
+UiRect at(int x, int y, int w, int h) {
   return {x, y, x + w, y + h};
 }
 
-qel_rect at(int x, int y, qel_size_f size) {
+UiRect at(int x, int y, qel_size_f size) {
   return at(x, y, qel_whole_pixels(size.w), qel_whole_pixels(size.h));
 }
 

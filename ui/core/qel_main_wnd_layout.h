@@ -2,22 +2,14 @@
 // sizes of its fixed texts. The window measures (GDI+), this file decides.
 #pragma once
 
+#include "ui/core/ui_rect.h"
+
 inline constexpr int kQelMainWndDefaultLeft = 200;
 inline constexpr int kQelMainWndDefaultTop = 200;
 inline constexpr int kQelMainWndDefaultWidth = 513;
 inline constexpr int kQelMainWndDefaultHeight = 437;
 inline constexpr int kQelStatusBarHeight = 24;
 inline constexpr int kQelStatusBarSecondPart = 300;
-
-struct qel_rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-  bool operator==(const qel_rect&) const = default;
-};
 
 struct qel_size_f {
   float w = 0;
@@ -44,20 +36,20 @@ struct qel_main_wnd_texts {
 
 struct qel_main_wnd_layout {
   // Stream panel and its three lines.
-  qel_rect stream_panel;
-  qel_rect audio_icon, audio_text;
-  qel_rect local_icon, local_text;
-  qel_rect remote_icon, remote_text;
-  qel_rect record_button, stop_button;
-  qel_rect status_bar;
+  UiRect stream_panel;
+  UiRect audio_icon, audio_text;
+  UiRect local_icon, local_text;
+  UiRect remote_icon, remote_text;
+  UiRect record_button, stop_button;
+  UiRect status_bar;
   int status_first_part_right = 0;
-  qel_rect video_button, video_label;
-  qel_rect audio_button, audio_label;
-  qel_rect audio_picture, folder_picture;
-  qel_rect folder_text, here_link, change_link;
-  qel_rect list_header, list_frame, list;
+  UiRect video_button, video_label;
+  UiRect audio_button, audio_label;
+  UiRect audio_picture, folder_picture;
+  UiRect folder_text, here_link, change_link;
+  UiRect list_header, list_frame, list;
   // Record-info panel and its three texts.
-  qel_rect record_info, recording_text, counter_text, no_stream_text;
+  UiRect record_info, recording_text, counter_text, no_stream_text;
 };
 
 // A measured size in whole pixels: the truncated value plus one.

@@ -26,40 +26,40 @@ qel_main_wnd_texts measured() {
 
 TEST(MainWndLayout, StreamPanelAndButtonsFromTheTopLeft) {
   qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 497, 379);
-  EXPECT_EQ(l.audio_icon, (qel_rect{23, 47, 39, 63}));
-  EXPECT_EQ(l.audio_text, (qel_rect{48, 47, 153, 64}));
-  EXPECT_EQ(l.local_text, (qel_rect{48, 68, 147, 85}));
-  EXPECT_EQ(l.remote_icon, (qel_rect{23, 89, 39, 105}));
-  EXPECT_EQ(l.remote_text, (qel_rect{48, 89, 157, 106}));
-  EXPECT_EQ(l.stream_panel, (qel_rect{8, 12, 161, 110}));
-  EXPECT_EQ(l.record_button, (qel_rect{171, 30, 231, 80}));
-  EXPECT_EQ(l.stop_button, (qel_rect{241, 30, 301, 80}));
-  EXPECT_EQ(l.record_info, (qel_rect{306, 25, 467, 80}));
-  EXPECT_EQ(l.recording_text, (qel_rect{316, 30, 409, 50}));
-  EXPECT_EQ(l.counter_text, (qel_rect{336, 55, 425, 75}));
-  EXPECT_EQ(l.no_stream_text, (qel_rect{311, 45, 462, 65}));
+  EXPECT_EQ(l.audio_icon, (UiRect{23, 47, 39, 63}));
+  EXPECT_EQ(l.audio_text, (UiRect{48, 47, 153, 64}));
+  EXPECT_EQ(l.local_text, (UiRect{48, 68, 147, 85}));
+  EXPECT_EQ(l.remote_icon, (UiRect{23, 89, 39, 105}));
+  EXPECT_EQ(l.remote_text, (UiRect{48, 89, 157, 106}));
+  EXPECT_EQ(l.stream_panel, (UiRect{8, 12, 161, 110}));
+  EXPECT_EQ(l.record_button, (UiRect{171, 30, 231, 80}));
+  EXPECT_EQ(l.stop_button, (UiRect{241, 30, 301, 80}));
+  EXPECT_EQ(l.record_info, (UiRect{306, 25, 467, 80}));
+  EXPECT_EQ(l.recording_text, (UiRect{316, 30, 409, 50}));
+  EXPECT_EQ(l.counter_text, (UiRect{336, 55, 425, 75}));
+  EXPECT_EQ(l.no_stream_text, (UiRect{311, 45, 462, 65}));
 }
 
 TEST(MainWndLayout, BottomLinesHangFromTheStatusBar) {
   qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 497, 379);
-  EXPECT_EQ(l.status_bar, (qel_rect{0, 355, 497, 379}));
+  EXPECT_EQ(l.status_bar, (UiRect{0, 355, 497, 379}));
   EXPECT_EQ(l.status_first_part_right, 197);
-  EXPECT_EQ(l.video_button, (qel_rect{359, 340, 492, 354}));
-  EXPECT_EQ(l.audio_button, (qel_rect{359, 325, 492, 339}));
-  EXPECT_EQ(l.video_label, (qel_rect{316, 336, 359, 353}));
-  EXPECT_EQ(l.audio_label, (qel_rect{316, 318, 359, 335}));
-  EXPECT_EQ(l.audio_picture, (qel_rect{296, 318, 316, 338}));
-  EXPECT_EQ(l.folder_picture, (qel_rect{3, 318, 23, 338}));
-  EXPECT_EQ(l.folder_text, (qel_rect{23, 325, 184, 342}));
-  EXPECT_EQ(l.here_link, (qel_rect{184, 325, 218, 342}));
-  EXPECT_EQ(l.change_link, (qel_rect{221, 325, 280, 342}));
+  EXPECT_EQ(l.video_button, (UiRect{359, 340, 492, 354}));
+  EXPECT_EQ(l.audio_button, (UiRect{359, 325, 492, 339}));
+  EXPECT_EQ(l.video_label, (UiRect{316, 336, 359, 353}));
+  EXPECT_EQ(l.audio_label, (UiRect{316, 318, 359, 335}));
+  EXPECT_EQ(l.audio_picture, (UiRect{296, 318, 316, 338}));
+  EXPECT_EQ(l.folder_picture, (UiRect{3, 318, 23, 338}));
+  EXPECT_EQ(l.folder_text, (UiRect{23, 325, 184, 342}));
+  EXPECT_EQ(l.here_link, (UiRect{184, 325, 218, 342}));
+  EXPECT_EQ(l.change_link, (UiRect{221, 325, 280, 342}));
 }
 
 TEST(MainWndLayout, ListFillsTheMiddle) {
   qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 497, 379);
-  EXPECT_EQ(l.list_header, (qel_rect{8, 115, 489, 138}));
-  EXPECT_EQ(l.list_frame, (qel_rect{8, 139, 489, 323}));
-  EXPECT_EQ(l.list, (qel_rect{13, 140, 484, 321}));
+  EXPECT_EQ(l.list_header, (UiRect{8, 115, 489, 138}));
+  EXPECT_EQ(l.list_frame, (UiRect{8, 139, 489, 323}));
+  EXPECT_EQ(l.list, (UiRect{13, 140, 484, 321}));
   EXPECT_LT(l.list_frame.bottom, l.audio_button.top) << "the list never covers the mode buttons";
 }
 
@@ -76,7 +76,7 @@ TEST(MainWndLayout, ModeButtonsShareTheWiderWidth) {
 
 TEST(MainWndLayout, TinyClientGivesEmptyNotInvertedRectangles) {
   qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 10, 50);
-  for (const qel_rect& r : {l.list_header, l.list_frame, l.list}) {
+  for (const UiRect& r : {l.list_header, l.list_frame, l.list}) {
     EXPECT_GE(r.width(), 0);
     EXPECT_GE(r.height(), 0);
   }
