@@ -227,6 +227,11 @@ int ZulAsyncSocket::Receive(void* buf, int size, int flags) {
   return mSocket->Receive(buf, size, flags);
 }
 
+bool ZulAsyncSocket::SetReceiveBuffer(int bytes) {
+  SocketHandle handle = mSocket->GetSocketHandle();
+  return handle != kInvalidSocket && sock_set_receive_buffer(handle, bytes);
+}
+
 bool ZulAsyncSocket::AddLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg) {
   return mSocket->AddLayer(cfg);
 }

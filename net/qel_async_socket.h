@@ -94,6 +94,8 @@ class ZulAsyncSocket {
   virtual bool Listen(int backlog);
   virtual int Send(const void* buf, int len, int flags = 0);
   virtual int Receive(void* buf, int size, int flags = 0);
+  // SO_RCVBUF of the handle; false when there is none yet.
+  virtual bool SetReceiveBuffer(int bytes);
   virtual bool AddLayer(const shared_ptr<ZulAsyncSocketLayerCfg>& cfg);
   virtual void RemoveAllLayers();
   virtual bool IsLayerAttached();

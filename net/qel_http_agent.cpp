@@ -50,6 +50,9 @@ bool ZulHttpAgent::Start(int32_t method,
     Fail(kErrConnect);
     return false;
   }
+  // Before the connect, so that the window offered to the peer can use it. Only a tuning:
+  // a system that refuses keeps its default.
+  mSocket.SetReceiveBuffer(kSocketBufferBytes);
   if (mSocket.Connect(mHost.c_str(), mPort)) {
     SlotConnect(0);
   } else if (sock_last_error() != kErrWouldBlock) {

@@ -43,6 +43,10 @@ class ZulHttpAgent : public ZulIObject {
   // waits for the next notification, so a fast peer cannot hold the thread.
   static constexpr uint32_t kMaxDrainBytes = 4 * 1024 * 1024;
   static constexpr int kReceiveSize = 1024 * 1024;
+  // The system's receive buffer of the agent's socket. A large one lets the peer run ahead
+  // while the thread is elsewhere and makes each receive bring more: under Wine every
+  // receive is a server round trip, and a loaded machine makes each of those slow.
+  static constexpr int kSocketBufferBytes = 4 * 1024 * 1024;
 
   using SocketFactory = std::function<ZulAsyncSocket()>;
 
