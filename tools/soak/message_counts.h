@@ -4,7 +4,12 @@
 
 #include "platform/win32/win.h"
 
-inline constexpr wchar_t kSoakMessageCountsName[] = L"Local\\QelSoakMessageCounts";
+#include <string>
+
+// One block per watched process, so that soaks and tests in one session stay apart.
+inline std::wstring soak_message_counts_name(DWORD pid) {
+  return L"Local\\QelSoakMessageCounts." + std::to_wstring(pid);
+}
 
 struct SoakMessageCounts {
   volatile LONG messages;  // taken from the UI thread's queue, timers included

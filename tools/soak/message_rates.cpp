@@ -7,22 +7,36 @@ constexpr char kTimers[] = "idle timer messages/s";
 constexpr DWORD kSettleMs = 500;
 }  // namespace
 
-MessageRates::MessageRates(std::wstring hook_dll) : hook_dll_(std::move(hook_dll)) {
-  map_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                            sizeof(SoakMessageCounts), kSoakMessageCountsName);
-  if (map_)
-    counts_ = static_cast<SoakMessageCounts*>(
-        MapViewOfFile(map_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SoakMessageCounts)));
+MessageRates::~MessageRates() {
+  Unmap();
 }
 
-MessageRates::~MessageRates() {
+void MessageRates::Unmap() {
   if (counts_)
     UnmapViewOfFile(counts_);
   if (map_)
     CloseHandle(map_);
+  counts_ = nullptr;
+  map_ = nullptr;
+  pid_ = 0;
 }
 
-SoakSample MessageRates::Measure(DWORD ui_thread, DWORD ms) {
+bool MessageRates::Map(DWORD pid) {
+  if (counts_ && pid == pid_)
+    return true;
+  Unmap();
+  map_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                            sizeof(SoakMessageCounts), soak_message_counts_name(pid).c_str());
+  if (map_)
+    counts_ = static_cast<SoakMessageCounts*>(
+        MapViewOfFile(map_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SoakMessageCounts)));
+  pid_ = counts_ ? pid : 0;
+  return counts_ != nullptr;
+}
+
+SoakSample MessageRates::Measure(HWND window, DWORD ms) {
+  DWORD pid = 0;
+  DWORD ui_thread = window ? GetWindowThreadProcessId(window, &pid) : 0;
   auto unavailable = [](const std::string& why) {
     return SoakSample{{kMessages, SoakBudget::kInfo, 0, why}, {kTimers, SoakBudget::kInfo, 0, why}};
   };
@@ -30,7 +44,7 @@ SoakSample MessageRates::Measure(DWORD ui_thread, DWORD ms) {
   auto proc = dll ? reinterpret_cast<HOOKPROC>(
                         reinterpret_cast<void*>(GetProcAddress(dll, "soak_get_msg_proc")))
                   : nullptr;
-  if (!counts_ || !proc || !ui_thread) {
+  if (!proc || !ui_thread || !Map(pid)) {
     if (dll)
       FreeLibrary(dll);
     return unavailable("the message hook cannot be set up");

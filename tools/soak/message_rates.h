@@ -11,16 +11,21 @@
 class MessageRates {
  public:
   // `hook_dll` is the full path of soak_msg_hook.dll.
-  explicit MessageRates(std::wstring hook_dll);
+  explicit MessageRates(std::wstring hook_dll) : hook_dll_(std::move(hook_dll)) {}
   ~MessageRates();
   MessageRates(const MessageRates&) = delete;
   MessageRates& operator=(const MessageRates&) = delete;
 
-  // "idle messages/s" and "idle timer messages/s" of the thread `ui_thread`, watched for `ms`.
-  SoakSample Measure(DWORD ui_thread, DWORD ms);
+  // "idle messages/s" and "idle timer messages/s" of the thread that owns `window`, watched
+  // for `ms`.
+  SoakSample Measure(HWND window, DWORD ms);
 
  private:
+  bool Map(DWORD pid);
+  void Unmap();
+
   std::wstring hook_dll_;
+  DWORD pid_ = 0;
   HANDLE map_ = nullptr;
   SoakMessageCounts* counts_ = nullptr;
 };

@@ -11,7 +11,8 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
   if (code == HC_ACTION && wparam == PM_REMOVE) {
     if (!g_counts) {
       // The view stays mapped once the mapping's handle is closed.
-      if (HANDLE map = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kSoakMessageCountsName)) {
+      if (HANDLE map = OpenFileMappingW(FILE_MAP_WRITE, FALSE,
+                                        soak_message_counts_name(GetCurrentProcessId()).c_str())) {
         g_counts = static_cast<SoakMessageCounts*>(
             MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, sizeof(SoakMessageCounts)));
         CloseHandle(map);

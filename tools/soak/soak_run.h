@@ -51,6 +51,7 @@ class SoakRun {
   bool DeleteNewestRow();
   SoakSample Sample();
   void CheckRecordings();
+  void CompareWithFreshStart(const SoakSample& end);
   void Cleanup();
   int ListRows() const;
   bool Fail(const std::string& what);

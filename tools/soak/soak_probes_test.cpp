@@ -1,0 +1,132 @@
+// What the soak reads from outside a program, tried on windows and threads of this process:
+// list cells and selection through memory in the owner, wrapper windows told apart by the
+// process they stand for, cache entry names, the recycle bin's place and the message hook.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/testing/program_runner.h"
+#include "tools/soak/engine_links.h"
+#include "tools/soak/library_view.h"
+#include "tools/soak/message_rates.h"
+#include "tools/soak/remote_list_view.h"
+
+namespace {
+
+namespace lib = library_view;
+
+HWND make_window(const wchar_t* cls, DWORD style, HWND parent, LONG_PTR user_data = 0) {
+  HWND wnd = CreateWindowExW(0, cls, L"", style, 0, 0, 300, 200, parent, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(wnd, GWLP_USERDATA, user_data);
+  return wnd;
+}
+
+TEST(SoakProbesTest, ListCellsAndSelectionGoThroughTheOwnersMemory) {
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  HWND top = make_window(L"STATIC", WS_OVERLAPPEDWINDOW, nullptr);
+  HWND list = make_window(WC_LISTVIEWW, WS_CHILD | LVS_REPORT, top);
+  for (int c = 0; c < 2; ++c) {
+    LVCOLUMNW col = {};
+    col.mask = LVCF_WIDTH;
+    col.cx = 100;
+    SendMessageW(list, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&col));
+  }
+  const wchar_t* cells[3][2] = {{L"a1", L"a2"}, {L"b1", L"b2"}, {L"c1", L"c2"}};
+  for (int r = 0; r < 3; ++r) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = r;
+    item.pszText = const_cast<wchar_t*>(cells[r][0]);
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    item.iSubItem = 1;
+    item.pszText = const_cast<wchar_t*>(cells[r][1]);
+    SendMessageW(list, LVM_SETITEMTEXTW, r, reinterpret_cast<LPARAM>(&item));
+  }
+  RemoteListView view(list);
+  ASSERT_TRUE(view.ok());
+  EXPECT_EQ(3, view.Rows());
+  EXPECT_EQ(L"b2", view.Cell(1, 1));
+  EXPECT_EQ(L"c1", view.Cell(2, 0));
+  EXPECT_EQ(L"", view.Cell(7, 0));
+  for (int row : {2, 0}) {
+    ASSERT_TRUE(view.SelectOnly(row));
+    EXPECT_EQ(1, SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
+    EXPECT_EQ(row, SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+  }
+  DestroyWindow(top);
+}
+
+TEST(SoakProbesTest, WrappersAreStaticChildrenNamingAProcess) {
+  HWND top = make_window(L"STATIC", WS_OVERLAPPEDWINDOW, nullptr);
+  make_window(L"Static", WS_CHILD, top, 111);
+  make_window(L"Static", WS_CHILD, top, 222);
+  make_window(L"Static", WS_CHILD, top, 333);
+  make_window(L"Static", WS_CHILD, top, 0);    // a label, not a wrapper
+  make_window(L"Button", WS_CHILD, top, 111);  // not a static window
+  WrapperCount count = count_wrappers(GetCurrentProcessId(), {111, 999});
+  EXPECT_EQ(1, count.live);
+  EXPECT_EQ(2, count.ended);
+  EXPECT_EQ(0, count_wrappers(GetCurrentProcessId() + 4, {111}).live);
+  DestroyWindow(top);
+}
+
+TEST(SoakProbesTest, CacheEntriesAreNamedByTheLeafAndTitlesDropTheExtension) {
+  EXPECT_EQ(L"2026-12-07 15-00-00.avi", lib::leaf_of(L"C:\\a b\\2026-12-07 15-00-00.avi"));
+  EXPECT_EQ(L"2026-12-07 15-00-00-1", lib::title_of(L"C:\\x.y\\2026-12-07 15-00-00-1.avi"));
+  std::wstring key =
+      L"Software\\Corvelle Software\\Quorvantine for Msn\\avi_file_info_cache\\"
+      L"cQBlAGwAXwBzAG8AYQBrAF8AcAByAG8AYgBlAC4AYQB2AGkA";
+  HKEY created = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_CURRENT_USER, key.c_str(), &created));
+  RegCloseKey(created);
+  EXPECT_TRUE(lib::cache_entry_exists(L"qel_soak_probe.avi"));
+  lib::delete_cache_entry(L"qel_soak_probe.avi");
+  EXPECT_FALSE(lib::cache_entry_exists(L"qel_soak_probe.avi"));
+}
+
+TEST(SoakProbesTest, RecycleBinIsTheHostHomesTrash) {
+  wchar_t home[MAX_PATH] = {}, wine_home[MAX_PATH] = {};
+  bool had_home = GetEnvironmentVariableW(L"HOME", home, MAX_PATH) > 0;
+  bool had_wine_home = GetEnvironmentVariableW(L"WINEHOMEDIR", wine_home, MAX_PATH) > 0;
+  SetEnvironmentVariableW(L"HOME", L"/home/ann");
+  EXPECT_EQ(L"Z:\\home\\ann\\.local\\share\\Trash\\files\\x.avi", lib::trash_path(L"x.avi"));
+  SetEnvironmentVariableW(L"HOME", nullptr);
+  SetEnvironmentVariableW(L"WINEHOMEDIR", L"\\??\\Z:\\root");
+  EXPECT_EQ(L"Z:\\root\\.local\\share\\Trash\\files\\x.avi", lib::trash_path(L"x.avi"));
+  SetEnvironmentVariableW(L"WINEHOMEDIR", nullptr);
+  EXPECT_EQ(L"", lib::trash_path(L"x.avi"));
+  SetEnvironmentVariableW(L"HOME", had_home ? home : nullptr);
+  SetEnvironmentVariableW(L"WINEHOMEDIR", had_wine_home ? wine_home : nullptr);
+}
+
+// A thread with a 20 ms timer: the hook sees its timer messages, and nothing once the hook
+// DLL is missing.
+TEST(SoakProbesTest, MessageHookCountsTheTimersOfTheWatchedThread) {
+  HWND wnd = nullptr;
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread ui([&] {
+    wnd =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetTimer(wnd, 1, 20, nullptr);
+    SetEvent(ready);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+      DispatchMessageW(&msg);
+    DestroyWindow(wnd);
+  });
+  WaitForSingleObject(ready, 5000);
+  SoakSample rates = MessageRates(qel_testing::bin_dir() + L"soak_msg_hook.dll").Measure(wnd, 1000);
+  SoakSample missing = MessageRates(qel_testing::bin_dir() + L"no_such.dll").Measure(wnd, 10);
+  PostThreadMessageW(GetWindowThreadProcessId(wnd, nullptr), WM_QUIT, 0, 0);
+  ui.join();
+  CloseHandle(ready);
+  ASSERT_EQ(2u, rates.size());
+  EXPECT_EQ("", rates[0].unavailable);
+  EXPECT_GT(rates[1].value, 5) << "timer messages/s";
+  EXPECT_GE(rates[0].value, rates[1].value);
+  EXPECT_NE("", missing[0].unavailable);
+}
+
+}  // namespace
