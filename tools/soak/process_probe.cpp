@@ -43,6 +43,40 @@ int window_count(DWORD pid) {
   return c.count;
 }
 
+struct Census {
+  DWORD pid;
+  std::map<std::string, int> windows;
+};
+
+std::string describe(HWND wnd, bool top) {
+  char cls[64] = {}, title[64] = {};
+  GetClassNameA(wnd, cls, sizeof cls);
+  if (top)
+    InternalGetWindowText(wnd, reinterpret_cast<LPWSTR>(title), sizeof title / 2);
+  std::string text = cls;
+  if (top) {
+    std::wstring w(reinterpret_cast<wchar_t*>(title));
+    text += " '" + std::string(w.begin(), w.end()) + "'";
+  }
+  return text + (IsWindowVisible(wnd) ? "" : " (hidden)");
+}
+
+BOOL CALLBACK census_child(HWND wnd, LPARAM data) {
+  ++reinterpret_cast<Census*>(data)->windows[describe(wnd, false)];
+  return TRUE;
+}
+
+BOOL CALLBACK census_top(HWND wnd, LPARAM data) {
+  auto* c = reinterpret_cast<Census*>(data);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(wnd, &pid);
+  if (pid == c->pid) {
+    ++c->windows[describe(wnd, true)];
+    EnumChildWindows(wnd, &census_child, data);
+  }
+  return TRUE;
+}
+
 SoakFigure figure(const char* name, SoakBudget budget, double value, const std::string& why_zero) {
   SoakFigure f{name, budget, value, ""};
   if (value == 0 && !why_zero.empty())
@@ -86,6 +120,35 @@ DWORD listed_handle_count(DWORD pid) {
 }
 
 }  // namespace
+
+std::vector<std::string> assertion_reports(DWORD pid) {
+  std::vector<std::string> texts;
+  HWND box = nullptr;
+  while ((box = FindWindowExW(nullptr, box, L"#32770", L"Error"))) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(box, &owner);
+    if (owner != pid)
+      continue;
+    std::string text;
+    HWND child = nullptr;
+    while ((child = FindWindowExW(box, child, L"Static", nullptr))) {
+      wchar_t buf[1024] = {};
+      DWORD_PTR n = 0;
+      SendMessageTimeoutW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG,
+                          2000, &n);
+      std::wstring w(buf);
+      text += (text.empty() || w.empty() ? "" : " / ") + std::string(w.begin(), w.end());
+    }
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+std::map<std::string, int> window_census(DWORD pid) {
+  Census c{pid, {}};
+  EnumWindows(&census_top, reinterpret_cast<LPARAM>(&c));
+  return c.windows;
+}
 
 SoakSample probe_process(DWORD pid) {
   SoakSample s;

@@ -2,7 +2,17 @@
 // windows, read from outside through the system's process queries.
 #pragma once
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "platform/win32/win.h"
 #include "tools/soak/soak_plan.h"
 
 SoakSample probe_process(DWORD pid);
+
+// The texts of the assertion reports ("Error" boxes) the process shows.
+std::vector<std::string> assertion_reports(DWORD pid);
+
+// The process's windows by class and, for top-level ones, title: "class 'title'" -> count.
+std::map<std::string, int> window_census(DWORD pid);

@@ -263,6 +263,10 @@ SoakSample SoakRun::Sample() {
   int sinks = sinks_.Count();
   s.push_back({"connection sinks", SoakBudget::kNoGrowth, double(sinks),
                sinks < 0 ? "the connection point does not answer" : ""});
+  std::vector<std::string> reports = assertion_reports(program_->pid());
+  s.push_back({"assertion reports shown", SoakBudget::kZero, double(reports.size()), ""});
+  for (const std::string& r : reports)
+    std::printf("assertion report: %s\n", r.c_str());
   s.push_back({"cache keys", SoakBudget::kInfo, double(lib::cache_entry_count()), ""});
   s.push_back({"history rows", SoakBudget::kInfo, double(ListRows()), ""});
   for (const SoakFigure& f : idle_.Measure(options_.idle_ms))
@@ -402,16 +406,20 @@ int SoakRun::Run() {
   DWORD start = GetTickCount();
   for (int n = 1; ran && n <= options_.cycles; ++n) {
     ran = Cycle(n);
-    if (ran && n == warmup)
+    if (ran && n == warmup) {
       warm = Sample();
+      census_warm_ = window_census(program_->pid());
+    }
     if (ran && (n % 50 == 0 || n == options_.cycles)) {
       std::printf("cycle %d: %zu recordings, %d history rows, %.1f s\n", n, recordings_.size(),
                   ListRows(), (GetTickCount() - start) / 1000.0);
       std::fflush(stdout);
     }
   }
-  if (ran)
+  if (ran) {
     end = Sample();
+    census_end_ = window_census(program_->pid());
+  }
   std::printf("engine kills: %d, messenger restarts: %d, folder changes: %d\n", kills_, restarts_,
               folder_changes_);
   for (const std::string& s : skipped_)
@@ -423,6 +431,13 @@ int SoakRun::Run() {
       std::printf("%s\n", line.c_str());
     for (const std::string& f : j.failures)
       Fail(f);
+    // Which windows came or went, so that a growth names its source.
+    for (const auto& [name, count] : census_end_)
+      if (count != census_warm_[name])
+        std::printf("  windows of class %s: %d -> %d\n", name.c_str(), census_warm_[name], count);
+    for (const auto& [name, count] : census_warm_)
+      if (!census_end_.count(name))
+        std::printf("  windows of class %s: %d -> 0\n", name.c_str(), count);
     CompareWithFreshStart(end);
     Cleanup();
     std::printf("%s\n", failures_.empty() ? "soak: nothing lost, nothing grew" : "soak: FAILED");

@@ -3,6 +3,7 @@
 // at the end, and checked for every recording it should hold.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,6 +75,9 @@ class SoakRun {
   std::vector<std::wstring> cut_;
   std::vector<std::string> failures_;
   std::vector<std::string> skipped_;
+  // The program's windows at the last sample.
+  std::map<std::string, int> census_warm_;
+  std::map<std::string, int> census_end_;
   int folder_changes_ = 0;
   int kills_ = 0;
   int restarts_ = 0;
