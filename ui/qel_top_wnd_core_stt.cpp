@@ -184,9 +184,12 @@ bool CMyTopWndCoreStt::dojob_init_buttons() {
     b->SetFontSize(kLinkPoints);
   }
 
-  // Decorative: no tab stop, and their captions name them for a screen reader.
-  ok = ok && make(&m_picture_folder, L"", m_layout.folder_picture, kQelWndInert, kFooFlat, 0);
-  ok = ok && make(&m_picture_audio, L"", m_layout.audio_picture, kQelWndInert, kFooFlat, 0);
+  // Decorative: no tab stop. The pictures carry the text they stand before as their caption,
+  // which they do not draw, so that a screen reader has a name for them.
+  ok = ok && make(&m_picture_folder, qel_text(IDS_RECORDINGS_SAVED), m_layout.folder_picture,
+                  kQelWndInert, kFooFlat, 0);
+  ok = ok && make(&m_picture_audio, qel_text(IDS_AUDIO_LABEL), m_layout.audio_picture, kQelWndInert,
+                  kFooFlat, 0);
   ok = ok && make(&m_label_audio, qel_text(IDS_AUDIO_LABEL), m_layout.audio_label, kQelWndInert,
                   kFooFlat, 0);
   ok = ok && make(&m_label_video, qel_text(IDS_VIDEO_LABEL), m_layout.video_label, kQelWndInert,
@@ -198,6 +201,8 @@ bool CMyTopWndCoreStt::dojob_init_buttons() {
     b->SetBackgroundColor(kWhite);
     b->SetFontSize(kLinkPoints);
   }
+  m_picture_folder.SetTextStyle(kFooNoText);
+  m_picture_audio.SetTextStyle(kFooNoText);
   m_picture_folder.SetTextColor(kPictureText);
   m_picture_audio.SetTextColor(kPictureText);
   m_picture_folder.SetPicture(IDB_FOLDER_PICTURE, kPictureKey);
