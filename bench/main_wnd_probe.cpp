@@ -1,0 +1,142 @@
+// Watches the real program from outside, as a user's clock would, for the main-window
+// benchmarks:
+//   main_wnd_probe startup EXE ROWS   starts EXE, prints "startup_ms N" once its main window
+//                                     is shown with ROWS rows in its list, then exits it
+//   main_wnd_probe idle EXE SECONDS   starts EXE, closes its window to the tray, then sends
+//                                     two marker messages SECONDS apart and exits it; the
+//                                     messages in between are counted from Wine's trace
+//   main_wnd_probe frame FILE         writes "WxH+X+Y" of the running program's main window
+//                                     with any open menu into FILE, for cropping a screenshot
+//                                     (run in the program's desktop, which has no console)
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+#include "platform/win32/win.h"
+#include "res/resource.h"
+#include "ui/qel_ui_cmd.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"Quorvantine-msn-main-wnd";
+// WM_NULL with this parameter shows in the trace and changes nothing in the program.
+constexpr WPARAM kMarker = 0x51E1;
+
+struct Started {
+  PROCESS_INFORMATION pi = {};
+  bool ok = false;
+};
+
+Started start(const wchar_t* exe) {
+  std::wstring line = std::wstring(L"\"") + exe + L"\" /start_context user_manual";
+  STARTUPINFOW si = {sizeof si};
+  Started s;
+  s.ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &s.pi) != 0;
+  return s;
+}
+
+HWND main_window(DWORD pid) {
+  HWND wnd = nullptr;
+  while ((wnd = FindWindowExW(nullptr, wnd, kMainClass, nullptr))) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(wnd, &owner);
+    if (owner == pid)
+      return wnd;
+  }
+  return nullptr;
+}
+
+// The user's Exit: the program ends itself.
+int finish(Started& s, HWND wnd) {
+  if (wnd)
+    PostMessageW(wnd, WM_COMMAND, kQelWndExit, 0);
+  if (WaitForSingleObject(s.pi.hProcess, 15000) != WAIT_OBJECT_0)
+    TerminateProcess(s.pi.hProcess, 1);
+  CloseHandle(s.pi.hThread);
+  CloseHandle(s.pi.hProcess);
+  return 0;
+}
+
+int startup(const wchar_t* exe, long rows) {
+  LARGE_INTEGER freq, t0, t1;
+  QueryPerformanceFrequency(&freq);
+  QueryPerformanceCounter(&t0);
+  Started s = start(exe);
+  if (!s.ok)
+    return 2;
+  HWND wnd = nullptr;
+  for (int i = 0; i < 12000; ++i, Sleep(5)) {
+    wnd = main_window(s.pi.dwProcessId);
+    HWND list = wnd ? GetDlgItem(wnd, IDC_HISTORY_LIST) : nullptr;
+    if (list && IsWindowVisible(wnd) && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == rows) {
+      QueryPerformanceCounter(&t1);
+      std::printf("startup_ms %.1f\n", (t1.QuadPart - t0.QuadPart) * 1000.0 / freq.QuadPart);
+      return finish(s, wnd);
+    }
+  }
+  std::printf("startup: no window with %ld rows within 60 s\n", rows);
+  finish(s, wnd);
+  return 3;
+}
+
+int idle(const wchar_t* exe, long seconds) {
+  Started s = start(exe);
+  if (!s.ok)
+    return 2;
+  HWND wnd = nullptr;
+  for (int i = 0; i < 3000 && !(wnd && IsWindowVisible(wnd)); ++i, Sleep(10))
+    wnd = main_window(s.pi.dwProcessId);
+  if (!wnd) {
+    finish(s, wnd);
+    return 3;
+  }
+  // The user closes the window: the program goes on in the tray.
+  SendMessageW(wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  Sleep(3000);
+  std::printf("idle_window %p\n", static_cast<void*>(wnd));
+  SendMessageW(wnd, WM_NULL, kMarker, 0);
+  Sleep(static_cast<DWORD>(seconds) * 1000);
+  SendMessageW(wnd, WM_NULL, kMarker, 1);
+  std::printf("idle_seconds %ld\n", seconds);
+  return finish(s, wnd);
+}
+
+int frame(const wchar_t* file) {
+  HWND wnd = FindWindowW(kMainClass, nullptr);
+  if (!wnd)
+    return 3;
+  RECT all;
+  GetWindowRect(wnd, &all);
+  HWND menu = nullptr;
+  while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr))) {
+    RECT r;
+    if (IsWindowVisible(menu) && GetWindowRect(menu, &r))
+      UnionRect(&all, &all, &r);
+  }
+  FILE* out = _wfopen(file, L"w");
+  if (!out)
+    return 4;
+  std::fprintf(out, "%ldx%ld+%ld+%ld\n", all.right - all.left, all.bottom - all.top, all.left,
+               all.top);
+  std::fclose(out);
+  return 0;
+}
+
+}  // namespace
+
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argc == 4 && std::wcscmp(argv[1], L"startup") == 0)
+    return startup(argv[2], std::wcstol(argv[3], nullptr, 10));
+  if (argc == 4 && std::wcscmp(argv[1], L"idle") == 0)
+    return idle(argv[2], std::wcstol(argv[3], nullptr, 10));
+  if (argc == 3 && std::wcscmp(argv[1], L"frame") == 0)
+    return frame(argv[2]);
+  std::fprintf(stderr, "usage: main_wnd_probe startup EXE ROWS | idle EXE SECONDS | frame FILE\n");
+  return 1;
+}
