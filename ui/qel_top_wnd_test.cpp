@@ -580,6 +580,47 @@ TEST_F(TopWndTest, DeleteAsksAboutTheSelectedRowsAndPublishesOnYes) {
   EXPECT_EQ(capture_.count(), 0u);
 }
 
+// Keys as the program's message loop hands them over: the window sees each first.
+TEST_F(TopWndTest, TabWalksTheControlsAndDeleteInTheListAsks) {
+  Create(0);
+  wnd_->add_file_infos({record(8, u"only", 1700000300, 10)});
+  auto press = [&](WPARAM key) {
+    MSG msg = {GetFocus(), WM_KEYDOWN, key, 0};
+    if (!wnd_->GetFrame()->PreTranslateMessage(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  };
+  SetFocus(GetDlgItem(hwnd(), kQelWndRecord));
+  std::vector<int> visited;
+  for (int i = 0; i < 7; ++i) {
+    press(VK_TAB);
+    visited.push_back(GetDlgCtrlID(GetFocus()));
+  }
+  EXPECT_EQ(visited,
+            (std::vector<int>{kQelWndStop, kQelWndHere, kQelWndChangeFolder, kQelWndAudioButton,
+                              kQelWndVideoButton, IDC_HISTORY_LIST, kQelWndRecord}));
+
+  SetFocus(list());
+  ListView_SetItemState(list(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  std::wstring question;
+  std::thread no([&question] {
+    HWND box = nullptr;
+    for (int i = 0; i < 300 && !box; ++i, Sleep(10))
+      box = FindWindowW(L"#32770", L"Confirm File Delete?");
+    if (!box)
+      return;
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    question = text;
+    PostMessageW(box, WM_COMMAND, IDNO, 0);
+  });
+  press(VK_DELETE);
+  no.join();
+  EXPECT_EQ(question, L"Are you sure you want to delete the file only?");
+  EXPECT_TRUE(log_->cmds.empty()) << "No keeps the file";
+}
+
 TEST_F(TopWndTest, TooltipTextsOfTheButtonsAndLinks) {
   Create();
   auto tip = [&](UINT id) -> std::wstring {
