@@ -6,10 +6,13 @@
 
 #include "app/testing/auto_start_setting.h"
 #include "app/testing/program_runner.h"
+#include "app/testing/wine_tray.h"
 
 namespace {
 
 using namespace qel_testing;
+
+constexpr wchar_t kTrayTip[] = L"Quorvantine Video Recorder for MSN";
 
 class AppE2eTest : public ::testing::Test {
  protected:
@@ -121,6 +124,25 @@ TEST_F(AppE2eTest, CommandLinesThatCountAsManualStarts) {
     send_shutdown();
     EXPECT_EQ(p.WaitExit(), 0);
   }
+}
+
+// The icon in the shell's notification area: its tip shows under the cursor, and a right
+// click passed on by the shell opens the tray menu, whose Exit ends the program.
+TEST_F(AppE2eTest, TrayIconShowsItsTipAndItsMenuExitsTheProgram) {
+  SetEnable(1);
+  Program p(L"/start_context user_manual");
+  ExpectManualStart(p);
+  HWND icon = nullptr;
+  ASSERT_TRUE(wait_until([&] { return (icon = WineTray::FindIcon(kTrayTip)) != nullptr; }));
+
+  WineTray::Click(icon, WM_RBUTTONDOWN, WM_RBUTTONUP);
+  const DWORD pid = window_pid(main_wnd());
+  HWND menu = nullptr;
+  ASSERT_TRUE(wait_until([&] { return (menu = open_popup_menu(pid)) != nullptr; }));
+  PostMessageW(menu, WM_CHAR, L'x', 0);
+  EXPECT_EQ(p.WaitExit(), 0);
+  EXPECT_EQ(GetEnable(), 0) << "Exit switches the start at logon off";
+  EXPECT_EQ(WineTray::FindIcon(kTrayTip), nullptr) << "the icon goes with the program";
 }
 
 }  // namespace

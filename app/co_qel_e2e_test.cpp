@@ -13,6 +13,7 @@
 #include "app/testing/auto_start_setting.h"
 #include "app/testing/com_registration.h"
 #include "app/testing/program_runner.h"
+#include "app/testing/wine_tray.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_avi_file.h"
 #include "library/qel_profile.h"
@@ -267,11 +268,22 @@ TEST_F(ComE2eTest, TrayIconFollowsTheEngineTheShellAndTheRecording) {
   PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   EXPECT_TRUE(wait_until([&] { return WkShellHasIcon(main, kTrayIconId); }));
 
+  // What the shell shows of the icon: it blinks while the recording runs, and the still icon
+  // stays once it stops. The middle of the icon tells them apart.
+  HWND icon = nullptr;
+  ASSERT_TRUE(wait_until([&] { return (icon = WineTray::FindIcon(kMainTitle)) != nullptr; }));
+  auto middle = [&] { return WineTray::MiddlePixel(icon); };
+  const COLORREF still = middle();
   Command(kQelWndRecord);
   ASSERT_FALSE(log.Wait("started ").empty());
+  EXPECT_TRUE(wait_until([&] { return middle() != still; }, 3000)) << "it blinks";
+  EXPECT_TRUE(wait_until([&] { return middle() == still; }, 3000)) << "and blinks back";
   Command(kQelWndStop);
   ASSERT_FALSE(log.Wait("stopped ").empty());
   EXPECT_TRUE(WkShellHasIcon(main, kTrayIconId));
+  Sleep(600);
+  for (int i = 0; i < 8; ++i, Sleep(150))
+    EXPECT_EQ(middle(), still) << "no blink after the stop";
 }
 
 // The shell refuses to add the program's icon while it holds one of that window and id (here
