@@ -12,8 +12,6 @@ namespace {
 
 using namespace qel_testing;
 
-constexpr wchar_t kTrayTip[] = L"Quorvantine Video Recorder for MSN";
-
 class AppE2eTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(end_running_program()); }

@@ -271,7 +271,7 @@ TEST_F(ComE2eTest, TrayIconFollowsTheEngineTheShellAndTheRecording) {
   // What the shell shows of the icon: it blinks while the recording runs, and the still icon
   // stays once it stops. The middle of the icon tells them apart.
   HWND icon = nullptr;
-  ASSERT_TRUE(wait_until([&] { return (icon = WineTray::FindIcon(kMainTitle)) != nullptr; }));
+  ASSERT_TRUE(wait_until([&] { return (icon = WineTray::FindIcon(kTrayTip)) != nullptr; }));
   auto middle = [&] { return WineTray::MiddlePixel(icon); };
   const COLORREF still = middle();
   Command(kQelWndRecord);

@@ -11,6 +11,8 @@ namespace qel_testing {
 
 constexpr DWORD kWaitMs = 20000;
 constexpr wchar_t kMainTitle[] = L"Quorvantine Video Recorder for MSN";
+// The tip of the program's icon in the notification area.
+constexpr wchar_t kTrayTip[] = L"Quorvantine Video Recorder for MSN";
 
 // The folder of the running test program, with a trailing separator; the program under test
 // and the stand-ins are built beside it.
