@@ -46,13 +46,9 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
 
   void OnWndEvent(const qel_ui_cmd* _ui_cmd);
 
-  // Where a chosen recording folder comes from (the folder dialog; tests give their own),
-  // and a stand-in for the shell when web pages open in tests.
+  // Where a chosen recording folder comes from (the folder dialog; tests give their own).
   using SelectFolder = std::function<bool(char16_t* _dir, uint32_t _len)>;
   void set_select_folder(SelectFolder _select) { m_select_folder = std::move(_select); }
-  void set_open_web_page_for_testing(std::function<int(const char* _url)> _open) {
-    m_open_web_page_for_testing = std::move(_open);
-  }
 
  private:
   using UiCmdAdapter = ObserverAdapter<c_quorvantine_app, qel_ui_cmd_subject>;
@@ -79,7 +75,6 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
   WkComPtr<co_qel_app_msn> m_com_app;
   UiCmdAdapter m_ui_cmd_adapter;
   SelectFolder m_select_folder;
-  std::function<int(const char* _url)> m_open_web_page_for_testing;
 };
 
 // Creates the application once (Create runs while qel_get_app already returns it); later

@@ -5,11 +5,9 @@
 #include "library/qel_app_constants.h"
 #include "library/qel_app_setting.h"
 #include "library/qel_avi_file_mngr.h"
+#include "platform/installer.h"
 #include "platform/shell.h"
 #include "platform/win32/win.h"
-// ShellExecuteEx needs the Windows types first.
-#include <shellapi.h>
-
 #include "qel_lib/qel_assert.h"
 #include "res/resource.h"
 #include "ui/qel_dlg_message_box.h"
@@ -95,19 +93,7 @@ void c_quorvantine_app::dojob_delete_file(uint32_t _id) {
 int c_quorvantine_app::dojob_open_web_page(const char* _url) {
   if (!QEL_ASSERT_MSG(_url, "_url"))
     return 0;
-  if (m_open_web_page_for_testing)
-    return m_open_web_page_for_testing(_url);
-  SHELLEXECUTEINFOA info = {};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = "open";
-  info.lpFile = _url;
-  info.nShow = SW_SHOWNORMAL;
-  int rtn = ShellExecuteExA(&info);
-  if (rtn)
-    return rtn;
-  HINSTANCE browser = ShellExecuteA(nullptr, nullptr, "iexplore", _url, nullptr, SW_SHOWNORMAL);
-  return static_cast<int>(reinterpret_cast<INT_PTR>(browser));
+  return platform::open_web_address(_url) ? 1 : 0;
 }
 
 bool c_quorvantine_app::dojob_prompt_user_to_select_folder(char16_t* _p_new_dir,
