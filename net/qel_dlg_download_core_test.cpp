@@ -149,6 +149,19 @@ TEST(DlgDownloadCore, DownloadsVerifiesAndStartsTheInstaller) {
   EXPECT_EQ(capture.count(), 0u);
 }
 
+// A server that sends more than it announced fills the file only to the announced length.
+TEST(DlgDownloadCore, BytesPastTheAnnouncedLengthNeverReachTheFile) {
+  QEL_NEED_SERVER(port, "scripted");
+  AssertCapture capture;
+  Dialog d(port, u"/over/" + DocPath(std::string(300, 'i')).substr(5) + u"/5000000");
+  ASSERT_TRUE(d.core->Create());
+  d.Press(dlg_download_cmd_yes);
+  ASSERT_TRUE(d.WaitPhaseAfter2());
+  EXPECT_EQ(d.core->phase(), phase_install_confirm);
+  EXPECT_EQ(d.record.files[d.core->file_name()], std::string(300, 'i'));
+  EXPECT_EQ(capture.count(), 0u);
+}
+
 // Each way an installer can fall short: refused, deleted, never started.
 TEST(DlgDownloadCore, RefusesInstallersThatFailAnyCheck) {
   QEL_NEED_SERVER(port, "scripted");

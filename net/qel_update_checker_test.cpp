@@ -141,6 +141,19 @@ TEST_F(UpdateCheckerTest, FirstCheckUsesItsPathThenTheRegularOne) {
   EXPECT_EQ(agents_made_, 2);
 }
 
+// Megabytes past the announced length never reach the checker: the document is what was
+// announced.
+TEST_F(UpdateCheckerTest, BytesPastTheAnnouncedLengthAreNotRead) {
+  QEL_NEED_SERVER(port, "scripted");
+  std::u16string path = u"/over/" + DocPath(kRecommendedOnly).substr(5) + u"/5000000";
+  ASSERT_TRUE(CreateFor(port, path, path));
+  ASSERT_TRUE(WaitIdle());
+  RunFor(300);
+  ASSERT_EQ(events().size(), 1u);
+  EXPECT_TRUE(events()[0].mSucceeded);
+  EXPECT_EQ(narrow(events()[0].mRecommendedVersionUrl), "/setup.exe");
+}
+
 TEST_F(UpdateCheckerTest, DocumentWithoutRecommendedVersionIsSilent) {
   QEL_NEED_SERVER(port, "scripted");
   std::u16string path = DocPath("<min_version>1.0</min_version>\xff\xfe junk");

@@ -4,6 +4,8 @@
   /chunks/<n>,<n>,...           200, the pattern bytes i % 251 in chunks with pauses between
   /reset/<announced>/<sent>     announces a length, sends fewer pattern bytes, then resets
   /announce/<length>            announces a length and sends nothing more
+  /over/<hex>/<extra>           announces the hex-decoded document, sends it and then <extra>
+                                more bytes
 """
 import socket
 import struct
@@ -43,6 +45,13 @@ def handle(request, path):
         request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
         request.close()
         return True
+    elif kind == "over" and len(parts) > 3:
+        body = bytes.fromhex(parts[2])
+        request.sendall(head(len(body)) + body)
+        try:
+            request.sendall(b"x" * int(parts[3]))
+        except OSError:
+            pass  # the client has gone once it had what was announced
     elif kind == "announce":
         request.sendall(head(int(parts[2])))
         time.sleep(0.5)
