@@ -1,6 +1,8 @@
 #include "tools/soak/library_view.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <cwctype>
 
 #include "library/base64.h"
 #include "library/qel_app_constants.h"
@@ -136,17 +138,83 @@ void delete_dest_dir() {
   }
 }
 
-std::wstring trash_path(const std::wstring& leaf) {
-  std::wstring dir = trash_dir(L"files");
-  return dir.empty() ? dir : dir + leaf;
+namespace {
+
+std::string read_small_file(const std::wstring& path) {
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return {};
+  char buf[8192];
+  DWORD n = 0;
+  ReadFile(file, buf, sizeof buf, &n, nullptr);
+  CloseHandle(file);
+  return std::string(buf, n);
 }
 
-void remove_from_trash(const std::wstring& leaf) {
+// "Path=" of a trash info file, with its %XX escapes undone.
+std::wstring recorded_path(const std::string& info) {
+  size_t at = info.find("\nPath=");
+  if (at == std::string::npos)
+    return {};
+  at += 6;
+  std::string raw = info.substr(at, info.find_first_of("\r\n", at) - at), text;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '%' && i + 2 < raw.size()) {
+      text += static_cast<char>(std::strtol(raw.substr(i + 1, 2).c_str(), nullptr, 16));
+      i += 2;
+    } else {
+      text += raw[i];
+    }
+  }
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0);
+  std::wstring wide(size_t(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), int(text.size()), wide.data(), n);
+  return wide;
+}
+
+}  // namespace
+
+bool trash_known() {
+  return !trash_dir(L"info").empty();
+}
+
+std::wstring host_path(const std::wstring& windows_path) {
+  wchar_t prefix[MAX_PATH] = {};
+  if (windows_path.size() < 3 || !GetEnvironmentVariableW(L"WINEPREFIX", prefix, MAX_PATH))
+    return {};
+  std::wstring path = std::wstring(prefix) + L"/dosdevices/" +
+                      static_cast<wchar_t>(towlower(windows_path[0])) + windows_path.substr(1);
+  for (wchar_t& c : path)
+    if (c == L'\\')
+      c = L'/';
+  return path;
+}
+
+std::map<std::wstring, std::wstring> trash_entries() {
+  std::map<std::wstring, std::wstring> entries;
+  std::wstring info = trash_dir(L"info");
+  WIN32_FIND_DATAW data;
+  HANDLE find =
+      info.empty() ? INVALID_HANDLE_VALUE : FindFirstFileW((info + L"*.trashinfo").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return entries;
+  do {
+    std::wstring name = data.cFileName;
+    std::wstring original = recorded_path(read_small_file(info + name));
+    if (!original.empty())
+      entries[original] = name.substr(0, name.size() - 10);  // without ".trashinfo"
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return entries;
+}
+
+void remove_trash_entry(const std::wstring& name) {
   std::wstring files = trash_dir(L"files"), info = trash_dir(L"info");
   if (files.empty())
     return;
-  DeleteFileW((files + leaf).c_str());
-  DeleteFileW((info + leaf + L".trashinfo").c_str());
+  DeleteFileW((files + name).c_str());
+  DeleteFileW((info + name + L".trashinfo").c_str());
 }
 
 void remove_tree(const std::wstring& dir) {

@@ -3,6 +3,7 @@
 // recycle bin. Also the recording folder setting that the soak points elsewhere and restores.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,10 +28,15 @@ void write_dest_dir(const std::vector<BYTE>& raw);
 void write_dest_dir(const std::wstring& folder);
 void delete_dest_dir();
 
-// Where the recycle bin keeps a file of that name: the desktop trash of the host user. Empty
-// when the host's home folder is not known.
-std::wstring trash_path(const std::wstring& leaf);
-void remove_from_trash(const std::wstring& leaf);
+// The recycle bin is the desktop trash of the host user, which other Wine prefixes of the
+// same user share: an entry is ours when its recorded original path is the file's own.
+// Original Windows path -> the entry's name in the trash (names clash between prefixes, so
+// the trash may have renamed it). Empty when the host's home is not known.
+std::map<std::wstring, std::wstring> trash_entries();
+bool trash_known();
+// The original path as the trash records it: the Windows path seen from the host.
+std::wstring host_path(const std::wstring& windows_path);
+void remove_trash_entry(const std::wstring& name);
 
 void remove_tree(const std::wstring& dir);
 

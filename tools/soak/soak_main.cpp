@@ -1,4 +1,5 @@
-// soak_driver.exe [CYCLES] [--warmup=N] [--idle-ms=N] [--keep]: drives the real program
+// soak_driver.exe [CYCLES] [--warmup=N] [--idle-ms=N] [--keep] [--no-kills] [--no-discards]:
+// drives the real program
 // beside it with simulated messengers for CYCLES recordings (default 1000) and prints what
 // grew and what was lost; the last line is "soak ratio=X" (private bytes at the end over
 // those after the warm-up). Exit code 1 on any loss or growth.
@@ -33,6 +34,10 @@ int wmain() {
     long v = 0;
     if (arg == L"--keep")
       options.keep = true;
+    else if (arg == L"--no-kills")
+      options.kills = false;
+    else if (arg == L"--no-discards")
+      options.discards = false;
     else if (take_number(arg, L"--warmup=", &v))
       options.warmup = static_cast<int>(v);
     else if (take_number(arg, L"--idle-ms=", &v))

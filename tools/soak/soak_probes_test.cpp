@@ -3,6 +3,8 @@
 // process they stand for, cache entry names, the recycle bin's place and the message hook.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
 #include <thread>
 
 #include "app/testing/program_runner.h"
@@ -86,19 +88,51 @@ TEST(SoakProbesTest, CacheEntriesAreNamedByTheLeafAndTitlesDropTheExtension) {
   EXPECT_FALSE(lib::cache_entry_exists(L"qel_soak_probe.avi"));
 }
 
-TEST(SoakProbesTest, RecycleBinIsTheHostHomesTrash) {
-  wchar_t home[MAX_PATH] = {}, wine_home[MAX_PATH] = {};
-  bool had_home = GetEnvironmentVariableW(L"HOME", home, MAX_PATH) > 0;
-  bool had_wine_home = GetEnvironmentVariableW(L"WINEHOMEDIR", wine_home, MAX_PATH) > 0;
-  SetEnvironmentVariableW(L"HOME", L"/home/ann");
-  EXPECT_EQ(L"Z:\\home\\ann\\.local\\share\\Trash\\files\\x.avi", lib::trash_path(L"x.avi"));
+// Entries of the host user's trash are matched by the original path they record, whatever
+// name the trash gave them; nothing is known without a home.
+TEST(SoakProbesTest, RecycleBinEntriesAreFoundByTheirOriginalPath) {
+  wchar_t saved[3][MAX_PATH] = {};
+  const wchar_t* names[3] = {L"HOME", L"WINEHOMEDIR", L"WINEPREFIX"};
+  bool had[3];
+  for (int i = 0; i < 3; ++i)
+    had[i] = GetEnvironmentVariableW(names[i], saved[i], MAX_PATH) > 0;
+  std::string home = "/tmp/qel_soak_trash_" + std::to_string(GetCurrentProcessId());
+  std::wstring whome(home.begin(), home.end());
+  std::wstring info = L"Z:" + whome + L"\\.local\\share\\Trash\\info\\";
+  for (std::wstring dir :
+       {L"Z:" + whome, L"Z:" + whome + L"\\.local", L"Z:" + whome + L"\\.local\\share",
+        L"Z:" + whome + L"\\.local\\share\\Trash", info})
+    CreateDirectoryW(dir.c_str(), nullptr);
+  auto put = [&](const std::wstring& name, const char* path) {
+    HANDLE f =
+        CreateFileW((info + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    std::string text = std::string("[Trash Info]\nPath=") + path + "\nDeletionDate=x\n";
+    DWORD n = 0;
+    WriteFile(f, text.data(), DWORD(text.size()), &n, nullptr);
+    CloseHandle(f);
+  };
+  put(L"a b.avi.trashinfo", "/pfx/dosdevices/c:/rec/a%20b.avi");
+  put(L"a b.avi-5fc894f0.trashinfo", "/other/dosdevices/c:/rec/a%20b.avi");
+
+  SetEnvironmentVariableW(L"HOME", whome.c_str());
+  SetEnvironmentVariableW(L"WINEPREFIX", L"/pfx");
+  EXPECT_TRUE(lib::trash_known());
+  EXPECT_EQ(L"/pfx/dosdevices/c:/rec/a b.avi", lib::host_path(L"C:\\rec\\a b.avi"));
+  std::map<std::wstring, std::wstring> bin = lib::trash_entries();
+  EXPECT_EQ(L"a b.avi", bin[lib::host_path(L"C:\\rec\\a b.avi")]);
+  EXPECT_EQ(L"a b.avi-5fc894f0", bin[L"/other/dosdevices/c:/rec/a b.avi"]);
+  lib::remove_trash_entry(L"a b.avi");
+  EXPECT_EQ(1u, lib::trash_entries().size());
+  lib::remove_trash_entry(L"a b.avi-5fc894f0");
+
   SetEnvironmentVariableW(L"HOME", nullptr);
-  SetEnvironmentVariableW(L"WINEHOMEDIR", L"\\??\\Z:\\root");
-  EXPECT_EQ(L"Z:\\root\\.local\\share\\Trash\\files\\x.avi", lib::trash_path(L"x.avi"));
   SetEnvironmentVariableW(L"WINEHOMEDIR", nullptr);
-  EXPECT_EQ(L"", lib::trash_path(L"x.avi"));
-  SetEnvironmentVariableW(L"HOME", had_home ? home : nullptr);
-  SetEnvironmentVariableW(L"WINEHOMEDIR", had_wine_home ? wine_home : nullptr);
+  EXPECT_FALSE(lib::trash_known());
+  for (int i = 0; i < 3; ++i)
+    SetEnvironmentVariableW(names[i], had[i] ? saved[i] : nullptr);
+  for (const wchar_t* sub : {L"\\.local\\share\\Trash\\info", L"\\.local\\share\\Trash",
+                             L"\\.local\\share", L"\\.local", L""})
+    RemoveDirectoryW((L"Z:" + whome + sub).c_str());
 }
 
 // A thread with a 20 ms timer: the hook sees its timer messages, and nothing once the hook

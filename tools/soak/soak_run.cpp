@@ -52,10 +52,6 @@ HWND program_dialog(DWORD pid, int control_id) {
   return nullptr;
 }
 
-std::string narrow_path(const std::wstring& w) {
-  return narrow(w);
-}
-
 }  // namespace
 
 SoakRun::SoakRun(const SoakOptions& options)
@@ -215,7 +211,7 @@ bool SoakRun::ChangeFolder(const std::wstring& folder) {
   PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
   if (!wait_until([&] { return !IsWindow(dlg) && lib::dest_dir() == folder; }))
-    return Fail("choosing " + narrow_path(folder) + " in the folder dialog did not take");
+    return Fail("choosing " + narrow(folder) + " in the folder dialog did not take");
   ++folder_changes_;
   return true;
 }
@@ -241,6 +237,9 @@ bool SoakRun::DeleteNewestRow() {
 
 bool SoakRun::Cycle(int n) {
   SoakCycle c = soak_cycle(n);
+  c.kill_engine &= options_.kills;
+  c.restart_messenger &= options_.kills;
+  c.discard &= options_.discards;
   if (!(c.kill_engine ? KillEngineMidRecording() : RecordAndStop(c.discard)))
     return false;
   if (c.restart_messenger && !RestartMessenger())
@@ -284,15 +283,19 @@ void SoakRun::CheckRecordings() {
     listed.insert(list.Cell(i, 0));
   int kept = 0, on_disk = 0, cached = 0, in_list = 0, discarded = 0, binned = 0, deleted = 0,
       deleted_binned = 0;
-  bool bin_known = !lib::trash_path(L"x").empty();
+  bool bin_known = lib::trash_known();
+  std::map<std::wstring, std::wstring> bin = lib::trash_entries();
+  auto in_bin = [&](const std::wstring& path) { return bin.count(lib::host_path(path)) > 0; };
   for (const Recording& r : recordings_) {
     std::string name = narrow(r.avi);
     std::wstring leaf = lib::leaf_of(r.avi);
     if (r.deleted) {
       ++deleted;
-      if (lib::file_exists(r.avi) || listed.count(lib::title_of(r.avi)))
-        Fail("deleted, yet still on disk or listed: " + name);
-      if (bin_known && lib::file_exists(lib::trash_path(leaf)))
+      if (lib::file_exists(r.avi))
+        Fail("deleted, yet still on disk: " + name);
+      if (listed.count(lib::title_of(r.avi)))
+        Fail("deleted, yet still listed: " + name);
+      if (bin_known && in_bin(r.avi))
         ++deleted_binned;
     } else {
       ++kept;
@@ -314,7 +317,7 @@ void SoakRun::CheckRecordings() {
     ++discarded;
     if (lib::file_exists(r.discard))
       Fail("discarded, yet still in the folder: " + narrow(r.discard));
-    if (bin_known && lib::file_exists(lib::trash_path(lib::leaf_of(r.discard))))
+    if (bin_known && in_bin(r.discard))
       ++binned;
     else if (bin_known)
       Fail("discarded, yet not in the recycle bin: " + narrow(r.discard));
@@ -381,11 +384,17 @@ void SoakRun::Cleanup() {
   }
   if (options_.keep)
     return;
+  std::map<std::wstring, std::wstring> bin = lib::trash_entries();
+  auto unbin = [&](const std::wstring& path) {
+    auto it = bin.find(lib::host_path(path));
+    if (it != bin.end())
+      lib::remove_trash_entry(it->second);
+  };
   for (const Recording& r : recordings_) {
     lib::delete_cache_entry(lib::leaf_of(r.avi));
-    lib::remove_from_trash(lib::leaf_of(r.avi));
+    unbin(r.avi);
     if (!r.discard.empty())
-      lib::remove_from_trash(lib::leaf_of(r.discard));
+      unbin(r.discard);
   }
   for (const std::wstring& c : cut_)
     lib::delete_cache_entry(lib::leaf_of(c));

@@ -26,6 +26,9 @@ struct SoakOptions {
   DWORD idle_ms = 3000;
   // Leaves the recordings, their cache entries and the settings as they are at the end.
   bool keep = false;
+  // Leave out kinds of events, to tell which one leaves something behind.
+  bool kills = true;     // engine kills and messenger restarts
+  bool discards = true;  // files handed back to discard
 };
 
 class SoakRun {
