@@ -15,31 +15,18 @@
 #include "library/qel_profile.h"
 #include "ui/qel_profile_store.h"
 #include "ui/qel_select_folder.h"
+#include "ui/testing/dialog_driver.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using namespace dlg_testing;
 
 constexpr char kSection[] = "FolderHistory";
 constexpr wchar_t kTitle[] = L"Pick a test folder";
 
 std::wstring wide(const std::u16string& s) {
   return std::wstring(s.begin(), s.end());
-}
-
-std::wstring text_of(HWND hwnd) {
-  wchar_t buf[4096] = {};
-  SendMessageW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf));
-  return buf;
-}
-
-HWND wait_for(const std::function<HWND()>& find) {
-  for (int i = 0; i < 200; ++i) {
-    if (HWND hwnd = find())
-      return hwnd;
-    std::this_thread::sleep_for(50ms);
-  }
-  return nullptr;
 }
 
 // The dialog once it is set up: its history combo filled and its OK handled.
@@ -49,23 +36,6 @@ HWND ready(HWND dlg) {
 
 HWND find_dialog() {
   return ready(FindWindowW(L"#32770", kTitle));
-}
-
-// The message box the dialog shows over itself, with its text.
-HWND find_message_box(HWND dlg, std::wstring* text) {
-  HWND box = nullptr;
-  while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr))) {
-    if (GetWindow(box, GW_OWNER) != dlg)
-      continue;
-    HWND child = nullptr;
-    while ((child = FindWindowExW(box, child, L"Static", nullptr))) {
-      std::wstring t = text_of(child);
-      if (!t.empty())
-        *text = t;
-    }
-    return box;
-  }
-  return nullptr;
 }
 
 HWND combo_of(HWND dlg) {
@@ -81,11 +51,6 @@ std::vector<std::wstring> combo_items(HWND combo) {
     items.push_back(buf);
   }
   return items;
-}
-
-void click_ok(HWND dlg) {
-  PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
 }
 
 // The folder dialog runs modally here while `drive` acts on it from another thread, as a user
@@ -128,7 +93,7 @@ class FolderDialogTest : public testing::Test {
   INT_PTR Run(const std::function<void(HWND dlg)>& drive, std::wstring* chosen = nullptr) {
     std::atomic<bool> driven{false};
     std::thread driver([&] {
-      HWND dlg = wait_for(find_dialog);
+      HWND dlg = wait_for_window(find_dialog);
       if (dlg) {
         drive(dlg);
       } else {
@@ -150,12 +115,12 @@ class FolderDialogTest : public testing::Test {
   // (closing it), or "" when none came.
   static std::wstring OkWith(HWND dlg, const std::wstring& text) {
     SetWindowTextW(combo_of(dlg), text.c_str());
-    click_ok(dlg);
+    press(dlg, IDOK);
     std::wstring message;
-    HWND box = wait_for([&] { return find_message_box(dlg, &message); });
+    HWND box = wait_for_window([&] { return find_message_box(dlg, &message); });
     if (box)
       PostMessageW(box, WM_COMMAND, IDOK, 0);
-    wait_for([&] {
+    wait_for_window([&] {
       std::wstring unused;
       return find_message_box(dlg, &unused) ? nullptr : dlg;
     });
@@ -171,9 +136,9 @@ TEST_F(FolderDialogTest, ListsOnlyFoldersAndChoosesOne) {
   std::wstring chosen;
   INT_PTR result = Run(
       [&](HWND dlg) {
-        title = text_of(dlg);
+        title = window_text(dlg);
         HWND list = nullptr;
-        wait_for([&] {
+        wait_for_window([&] {
           HWND view = FindWindowExW(dlg, nullptr, L"SHELLDLL_DefView", nullptr);
           list = view ? FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
           return list && SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) >= 3 ? list : nullptr;
@@ -188,9 +153,9 @@ TEST_F(FolderDialogTest, ListsOnlyFoldersAndChoosesOne) {
           listed.push_back(buf);
         }
         // With no history the field shows the folder the dialog opened on.
-        EXPECT_EQ(text_of(combo_of(dlg)), base_);
+        EXPECT_EQ(window_text(combo_of(dlg)), base_);
         SetWindowTextW(combo_of(dlg), L"beta");
-        click_ok(dlg);
+        press(dlg, IDOK);
       },
       &chosen);
   EXPECT_EQ(result, IDOK);
@@ -213,9 +178,9 @@ TEST_F(FolderDialogTest, HistoryShowsStoredFoldersUpToTheFirstGapAndSavesOnOk) {
   std::wstring field;
   INT_PTR result = Run([&](HWND dlg) {
     items = combo_items(combo_of(dlg));
-    field = text_of(combo_of(dlg));
+    field = window_text(combo_of(dlg));
     SetWindowTextW(combo_of(dlg), (base_ + L"\\gamma\\").c_str());
-    click_ok(dlg);
+    press(dlg, IDOK);
   });
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(items, (std::vector<std::wstring>{base_ + L"\\alpha", base_ + L"\\beta"}));
@@ -232,7 +197,7 @@ TEST_F(FolderDialogTest, CancelSavesNothing) {
   qel_profile_write_string(kSection, "Folder0000", u16(base_ + L"\\alpha"));
   INT_PTR result = Run([&](HWND dlg) {
     SetWindowTextW(combo_of(dlg), (base_ + L"\\beta").c_str());
-    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    press(dlg, IDCANCEL);
   });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(stored(0), base_ + L"\\alpha");
@@ -251,7 +216,7 @@ TEST_F(FolderDialogTest, RefusesEmptyMissingFileAndOverlongChoicesAndStaysOpen) 
         messages.push_back(OkWith(dlg, overlong));
         EXPECT_TRUE(IsWindow(dlg));
         SetWindowTextW(combo_of(dlg), (base_ + L"\\alpha").c_str());
-        click_ok(dlg);
+        press(dlg, IDOK);
       },
       &chosen);
   EXPECT_EQ(result, IDOK);
@@ -272,7 +237,7 @@ TEST_F(FolderDialogTest, DoubleClickOnAFolderOpensItAndUpdatesTheField) {
   std::wstring chosen;
   INT_PTR result = Run(
       [&](HWND dlg) {
-        HWND list = wait_for([&] {
+        HWND list = wait_for_window([&] {
           HWND view = FindWindowExW(dlg, nullptr, L"SHELLDLL_DefView", nullptr);
           HWND l = view ? FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
           return l && SendMessageW(l, LVM_GETITEMCOUNT, 0, 0) >= 3 ? l : nullptr;
@@ -291,7 +256,7 @@ TEST_F(FolderDialogTest, DoubleClickOnAFolderOpensItAndUpdatesTheField) {
         PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         PostMessageW(list, WM_LBUTTONUP, 0, at);
         // The view now lists gamma's own folder, and the field names gamma.
-        inner_listed = wait_for([&] {
+        inner_listed = wait_for_window([&] {
                          HWND view = FindWindowExW(dlg, nullptr, L"SHELLDLL_DefView", nullptr);
                          HWND l =
                              view ? FindWindowExW(view, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
@@ -303,8 +268,8 @@ TEST_F(FolderDialogTest, DoubleClickOnAFolderOpensItAndUpdatesTheField) {
                                     ? l
                                     : nullptr;
                        }) != nullptr;
-        field = text_of(combo_of(dlg));
-        click_ok(dlg);
+        field = window_text(combo_of(dlg));
+        press(dlg, IDOK);
       },
       &chosen);
   EXPECT_EQ(result, IDOK);
@@ -315,10 +280,10 @@ TEST_F(FolderDialogTest, DoubleClickOnAFolderOpensItAndUpdatesTheField) {
 
 TEST_F(FolderDialogTest, SelectFolderRefusesAPathLongerThanTheBuffer) {
   std::thread driver([&] {
-    HWND dlg = wait_for([] { return ready(FindWindowW(L"#32770", L"Select Folder")); });
+    HWND dlg = wait_for_window([] { return ready(FindWindowW(L"#32770", L"Select Folder")); });
     ASSERT_TRUE(dlg);
     SetWindowTextW(combo_of(dlg), (base_ + L"\\alpha").c_str());
-    click_ok(dlg);
+    press(dlg, IDOK);
   });
   char16_t small[8] = {u'k'};
   EXPECT_FALSE(qel_select_folder(nullptr, u16(base_).c_str(), nullptr, small, 8));
@@ -331,40 +296,13 @@ TEST_F(FolderDialogTest, SelectFolderRefusesAPathLongerThanTheBuffer) {
 // A picture for the documentation: QEL_SHOT_DIR=<folder> ui_tests.exe
 // --gtest_also_run_disabled_tests --gtest_filter=*Pictures*
 TEST_F(FolderDialogTest, DISABLED_PictureOfTheDialog) {
-  wchar_t dir[MAX_PATH] = {};
-  ASSERT_TRUE(GetEnvironmentVariableW(L"QEL_SHOT_DIR", dir, MAX_PATH));
+  ASSERT_FALSE(shot_dir().empty());
   qel_profile_write_string(kSection, "Folder0000", u16(base_ + L"\\alpha"));
   qel_profile_write_string(kSection, "Folder0001", u16(base_ + L"\\gamma"));
   Run([&](HWND dlg) {
     SetWindowPos(dlg, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
     std::this_thread::sleep_for(1500ms);
-    RECT r = {};
-    GetWindowRect(dlg, &r);
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    int w = r.right - r.left;
-    int h = r.bottom - r.top;
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    DWORD size = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
-    BITMAPFILEHEADER file = {0x4d42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + size),
-                             0, 0, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
-    HANDLE out = CreateFileW((std::wstring(dir) + L"\\folder_dialog.bmp").c_str(), GENERIC_WRITE, 0,
-                             nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(out, &file, sizeof file, &written, nullptr);
-    WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
-    WriteFile(out, bits, size, &written, nullptr);
-    CloseHandle(out);
-    SelectObject(mem, old);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(save_window_bmp(dlg, shot_dir() + L"\\folder_dialog.bmp"));
+    press(dlg, IDCANCEL);
   });
 }

@@ -9,8 +9,11 @@
 #include "library/qel_profile.h"
 #include "qel_lib/qel_subject.h"
 #include "res/resource.h"
+#include "ui/testing/dialog_driver.h"
 
 namespace {
+
+using namespace dlg_testing;
 
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
@@ -31,12 +34,6 @@ std::string RunValue() {
       .GetValue("quorvantine_msn")
       .GetString(text, sizeof text);
   return text;
-}
-
-std::wstring TextOf(HWND hwnd) {
-  wchar_t buf[2048] = {};
-  GetWindowTextW(hwnd, buf, 2048);
-  return buf;
 }
 
 // The commands the dialog publishes, in order.
@@ -111,16 +108,7 @@ class DlgOptionsTest : public testing::Test {
 
   static bool ShownAndEnabled(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
 
-  void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      HWND dlg = dialog_->GetSafeHwnd();
-      if (dlg && IsDialogMessageW(dlg, &msg))
-        continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
+  void Pump() { pump_messages(dialog_->GetSafeHwnd()); }
 
   HWND parent_ = nullptr;
   shared_ptr<Recorder> recorder_;
@@ -141,7 +129,7 @@ TEST_F(DlgOptionsTest, OpensWithEveryControlInPlaceAndTheCurrentSettings) {
   GetClientRect(dlg, &client);
   EXPECT_EQ(client.right, 402);
   EXPECT_EQ(client.bottom, 428);
-  EXPECT_EQ(TextOf(dlg), L"Options");
+  EXPECT_EQ(window_text(dlg), L"Options");
 
   struct Expect {
     int id;
@@ -166,7 +154,7 @@ TEST_F(DlgOptionsTest, OpensWithEveryControlInPlaceAndTheCurrentSettings) {
       EXPECT_EQ(r.bottom, e.rect.bottom) << e.id;
   }
   EXPECT_TRUE(GetWindowLongW(Control(IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
-  EXPECT_EQ(TextOf(Control(IDC_OPTIONS_HOME_LINK)), L"http://www.quorvantine.com");
+  EXPECT_EQ(window_text(Control(IDC_OPTIONS_HOME_LINK)), L"http://www.quorvantine.com");
 
   EXPECT_EQ(Selected(Control(IDC_OPTIONS_AUDIO_MODE)), L"Microphone Only");
   EXPECT_EQ(SendMessageW(Control(IDC_OPTIONS_AUDIO_MODE), CB_GETCOUNT, 0, 0), 3);
@@ -186,7 +174,7 @@ TEST_F(DlgOptionsTest, OpensWithEveryControlInPlaceAndTheCurrentSettings) {
             BST_UNCHECKED);
   HWND folder = FindWindowExW(dlg, nullptr, L"Edit", nullptr);
   EXPECT_FALSE(IsWindowEnabled(folder));
-  EXPECT_NE(TextOf(folder).find(L"Quorvantine Records for Msn"), std::wstring::npos);
+  EXPECT_NE(window_text(folder).find(L"Quorvantine Records for Msn"), std::wstring::npos);
 }
 
 TEST_F(DlgOptionsTest, VideoModeSwitchesThePlacementListsAndOkWritesEverything) {
@@ -305,7 +293,7 @@ TEST_F(DlgOptionsTest, KeyboardTabsInTableOrderEnterIsOkEscapeIsCancel) {
   EXPECT_EQ(order, expected);
   // Each list's label is the static just before it.
   HWND label = GetWindow(Control(IDC_OPTIONS_VIDEO_MODE), GW_HWNDPREV);
-  EXPECT_EQ(TextOf(label), L"Video Recording Mode");
+  EXPECT_EQ(window_text(label), L"Video Recording Mode");
 
   SetFocus(Control(IDC_OPTIONS_AUDIO_MODE));
   PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -323,51 +311,10 @@ TEST_F(DlgOptionsTest, KeyboardTabsInTableOrderEnterIsOkEscapeIsCancel) {
 
 }  // namespace
 
-namespace {
-
-// The window as it is on the screen, saved as a 24-bit BMP.
-void SaveWindowShot(HWND hwnd, const std::wstring& path) {
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  RECT r = {};
-  GetWindowRect(hwnd, &r);
-  int w = r.right - r.left;
-  int h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  DWORD size = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
-  BITMAPFILEHEADER file = {0x4d42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + size),
-                           0, 0, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
-  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(out, &file, sizeof file, &written, nullptr);
-  WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
-  WriteFile(out, bits, size, &written, nullptr);
-  CloseHandle(out);
-  SelectObject(mem, old);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-}
-
-std::wstring ShotDir() {
-  wchar_t dir[MAX_PATH] = {};
-  GetEnvironmentVariableW(L"QEL_SHOT_DIR", dir, MAX_PATH);
-  return dir;
-}
-
-}  // namespace
-
 // Pictures for the documentation: QEL_SHOT_DIR=<folder> ui_tests.exe
 // --gtest_also_run_disabled_tests --gtest_filter=*Pictures*
 TEST_F(DlgOptionsTest, DISABLED_PicturesOfEachPlacement) {
-  ASSERT_FALSE(ShotDir().empty());
+  ASSERT_FALSE(shot_dir().empty());
   for (int mode : {4, 5, 3}) {
     Settings().GetValue("output_video_settings").SetDWORD(mode);
     HWND dlg = Open();
@@ -376,7 +323,8 @@ TEST_F(DlgOptionsTest, DISABLED_PicturesOfEachPlacement) {
       Pump();
       Sleep(25);
     }
-    SaveWindowShot(dlg, ShotDir() + L"\\options_mode" + std::to_wstring(mode) + L".bmp");
+    EXPECT_TRUE(
+        save_window_bmp(dlg, shot_dir() + L"\\options_mode" + std::to_wstring(mode) + L".bmp"));
     dialog_->m_ui_cmd_sink.Detach(&adapter_);
     dialog_->destroy();
   }
