@@ -10,6 +10,7 @@
 #include "ui/core/qel_u16_format.h"
 #include "ui/qel_dlg_about.h"
 #include "ui/qel_dlg_message_box.h"
+#include "ui/qel_dlg_options.h"
 #include "ui/qel_ui_texts.h"
 #include "winkit/wk_resource.h"
 
@@ -54,11 +55,14 @@ bool CMyTopWndCore::dojob_read_saved_rect(RECT* _rect, bool* _show) const {
   return false;
 }
 
-bool CMyTopWndCore::create(int _show_mode, qel_ui_cmd_subject* _ui_cmd_sink) {
+bool CMyTopWndCore::create(int _show_mode,
+                           qel_ui_cmd_subject* _ui_cmd_sink,
+                           qel_ui_cmd_subject::IObserverAdapter* _kid_observer) {
   dojob_init_wnd_params();
   if (!QEL_ASSERT_MSG(!m_hWnd, "!m_hWnd"))
     return false;
   m_ui_cmd_sink = _ui_cmd_sink;
+  m_kid_observer = _kid_observer;
   RECT rect;
   bool saved_show = true;
   dojob_read_saved_rect(&rect, &saved_show);
@@ -124,6 +128,12 @@ bool CMyTopWndCore::DestroyWindow() {
   if (m_dlg_about.valid()) {
     m_dlg_about->Destroy();
     m_dlg_about.reset();
+  }
+  if (m_dlg_options.valid()) {
+    if (m_kid_observer)
+      m_dlg_options->m_ui_cmd_sink.Detach(m_kid_observer);
+    m_dlg_options->destroy();
+    m_dlg_options.reset();
   }
   if (m_dlg_msg_box.valid()) {
     m_dlg_msg_box->Destroy();

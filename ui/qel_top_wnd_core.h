@@ -27,6 +27,7 @@
 
 class DlgAbout;
 class DlgMessageBox;
+class DlgOptions;
 
 class CMyTopWndCore : public WkFrameWnd {
  public:
@@ -40,8 +41,11 @@ class CMyTopWndCore : public WkFrameWnd {
   ~CMyTopWndCore() override;
 
   // Show mode 0 shows the window, 1 keeps it hidden, anything else follows
-  // "ui_main_wnd_show". `_ui_cmd_sink` receives every command the user gives.
-  bool create(int _show_mode, qel_ui_cmd_subject* _ui_cmd_sink);
+  // "ui_main_wnd_show". `_ui_cmd_sink` receives every command the user gives;
+  // `_kid_observer` is attached to the child dialogs that publish commands.
+  bool create(int _show_mode,
+              qel_ui_cmd_subject* _ui_cmd_sink,
+              qel_ui_cmd_subject::IObserverAdapter* _kid_observer = nullptr);
   bool DestroyWindow();
 
   void show_tray_icon(bool _show);
@@ -198,5 +202,7 @@ class CMyTopWndCore : public WkFrameWnd {
   bool m_auto_record_timer = false;
   bool m_record_info_timer = false;
   shared_ptr<DlgAbout> m_dlg_about;
+  qel_ui_cmd_subject::IObserverAdapter* m_kid_observer = nullptr;
+  shared_ptr<DlgOptions> m_dlg_options;
   shared_ptr<DlgMessageBox> m_dlg_msg_box;
 };

@@ -9,6 +9,7 @@
 #include "ui/core/qel_delete_question.h"
 #include "ui/qel_dlg_about.h"
 #include "ui/qel_dlg_message_box.h"
+#include "ui/qel_dlg_options.h"
 #include "ui/qel_top_wnd_core.h"
 #include "ui/qel_ui_texts.h"
 
@@ -159,8 +160,17 @@ void CMyTopWndCore::dojob_show_about() {
 }
 
 void CMyTopWndCore::dojob_show_options() {
-  // The options dialog arrives with its own window; until then the command is accepted
-  // and does nothing.
+  if (!m_dlg_options.valid()) {
+    m_dlg_options = shared_ptr<DlgOptions>(new DlgOptions);
+    if (m_kid_observer)
+      m_dlg_options->m_ui_cmd_sink.Attach(m_kid_observer, 0);
+  }
+  // OK and Cancel destroy the window; the next request makes a fresh one on current settings.
+  if (!m_dlg_options->is_created() && !m_dlg_options->create(m_hWnd))
+    return;
+  HWND options = m_dlg_options->GetSafeHwnd();
+  ::ShowWindow(options, SW_SHOW);
+  BringWindowToTop(options);
 }
 
 void CMyTopWndCore::OnInitMenuPopup(HMENU _menu, int _index) {
