@@ -46,7 +46,8 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
 
   void OnWndEvent(const qel_ui_cmd* _ui_cmd);
 
-  // Where a chosen recording folder comes from (the folder dialog; tests give their own).
+  // Where a chosen recording folder comes from in place of the folder dialog (tests give
+  // their own).
   using SelectFolder = std::function<bool(char16_t* _dir, uint32_t _len)>;
   void set_select_folder(SelectFolder _select) { m_select_folder = std::move(_select); }
 

@@ -11,6 +11,7 @@
 #include "qel_lib/qel_assert.h"
 #include "res/resource.h"
 #include "ui/qel_dlg_message_box.h"
+#include "ui/qel_select_folder.h"
 #include "ui/qel_top_wnd.h"
 #include "ui/qel_ui_texts.h"
 
@@ -100,8 +101,11 @@ bool c_quorvantine_app::dojob_prompt_user_to_select_folder(char16_t* _p_new_dir,
                                                            uint32_t _new_dir_len) {
   if (!QEL_ASSERT_MSG(_p_new_dir && _new_dir_len, "_p_new_dir && _new_dir_len"))
     return false;
-  // The folder dialog answers here once it exists; until then nothing is chosen.
-  return m_select_folder ? m_select_folder(_p_new_dir, _new_dir_len) : false;
+  if (m_select_folder)
+    return m_select_folder(_p_new_dir, _new_dir_len);
+  const char16_t* current = m_file_mngr.valid() ? m_file_mngr->get_dest_dir() : nullptr;
+  return qel_select_folder(GetTopWndHandle(), current, qel_text16(IDS_SELECT_FOLDER), _p_new_dir,
+                           _new_dir_len);
 }
 
 void c_quorvantine_app::dojob_change_dest_dir() {

@@ -316,53 +316,10 @@ TEST_F(QelAviFileMngrTest, FolderChangeNeedsAWritableFolder) {
   EXPECT_EQ(0, mngr_.get_total_files());
 }
 
-// A folder nobody may write to, not even root: the immutable attribute, set with chattr
-// (under Wine through "start /unix"). Null when the file system cannot do it.
-class ReadOnlyFolder {
- public:
-  ReadOnlyFolder() {
-    std::string name = "qel_ro_" + std::to_string(rec_test::process_id());
-    unix_ = "/tmp/" + name;
-#if defined(_WIN32)
-    path_ = u"Z:\\tmp\\" + std::u16string(name.begin(), name.end());
-#else
-    path_ = std::u16string(unix_.begin(), unix_.end());
-#endif
-    rec_test::fs::create_directories(rec_test::fs::path(path_));
-    chattr("+i");
-    ok_ = !dojob_check_dir_writable(path_.c_str());
-  }
-  ~ReadOnlyFolder() {
-    chattr("-i");
-    std::error_code ec;
-    rec_test::fs::remove_all(rec_test::fs::path(path_), ec);
-  }
-  bool ok() const {
-    return ok_;
-  }
-  const std::u16string& path() const {
-    return path_;
-  }
-
- private:
-  void chattr(const char* flag) {
-#if defined(_WIN32)
-    std::string cmd = "start /wait /unix /usr/bin/chattr " + std::string(flag) + " " + unix_;
-#else
-    std::string cmd = "chattr " + std::string(flag) + " " + unix_ + " 2>/dev/null";
-#endif
-    if (std::system(cmd.c_str()) != 0)
-      return;
-  }
-  std::string unix_;
-  std::u16string path_;
-  bool ok_ = false;
-};
-
 TEST_F(QelAviFileMngrTest, ReadOnlyFolderIsRefusedAndNothingChanges) {
   put("keep.avi", Bytes(10, 0));
   ASSERT_TRUE(mngr_.create(product()));
-  ReadOnlyFolder ro;
+  rec_test::ReadOnlyFolder ro;
   if (!ro.ok())
     GTEST_SKIP() << "no immutable folders on this file system";
   EXPECT_FALSE(mngr_.reset_dest_dir(ro.path().c_str()));

@@ -96,6 +96,51 @@ class TestCacheKey {
   ZulProfileKey key_;
 };
 
+// A folder nobody may write to, not even root: the immutable attribute, set with chattr
+// (under Wine through "start /unix"). Null when the file system cannot do it.
+class ReadOnlyFolder {
+ public:
+  ReadOnlyFolder() {
+    std::string name = "qel_ro_" + std::to_string(process_id());
+    unix_ = "/tmp/" + name;
+#if defined(_WIN32)
+    path_ = u"Z:\\tmp\\" + std::u16string(name.begin(), name.end());
+#else
+    path_ = std::u16string(unix_.begin(), unix_.end());
+#endif
+    fs::create_directories(fs::path(path_));
+    chattr("+i");
+    // Refused when even a new file cannot be made in it.
+    fs::path probe = fs::path(path_) / "probe";
+    ok_ = !std::ofstream(probe).is_open();
+  }
+  ~ReadOnlyFolder() {
+    chattr("-i");
+    std::error_code ec;
+    fs::remove_all(fs::path(path_), ec);
+  }
+  bool ok() const {
+    return ok_;
+  }
+  const std::u16string& path() const {
+    return path_;
+  }
+
+ private:
+  void chattr(const char* flag) {
+#if defined(_WIN32)
+    std::string cmd = "start /wait /unix /usr/bin/chattr " + std::string(flag) + " " + unix_;
+#else
+    std::string cmd = "chattr " + std::string(flag) + " " + unix_ + " 2>/dev/null";
+#endif
+    if (std::system(cmd.c_str()) != 0)
+      return;
+  }
+  std::string unix_;
+  std::u16string path_;
+  bool ok_ = false;
+};
+
 inline void write_bytes(const fs::path& p, const std::vector<uint8_t>& b) {
   std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
 }
