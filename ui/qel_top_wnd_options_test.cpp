@@ -60,6 +60,25 @@ class TopWndOptionsTest : public ::testing::Test {
   }
   static void Click(HWND dlg, int id) { SendMessageW(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
   std::wstring Caption(int id) const { return window_text(GetDlgItem(main(), id)); }
+  // Opens a mode button's drop-down and gives the id of the item with the radio mark.
+  UINT MarkedInDropDown(WORD button) {
+    static UINT marked;
+    marked = 0;
+    UINT_PTR reader = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+      HWND popup = FindWindowW(L"#32768", nullptr);
+      HMENU menu = popup ? reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0)) : 0;
+      if (!menu)
+        return;
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (GetMenuState(menu, i, MF_BYPOSITION) & MF_CHECKED)
+          marked = GetMenuItemID(menu, i);
+      }
+      EndMenu();
+    });
+    SendMessageW(main(), WM_COMMAND, button, 0);
+    KillTimer(nullptr, reader);
+    return marked;
+  }
 
   AssertCapture capture_;
   shared_ptr<CMyTopWnd> wnd_;
@@ -109,6 +128,8 @@ TEST_F(TopWndOptionsTest, DialogCommandsReachTheWindowAndTheApplication) {
   EXPECT_EQ(log_->codes, (std::vector<int32_t>{kQelCmdChangeFolder, kQelCmdOpenFolder}));
   EXPECT_EQ(Caption(kQelWndVideoButton), L"Side By Side");
   EXPECT_EQ(Caption(kQelWndAudioButton), L"Speaker Only");
+  EXPECT_EQ(MarkedInDropDown(kQelWndVideoButton), kQelWndVideoSideBySide);
+  EXPECT_EQ(MarkedInDropDown(kQelWndAudioButton), kQelWndAudioSpeaker);
 
   // A new request makes a fresh dialog on the stored settings, still heard by the window.
   OpenFromMenu();
