@@ -2,7 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "library/qel_app_constants.h"
 #include "qel_lib/qel_assert.h"
@@ -17,6 +19,11 @@ constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kGroup = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
 // A drop-down list's window height includes its list.
 constexpr int kDropHeight = 200;
+constexpr RECT kLinkRect = {2, 403, 152, 423};
+// The link stops short of OK. Wine draws some glyphs a few pixels past their measured
+// width, so the address gets that much air after its text margin.
+constexpr int kLinkMaxRight = 218;
+constexpr int kLinkPadding = kFooTextLeftMargin + 8;
 
 const char16_t* audio_name(int v) {
   return qel_app_setting::static_get_audio_settings_str(v);
@@ -138,13 +145,16 @@ BOOL DlgOptionsCore::OnInitDialog() {
   dojob_create_list({157, 348, 237, 368}, IDC_OPTIONS_FRAME_RATE, kQelOptionsFrameRateRange,
                     frame_rate_name, m_choice.frame_rate, 1);
 
-  bool rtn = m_link.Create(as_wide(g_qel_site_addresses[kQelSiteHome].wide), WS_TABSTOP,
-                           {2, 403, 152, 423}, m_hWnd, IDC_OPTIONS_HOME_LINK);
+  bool rtn = m_link.Create(as_wide(g_qel_site_addresses[kQelSiteHome].wide), WS_TABSTOP, kLinkRect,
+                           m_hWnd, IDC_OPTIONS_HOME_LINK);
   QEL_ASSERT(rtn);
   m_link.SetType(kFooHyperlink);
+  // Left aligned, the text may use the whole width: centred, it is cut at its measured width.
+  m_link.SetTextStyle(kFooTextLeft);
   m_link.SetBackgroundColor(kWhite);
   m_link.SetFontSize(0);
   SendMessageW(m_link.m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+  dojob_fit_link();
   HWND ok = dojob_create(L"BUTTON", L"OK", kButton | BS_DEFPUSHBUTTON, {222, 403, 302, 423}, IDOK);
   dojob_create(L"BUTTON", L"Cancel", kButton, {307, 403, 387, 423}, IDCANCEL);
 
@@ -155,6 +165,25 @@ BOOL DlgOptionsCore::OnInitDialog() {
   SendMessageW(m_hWnd, DM_SETDEFID, IDOK, 0);
   SetFocus(ok);
   return FALSE;
+}
+
+// Fonts that stand in for the dialog font can be wider than the 150 pixels planned for the
+// address: the link then grows towards OK rather than cut the address short.
+void DlgOptionsCore::dojob_fit_link() {
+  HWND link = m_link.m_hWnd;
+  if (!link)
+    return;
+  std::wstring text = m_link.GetWindowText();
+  HDC dc = GetDC(link);
+  HGDIOBJ old = SelectObject(dc, m_font.get());
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(link, dc);
+  int width = std::clamp<int>(size.cx + kLinkPadding, kLinkRect.right - kLinkRect.left,
+                              kLinkMaxRight - kLinkRect.left);
+  SetWindowPos(link, nullptr, 0, 0, width, kLinkRect.bottom - kLinkRect.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void DlgOptionsCore::dojob_show_folder() {

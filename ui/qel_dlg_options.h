@@ -34,6 +34,7 @@ class DlgOptionsCore : public WkDialog {
                          const char16_t* (*name)(int),
                          int value,
                          int fallback);
+  void dojob_fit_link();
   void dojob_show_placement();
   void dojob_show_folder();
   void dojob_publish(int32_t code);

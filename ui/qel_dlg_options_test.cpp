@@ -106,6 +106,30 @@ class DlgOptionsTest : public testing::Test {
 
   static void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
 
+  // The pixels of link blue that the text makes when nothing cuts it.
+  static int TextPixels(const std::wstring& text, HFONT font) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 600, 40);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    HGDIOBJ old_font = SelectObject(dc, font);
+    RECT all = {0, 0, 600, 40};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, FooButton::kHyperlinkColor);
+    TextOutW(dc, 10, 10, text.c_str(), static_cast<int>(text.size()));
+    int n = 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 600; ++x)
+        n += GetPixel(dc, x, y) == FooButton::kHyperlinkColor;
+    SelectObject(dc, old_font);
+    SelectObject(dc, old_bitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return n;
+  }
+
   static bool ShownAndEnabled(HWND hwnd) { return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd); }
 
   void Pump() { pump_messages(dialog_->GetSafeHwnd()); }
@@ -149,12 +173,24 @@ TEST_F(DlgOptionsTest, OpensWithEveryControlInPlaceAndTheCurrentSettings) {
     MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(r.left, e.rect.left) << e.id;
     EXPECT_EQ(r.top, e.rect.top) << e.id;
-    EXPECT_EQ(r.right, e.rect.right) << e.id;
+    if (e.id != IDC_OPTIONS_HOME_LINK)
+      EXPECT_EQ(r.right, e.rect.right) << e.id;
     if (e.id != IDC_OPTIONS_AUDIO_MODE && e.id != IDC_OPTIONS_LOCAL_POSITION)
       EXPECT_EQ(r.bottom, e.rect.bottom) << e.id;
   }
   EXPECT_TRUE(GetWindowLongW(Control(IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
   EXPECT_EQ(window_text(Control(IDC_OPTIONS_HOME_LINK)), L"http://www.quorvantine.com");
+  // The whole address shows on the screen, whatever font stands in, as many pixels as the
+  // text makes uncut; the link stops short of OK.
+  HWND link = Control(IDC_OPTIONS_HOME_LINK);
+  RECT link_rect = {};
+  GetWindowRect(link, &link_rect);
+  MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&link_rect), 2);
+  EXPECT_LT(link_rect.right, 222);
+  int shown = count_on_screen(link, FooButton::kHyperlinkColor);
+  EXPECT_GT(shown, 0);
+  EXPECT_EQ(shown, TextPixels(window_text(link),
+                              reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0))));
 
   EXPECT_EQ(Selected(Control(IDC_OPTIONS_AUDIO_MODE)), L"Microphone Only");
   EXPECT_EQ(SendMessageW(Control(IDC_OPTIONS_AUDIO_MODE), CB_GETCOUNT, 0, 0), 3);

@@ -50,6 +50,19 @@ void pump_messages(HWND dlg) {
   }
 }
 
+int count_on_screen(HWND hwnd, COLORREF colour) {
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RECT r = {};
+  GetWindowRect(hwnd, &r);
+  HDC screen = GetDC(nullptr);
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      n += GetPixel(screen, x, y) == colour;
+  ReleaseDC(nullptr, screen);
+  return n;
+}
+
 std::wstring shot_dir() {
   wchar_t dir[MAX_PATH] = {};
   GetEnvironmentVariableW(L"QEL_SHOT_DIR", dir, MAX_PATH);

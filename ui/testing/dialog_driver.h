@@ -24,6 +24,9 @@ void press(HWND dlg, int id);
 // Runs this thread's pending messages, the dialog's keys through IsDialogMessage.
 void pump_messages(HWND dlg);
 
+// How many pixels of the window, as the screen shows it, have the colour.
+int count_on_screen(HWND hwnd, COLORREF colour);
+
 // Where pictures go: the folder named by QEL_SHOT_DIR, or empty.
 std::wstring shot_dir();
 // The window as it is on the screen, as a 24-bit BMP file.
