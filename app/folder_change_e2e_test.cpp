@@ -66,6 +66,9 @@ class FolderChangeE2eTest : public ::testing::Test {
   // Clicks "change..." and waits for the folder dialog, set up and owned by the main window.
   static HWND OpenFolderDialog() {
     PostMessageW(GetDlgItem(main_wnd(), kQelWndChangeFolder), BM_CLICK, 0, 0);
+    return WaitForFolderDialog();
+  }
+  static HWND WaitForFolderDialog() {
     return wait_for_window([] {
       HWND dlg = FindWindowW(L"#32770", kDialogTitle);
       bool ready = dlg && GetPropW(dlg, L"CXFolderDialog") && IsWindowVisible(dlg);
@@ -73,8 +76,7 @@ class FolderChangeE2eTest : public ::testing::Test {
     });
   }
   // Types the folder into the dialog's field and presses OK; true when the dialog closed.
-  static bool Choose(const std::u16string& folder) {
-    HWND dlg = OpenFolderDialog();
+  static bool Choose(const std::u16string& folder, HWND dlg = OpenFolderDialog()) {
     if (!dlg)
       return false;
     SetWindowTextW(GetDlgItem(dlg, kHistoryComboId), wide(folder).c_str());
@@ -155,6 +157,25 @@ TEST_F(FolderChangeE2eTest, NewFolderIsListedAndKeptAfterARestart) {
   EXPECT_EQ(first_item, wide(second_.u16()));
   press(dlg, IDCANCEL);
   EXPECT_TRUE(wait_until([&] { return !IsWindow(dlg); }, 5000));
+}
+
+TEST_F(FolderChangeE2eTest, ChangeInTheOptionsDialogShowsTheNewFolderThere) {
+  Program program;
+  ASSERT_TRUE(wait_until(main_wnd_visible));
+  ASSERT_TRUE(wait_until([] { return Rows() == 1; }));
+  PostMessageW(main_wnd(), WM_COMMAND, MAKEWPARAM(ID_OPTIONS, 0), 0);
+  HWND options = wait_for_window([] { return FindWindowW(L"#32770", L"Options"); });
+  ASSERT_NE(options, nullptr);
+  HWND folder = FindWindowExW(options, nullptr, L"Edit", nullptr);
+  EXPECT_EQ(window_text(folder), wide(first_.u16()));
+
+  PostMessageW(GetDlgItem(options, IDC_OPTIONS_CHANGE), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Choose(second_.u16(), WaitForFolderDialog()));
+  EXPECT_TRUE(wait_until([] { return Rows() == 2; }, 5000));
+  EXPECT_TRUE(wait_until([&] { return window_text(folder) == wide(second_.u16()); }, 5000));
+  press(options, IDCANCEL);
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(options); }, 5000));
+  EXPECT_EQ(dest_dir_.Get(), wide(second_.u16()));
 }
 
 }  // namespace
