@@ -97,6 +97,9 @@ STDMETHODIMP co_qel_ui::OnRecordStopped(int _save_list_size,
     if (_del_list[i] && *_del_list[i])
       del_copy[i] = SysAllocString(*_del_list[i]);
   }
+  // The engine finished the recording itself.
+  if (m_obvr.valid())
+    m_obvr->dojob_unwatch();
   HRESULT hr = S_FALSE;
   m_app = m_host.lock();
   if (QEL_ASSERT(m_app)) {
@@ -111,6 +114,8 @@ STDMETHODIMP co_qel_ui::OnRecordStopped(int _save_list_size,
 }
 
 STDMETHODIMP co_qel_ui::OnRecordStartFailed(int reason) {
+  if (m_obvr.valid())
+    m_obvr->dojob_unwatch();
   if (m_top_wnd.valid())
     m_top_wnd->OnRecordStartFailed(reason);
   return S_OK;

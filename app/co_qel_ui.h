@@ -2,6 +2,8 @@
 // through IQelUI; record and stop requests go out to the engine's IQelUIEvents sinks.
 #pragma once
 
+#include <string>
+
 #include "app/qel_com_ps.h"
 #include "app/qel_irecord_host.h"
 #include "qel_lib/qel_iobject.h"
@@ -30,13 +32,24 @@ class co_qel_ui : public WkComObject<co_qel_ui, IQelUI> {
     using UiCmdAdapter = ObserverAdapter<MyObvrWrap, qel_ui_cmd_subject>;
 
     void dojob_request_record(co_qel_ui* parent);
+    void dojob_request_stop(co_qel_ui* parent);
     // After a refused request the main window shows no streams and no recording.
     void dojob_reset_top_wnd(HRESULT hr);
+
+    // The file an engine was asked to record, until it reports the end: when the engine
+    // turns out to be dead, that file joins the library at once.
+    void dojob_watch(const char16_t* _path, int64_t _start_time);
+    void dojob_unwatch();
+    void dojob_record_lost(co_qel_ui* parent);
 
     weak_ptr<CMyTopWnd> m_top_wnd;
     UiCmdAdapter m_ui_cmd_adapter;
     co_qel_ui* mParent = nullptr;
     bool mIsValid = false;
+    std::u16string m_watched_path;  // as requested, without the engine's extension
+    int64_t m_watched_start = 0;
+
+    friend class co_qel_ui;
   };
 
   STDMETHODIMP ShowUI(BOOL show) override;

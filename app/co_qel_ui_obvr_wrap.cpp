@@ -1,6 +1,7 @@
 #include "app/co_qel_ui.h"
 
 #include "library/qel_avi_file_mngr.h"
+#include "platform/files.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
 
@@ -31,6 +32,7 @@ void co_qel_ui::MyObvrWrap::Finalize() {
   if (!mIsValid)
     return;
   mIsValid = false;
+  dojob_unwatch();
   QEL_ASSERT(mParent);
   mParent = nullptr;
   m_ui_cmd_adapter.Bind(shared_ptr<MyObvrWrap>(), nullptr);
@@ -51,7 +53,7 @@ void co_qel_ui::MyObvrWrap::OnEvent(const qel_ui_cmd* _ui_cmd) {
   if (_ui_cmd->m_cmd_id == kQelCmdRecord)
     dojob_request_record(parent);
   else if (_ui_cmd->m_cmd_id == kQelCmdStop)
-    dojob_reset_top_wnd(parent->Fire_RequestStop());
+    dojob_request_stop(parent);
   parent->Release();
 }
 
@@ -68,9 +70,38 @@ void co_qel_ui::MyObvrWrap::dojob_request_record(co_qel_ui* parent) {
   BSTR path = SysAllocString(as_wide(name));
   if (!path)
     return;
+  int64_t start_time = platform::current_time();
   HRESULT hr = parent->Fire_RequestRecord(path);
   SysFreeString(path);
+  if (SUCCEEDED(hr) && parent->sink_count())
+    dojob_watch(name, start_time);
   dojob_reset_top_wnd(hr);
+}
+
+void co_qel_ui::MyObvrWrap::dojob_request_stop(co_qel_ui* parent) {
+  HRESULT hr = parent->Fire_RequestStop();
+  if (WkIsDeadSinkResult(hr) && !parent->sink_count() && !m_watched_path.empty())
+    dojob_record_lost(parent);
+  else
+    dojob_reset_top_wnd(hr);
+}
+
+void co_qel_ui::MyObvrWrap::dojob_watch(const char16_t* _path, int64_t _start_time) {
+  m_watched_path = _path;
+  m_watched_start = _start_time;
+}
+
+void co_qel_ui::MyObvrWrap::dojob_unwatch() {
+  m_watched_path.clear();
+}
+
+void co_qel_ui::MyObvrWrap::dojob_record_lost(co_qel_ui* parent) {
+  std::u16string path = m_watched_path + u".avi";
+  int64_t start_time = m_watched_start;
+  dojob_unwatch();
+  shared_ptr<qel_irecord_host> app = parent->m_host.lock();
+  if (app.valid())
+    app->on_record_lost(path.c_str(), start_time);
 }
 
 void co_qel_ui::MyObvrWrap::dojob_reset_top_wnd(HRESULT hr) {

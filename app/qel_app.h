@@ -43,6 +43,7 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
                          int _del_list_size,
                          const wchar_t* const* _del_list,
                          int64_t _start_time) override;
+  void on_record_lost(const char16_t* _path, int64_t _start_time) override;
 
   void OnWndEvent(const qel_ui_cmd* _ui_cmd);
 
@@ -58,7 +59,9 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
   bool dojob_may_start(bool started_automatically);
   // Totals, no streams and the library's records, as the main window starts.
   void dojob_fill_top_wnd();
-  void dojob_add_saved_file(const wchar_t* _path, int64_t _start_time);
+  // True when the file joined the library and the main window's list.
+  bool dojob_add_saved_file(const wchar_t* _path, int64_t _start_time);
+  void dojob_repair_file(uint32_t _id);
   void dojob_recycle_file(const wchar_t* _path);
   void dojob_delete_file(uint32_t _id);
   int dojob_open_web_page(const char* _url);

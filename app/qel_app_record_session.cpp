@@ -49,18 +49,19 @@ void c_quorvantine_app::on_record_stopped(int _save_list_size,
     dojob_recycle_file(_del_list[i]);
 }
 
-void c_quorvantine_app::dojob_add_saved_file(const wchar_t* _path, int64_t _start_time) {
+bool c_quorvantine_app::dojob_add_saved_file(const wchar_t* _path, int64_t _start_time) {
   if (!_path || !*_path || !m_file_mngr.valid())
-    return;
+    return false;
   shared_ptr<qel_avi_file> file = m_file_mngr->insert_new_file(as_u16(_path), _start_time);
   if (!file.valid())
-    return;
+    return false;
   shared_ptr<qel_ui_avi_file_info> info = m_file_mngr->make_ui_file_info(file);
   if (!info.valid() || !m_top_wnd.valid())
-    return;
+    return false;
   m_top_wnd->add_file_infos({info});
   m_top_wnd->set_total_minutes(m_file_mngr->get_total_minutes());
   m_top_wnd->set_total_files(m_file_mngr->get_total_files());
+  return true;
 }
 
 void c_quorvantine_app::dojob_recycle_file(const wchar_t* _path) {

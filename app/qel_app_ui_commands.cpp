@@ -50,6 +50,9 @@ void c_quorvantine_app::OnWndEvent(const qel_ui_cmd* _ui_cmd) {
     case kQelCmdDelete:
       dojob_delete_file(static_cast<uint32_t>(_ui_cmd->m_param));
       return;
+    case kQelCmdRepair:
+      dojob_repair_file(static_cast<uint32_t>(_ui_cmd->m_param));
+      return;
     case kQelCmdExit:
       // The next start at logon ends at once.
       m_user_key.GetValue(kAutoStartEnable).SetBool(false);

@@ -20,4 +20,6 @@ class qel_irecord_host : public ZulIObject {
                                  int _del_list_size,
                                  const wchar_t* const* _del_list,
                                  int64_t _start_time) = 0;
+  // The engine died while recording into _path (the requested name plus ".avi").
+  virtual void on_record_lost(const char16_t* _path, int64_t _start_time) = 0;
 };

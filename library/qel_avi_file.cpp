@@ -113,7 +113,19 @@ bool qel_avi_file::dojob_repair() {
   if (!target.is_open() || !repair_cut_avi(target))
     return false;
   m_is_cut = false;
+  // A file cut short never got its chunk; now that it is whole it can carry one.
+  if (!dojob_has_qel_chunk())
+    dojob_write_qel_chunk();
   return true;
+}
+
+bool qel_avi_file::dojob_has_qel_chunk() {
+  PlatformByteFile file(m_file_name, platform::FileMode::kRead);
+  AviLayout layout;
+  uint8_t data[qel_chunk_format_v2_len];
+  uint32_t len = 0;
+  return file.is_open() && read_avi_layout(file, &layout) &&
+         read_qel_chunk(file, layout, data, sizeof data, &len);
 }
 
 bool qel_avi_file::dojob_read_qel_chunk() {

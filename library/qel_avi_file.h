@@ -46,13 +46,17 @@ class qel_avi_file : public ZulIObject {
   int32_t get_qel_chunk_version() const { return m_qel_chunk_version; }
   // The last stream scan found the file cut short: sizes past its end, no index.
   bool get_is_cut() const { return m_is_cut; }
-  // Makes a cut recording playable in place; the chunk and cache entry stay as they are.
+  // What an earlier scan found, for a record filled from its cache entry.
+  void set_is_cut(bool _is_cut) { m_is_cut = _is_cut; }
+  // Makes a cut recording playable in place; the chunk and cache entry stay as they are,
+  // and a file that had no chunk gets one.
   bool dojob_repair();
 
  private:
   // The cache entry's key: Base64 of the UTF-16LE file name below the cache key.
   bool dojob_get_file_key(ZulProfileKey* _file_key);
   bool dojob_write_chunk_record(const uint8_t* _data, uint32_t _len);
+  bool dojob_has_qel_chunk();
 
   uint32_t m_id;
   // At its length: a library holds many records. create refuses what reaches the limit.

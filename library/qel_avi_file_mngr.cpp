@@ -29,6 +29,18 @@ bool leaf_in_use(const std::vector<std::u16string>& names, const std::u16string&
   return false;
 }
 
+// The value of the cache key that lists the recordings cut short; "|" cannot occur in a
+// file name.
+constexpr char kCutNamesValue[] = "cut_files";
+constexpr char16_t kCutNamesSeparator = u'|';
+constexpr uint32_t kCutNamesMaxUnits = 1 << 20;
+
+std::u16string leaf_of(const char16_t* path) {
+  std::u16string_view p(path);
+  size_t slash = p.rfind(u'\\');
+  return std::u16string(slash == std::u16string_view::npos ? p : p.substr(slash + 1));
+}
+
 // One listing of the folder answers every candidate of a stamp.
 std::vector<std::u16string> names_starting_with(const std::u16string& prefix) {
   std::vector<std::u16string> names;
@@ -100,6 +112,7 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   // A live value node keeps the cache key open while the entries below it are read, instead
   // of the key path being reopened for every file.
   ZulProfileValue keep_cache_open = m_profile_key.GetValue("dest_dir");
+  dojob_load_cut_names();
   std::u16string found;
   platform::Find find = platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found);
   if (!find)
@@ -113,9 +126,11 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     // A file that came without the program (no cache entry, no chunk) is scanned once,
     // headers and chunk headers only, and the result cached.
     if (!file->load_from_registry()) {
-      if (!file->dojob_read_qel_chunk())
-        file->dojob_load_file_info();
+      if (!file->dojob_read_qel_chunk() && file->dojob_load_file_info())
+        dojob_set_cut(file.get(), file->get_is_cut());
       file->write_to_registry();
+    } else {
+      file->set_is_cut(m_cut_names.count(found) != 0);
     }
     m_hash[file->get_id()] = file;
   } while (platform::find_next(find, &found));
@@ -167,7 +182,10 @@ shared_ptr<qel_avi_file> qel_avi_file_mngr::insert_new_file(const char16_t* _pat
   file->set_start_time(_start_time, false);
   file->dojob_load_file_info();
   file->write_to_registry();
-  file->dojob_write_qel_chunk();
+  // A file cut short stays as the engine left it until the user repairs it.
+  dojob_set_cut(file.get(), file->get_is_cut());
+  if (!file->get_is_cut())
+    file->dojob_write_qel_chunk();
   m_hash[file->get_id()] = file;
   return file;
 }
@@ -190,6 +208,7 @@ bool qel_avi_file_mngr::del_file(uint32_t _id) {
   std::u16string path = hash_it->second->get_file_name();
   if (!path.empty() && path.size() < const_qel_avi_file_name_len - 2)
     platform::shell_recycle(path);
+  dojob_set_cut(hash_it->second.get(), false);
   m_hash.erase(hash_it);
   return true;
 }
@@ -212,6 +231,7 @@ shared_ptr<qel_ui_avi_file_info> qel_avi_file_mngr::make_ui_file_info(
   info->m_time_len = _avi_file->get_time_len();
   info->m_has_video = _avi_file->get_has_video();
   info->m_has_audio = _avi_file->get_has_audio();
+  info->m_is_cut = _avi_file->get_is_cut();
   return info;
 }
 
@@ -259,4 +279,55 @@ bool qel_avi_file_mngr::reset_dest_dir(const char16_t* _path) {
 shared_ptr<qel_avi_file> qel_avi_file_mngr::find_file(uint32_t _id) {
   auto it = m_hash.find(_id);
   return it == m_hash.end() ? shared_ptr<qel_avi_file>() : it->second;
+}
+
+bool qel_avi_file_mngr::repair_file(uint32_t _id) {
+  QEL_ASSERT(m_is_valid);
+  shared_ptr<qel_avi_file> file = find_file(_id);
+  if (!QEL_ASSERT(file))
+    return false;
+  if (!file->dojob_repair()) {
+    // Made whole elsewhere since it was listed: nothing is left to repair.
+    shared_ptr<qel_avi_file> now(new qel_avi_file);
+    if (!now->create(file->get_file_name(), m_profile_key) || !now->dojob_load_file_info() ||
+        now->get_is_cut())
+      return false;
+  }
+  dojob_set_cut(file.get(), false);
+  file->write_to_registry();
+  return true;
+}
+
+void qel_avi_file_mngr::dojob_load_cut_names() {
+  m_cut_names.clear();
+  std::u16string text;
+  if (!m_profile_key.GetValue(kCutNamesValue).GetWString(&text, kCutNamesMaxUnits))
+    return;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find(kCutNamesSeparator, at);
+    if (end == std::u16string::npos)
+      end = text.size();
+    if (end > at)
+      m_cut_names.insert(text.substr(at, end - at));
+    at = end + 1;
+  }
+}
+
+void qel_avi_file_mngr::dojob_set_cut(qel_avi_file* _file, bool _is_cut) {
+  _file->set_is_cut(_is_cut);
+  std::u16string leaf = leaf_of(_file->get_file_name());
+  bool listed = m_cut_names.count(leaf) != 0;
+  if (listed == _is_cut)
+    return;
+  if (_is_cut)
+    m_cut_names.insert(leaf);
+  else
+    m_cut_names.erase(leaf);
+  std::u16string text;
+  for (const std::u16string& name : m_cut_names) {
+    if (!text.empty())
+      text += kCutNamesSeparator;
+    text += name;
+  }
+  m_profile_key.GetValue(kCutNamesValue).SetWString(text);
 }

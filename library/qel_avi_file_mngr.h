@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <list>
+#include <set>
+#include <string>
 #include <unordered_map>
 
 #include "library/qel_avi_file.h"
@@ -38,6 +40,9 @@ class qel_avi_file_mngr : public ZulIObject {
   bool reset_dest_dir(const char16_t* _path);
   const char16_t* get_dest_dir() const { return m_dest_dir; }
   shared_ptr<qel_avi_file> find_file(uint32_t _id);
+  // Makes a recording cut short whole (the user's Repair); its record and cache follow.
+  // False, with the file as it was, when it cannot be repaired.
+  bool repair_file(uint32_t _id);
 
  protected:
   // The clock behind file names; tests set it.
@@ -49,4 +54,10 @@ class qel_avi_file_mngr : public ZulIObject {
   std::unordered_map<uint32_t, shared_ptr<qel_avi_file>> m_hash;
   int64_t m_last_name_time = 0;
   ZulProfileKey m_profile_key;
+  // File names (as the cache entries are keyed) of recordings known to be cut short, kept
+  // in one value of the cache key: a cached file is never scanned at load.
+  std::set<std::u16string> m_cut_names;
+
+  void dojob_load_cut_names();
+  void dojob_set_cut(qel_avi_file* _file, bool _is_cut);
 };

@@ -143,6 +143,84 @@ TEST_F(QelAviFileMngrTest, CutRecordingsAreScannedOnceAndCached) {
   EXPECT_EQ(cut, rec_test::read_bytes(folder_.native("cut.avi")));
 }
 
+// What a dying engine leaves: eight frames written, the sizes never patched, no index.
+Bytes engine_left_behind() {
+  AviShape s;
+  s.streams = {{"vids", 1, 2, 0, 0}};
+  s.movi_bytes = 4000;
+  Bytes b = build(s);
+  return Bytes(b.begin(), b.end() - 24 - 200);
+}
+
+// A recording cut short keeps its mark across restarts without being scanned again, is
+// never written until the user repairs it, and Repair makes it whole with its chunk.
+TEST_F(QelAviFileMngrTest, CutRecordingsStayMarkedUntilRepaired) {
+  ASSERT_TRUE(mngr_.create(product()));
+  Bytes cut = engine_left_behind();
+  std::u16string path = put("2010-11-17 09-12-53.avi", cut);
+  shared_ptr<qel_avi_file> f = mngr_.insert_new_file(path.c_str(), 1290000000);
+  ASSERT_TRUE(f);
+  EXPECT_TRUE(mngr_.make_ui_file_info(f)->m_is_cut);
+  EXPECT_EQ(4, f->get_time_len());
+  EXPECT_EQ(cut, rec_test::read_bytes(folder_.native("2010-11-17 09-12-53.avi")));
+  put("whole.avi", build(AviShape()));
+  ASSERT_TRUE(mngr_.insert_new_file(folder_.file(u"whole.avi").c_str(), 5));
+
+  auto listed = [&](const std::u16string& title) {
+    std::list<shared_ptr<qel_ui_avi_file_info>> list;
+    mngr_.make_ui_file_info_list(list);
+    for (auto& i : list)
+      if (i->m_title == title)
+        return i;
+    return shared_ptr<qel_ui_avi_file_info>();
+  };
+  mngr_.Finalize();
+  ASSERT_TRUE(mngr_.create(product()));
+  ASSERT_TRUE(listed(u"2010-11-17 09-12-53"));
+  EXPECT_TRUE(listed(u"2010-11-17 09-12-53")->m_is_cut);
+  EXPECT_FALSE(listed(u"whole")->m_is_cut);
+  EXPECT_EQ(4, listed(u"2010-11-17 09-12-53")->m_time_len);
+
+  ASSERT_TRUE(mngr_.repair_file(listed(u"2010-11-17 09-12-53")->m_id));
+  EXPECT_FALSE(listed(u"2010-11-17 09-12-53")->m_is_cut);
+  Bytes whole = rec_test::read_bytes(folder_.native("2010-11-17 09-12-53.avi"));
+  AviLayout layout = layout_of(whole);
+  EXPECT_TRUE(layout.valid && layout.has_idx1);
+  // The start time from the request now also travels in the file itself.
+  ASSERT_TRUE(
+      cache().RemoveSubKey("MgAwADEAMAAtADEAMQAtADEANwAgADAAOQAtADEAMgAtADUAMwAuAGEAdgBpAA=="));
+  mngr_.Finalize();
+  ASSERT_TRUE(mngr_.create(product()));
+  ASSERT_TRUE(listed(u"2010-11-17 09-12-53"));
+  EXPECT_FALSE(listed(u"2010-11-17 09-12-53")->m_is_cut);
+  EXPECT_EQ(1290000000, listed(u"2010-11-17 09-12-53")->m_start_time);
+  EXPECT_EQ(4, listed(u"2010-11-17 09-12-53")->m_time_len);
+  EXPECT_EQ(0u, asserts_.count());
+}
+
+// A repair that cannot be done leaves the file and its mark; one made needless by another
+// program clears the mark.
+TEST_F(QelAviFileMngrTest, FailedRepairLeavesTheFileAsItWas) {
+  ASSERT_TRUE(mngr_.create(product()));
+  std::u16string path = put("cut.avi", engine_left_behind());
+  shared_ptr<qel_avi_file> f = mngr_.insert_new_file(path.c_str(), 7);
+  ASSERT_TRUE(f && f->get_is_cut());
+  Bytes broken = engine_left_behind();
+  broken.resize(30);  // the header list is gone as well
+  put("cut.avi", broken);
+  EXPECT_FALSE(mngr_.repair_file(f->get_id()));
+  EXPECT_TRUE(f->get_is_cut());
+  EXPECT_EQ(broken, rec_test::read_bytes(folder_.native("cut.avi")));
+  rec_test::fs::remove(folder_.native("cut.avi"));
+  EXPECT_FALSE(mngr_.repair_file(f->get_id()));
+
+  put("cut.avi", build(AviShape()));
+  EXPECT_TRUE(mngr_.repair_file(f->get_id()));
+  EXPECT_FALSE(f->get_is_cut());
+  EXPECT_FALSE(mngr_.repair_file(12345678));
+  EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::repair_file", "file"));
+}
+
 TEST_F(QelAviFileMngrTest, TotalMinutesTruncate) {
   const char* names[] = {"MQAuAGEAdgBpAA==", "MgAuAGEAdgBpAA==", "MwAuAGEAdgBpAA=="};
   int32_t lengths[] = {59, 60, 61};

@@ -33,6 +33,8 @@ class qel_ui_avi_file_info : public ZulIObject {
   int32_t m_time_len = 0;
   bool m_has_video = false;
   bool m_has_audio = false;
+  // The recording was cut short (its engine died) and can be repaired.
+  bool m_is_cut = false;
 };
 
 class qel_ui_avi_file_info_list : public ZulIObject {

@@ -46,6 +46,11 @@
 #define IDS_LEGAL_NOTICE 223
 #define IDS_SET_RECORDING_FOLDER 224
 #define IDS_TOTALS_FMT 225
+#define IDS_RECORD_ENDED 226
+#define IDS_RECORD_PART_SAVED 227
+#define IDS_REPAIR 228
+#define IDS_REPAIR_FAILED 229
+#define IDS_REPAIR_FAILED_DETAIL 230
 
 // Month abbreviations by month 0-11, weekday abbreviations by weekday 0-6 (Sunday first).
 #define IDS_MONTH_FIRST 40010
@@ -80,6 +85,7 @@
 // Menu and button commands.
 #define ID_PLAY 32770
 #define ID_DELETE 32771
+#define ID_REPAIR 32772  // added to the list popup for a recording cut short
 #define ID_HELP_PAGE 32773
 #define ID_STOP_RECORDING 32776
 #define ID_RECORD 32780

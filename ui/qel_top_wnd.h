@@ -42,6 +42,9 @@ class CMyTopWnd : public ZulIObject {
   }
   void remove_file_info(uint32_t _id) { m_frame.remove_file_info(_id); }
   void clear_file_infos() { m_frame.clear_file_infos(); }
+  void update_file_info(shared_ptr<qel_ui_avi_file_info> _info) { m_frame.update_file_info(_info); }
+  void OnRecordEndedUnexpectedly(bool _saved) { m_frame.OnRecordEndedUnexpectedly(_saved); }
+  void OnRepairFailed() { m_frame.OnRepairFailed(); }
   void set_total_files(int _n) { m_frame.set_total_files(_n); }
   void set_total_minutes(int _n) { m_frame.set_total_minutes(_n); }
 

@@ -58,6 +58,12 @@ class CMyTopWndCore : public WkFrameWnd {
   void add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list);
   void remove_file_info(uint32_t _id);
   void clear_file_infos();
+  // The row of a record whose file changed (a repair) shows the new values.
+  void update_file_info(shared_ptr<qel_ui_avi_file_info> _info);
+  // The engine died while recording: the panel and the tray animation stop, and the user
+  // learns whether what was recorded is kept.
+  void OnRecordEndedUnexpectedly(bool _saved);
+  void OnRepairFailed();
   void set_total_files(int _n);
   void set_total_minutes(int _n);
   void update_audio_button_caption();

@@ -33,6 +33,9 @@ LRESULT CMyTopWndCore::OnCommand(WORD _id, LPARAM _param) {
     case kQelWndDelete:
       dojob_delete_selected();
       return 0;
+    case kQelWndRepair:
+      dojob_publish(kQelCmdRepair, static_cast<int32_t>(_param));
+      return 0;
     case kQelWndHelp:
       dojob_publish(kQelCmdOpenHelpPage);
       return 0;

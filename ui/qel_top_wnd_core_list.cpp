@@ -18,6 +18,7 @@ constexpr wchar_t const* kColumnNames[kQelColumnCount] = {L"Name", L"StartTime",
                                                           L"IsAudio", L"IsVideo"};
 constexpr int kMarkAudio = 0;
 constexpr int kMarkVideo = 1;
+constexpr int kMarkCut = 2;
 
 // Measured once per process: the samples do not change while it runs.
 int g_start_time_width = 0;
@@ -83,8 +84,8 @@ LRESULT CMyTopWndCore::OnGetListItem(HWND _list, ListItemData* _request) {
     return 0;
   switch (_request->m_sub_item) {
     case kQelColumnName:
-      _request->m_image_index = 0;
-      _request->m_image_list = nullptr;
+      _request->m_image_index = info->m_is_cut ? kMarkCut : 0;
+      _request->m_image_list = info->m_is_cut ? m_image_list : nullptr;
       _request->m_text = reinterpret_cast<const wchar_t*>(info->m_title.c_str());
       break;
     case kQelColumnStartTime: {
@@ -144,11 +145,16 @@ void CMyTopWndCore::OnRClickList(const NMITEMACTIVATE* _item) {
   HMENU popup = GetSubMenu(m_list_popup_menu.get(), 0);
   if (!popup)
     return;
+  shared_ptr<qel_ui_avi_file_info> info = m_ui_avi_file_info_list->get_at(_item->iItem);
+  // Repair joins the menu only while it is open, usable for a recording cut short.
+  bool cut = info.valid() && info->m_is_cut;
+  AppendMenuW(popup, MF_STRING | (cut ? MF_ENABLED : MF_GRAYED), kQelWndRepair,
+              qel_text(IDS_REPAIR));
   POINT cursor = {};
   GetCursorPos(&cursor);
   UINT chosen = WkTrackPopupMenu(
       popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, cursor, m_hWnd);
-  shared_ptr<qel_ui_avi_file_info> info = m_ui_avi_file_info_list->get_at(_item->iItem);
+  DeleteMenu(popup, kQelWndRepair, MF_BYCOMMAND);
   if (chosen && info.valid())
     OnCommand(static_cast<WORD>(chosen), static_cast<LPARAM>(info->m_id));
 }

@@ -659,4 +659,94 @@ TEST_F(TopWndTest, UnknownCommandsAreReportedAndIgnored) {
   EXPECT_EQ(Codes(), (std::vector<int>{9, 8, 7, 6, 10, 10, 11, 5}));
 }
 
+// What the list's popup menu held while open, and what a key pressed in it chose.
+struct PopupSeen {
+  int count = 0;
+  std::wstring last_text;
+  UINT last_state = 0;
+};
+PopupSeen g_popup;
+WPARAM g_popup_key = 0;
+
+void read_popup_then_press(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND menu_wnd = FindWindowW(L"#32768", nullptr);
+  if (!menu_wnd)
+    return;
+  KillTimer(nullptr, timer);
+  HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menu_wnd, MN_GETHMENU, 0, 0));
+  g_popup.count = GetMenuItemCount(menu);
+  wchar_t text[64] = {};
+  GetMenuStringW(menu, g_popup.count - 1, text, 64, MF_BYPOSITION);
+  g_popup.last_text = text;
+  g_popup.last_state = GetMenuState(menu, g_popup.count - 1, MF_BYPOSITION);
+  if (!g_popup_key) {
+    EndMenu();
+    return;
+  }
+  PostMessageW(menu_wnd, WM_KEYDOWN, g_popup_key, 0);
+  PostMessageW(menu_wnd, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// A recording cut short carries the torn-film mark beside its name, and only its menu
+// offers Repair, which goes out with its file id; the menu itself never grows.
+TEST_F(TopWndTest, CutRecordingsAreMarkedAndOfferRepair) {
+  Create(0);
+  shared_ptr<qel_ui_avi_file_info> cut = record(8, u"cut", 1700000300, 3);
+  cut->m_is_cut = true;
+  wnd_->add_file_infos({cut, record(9, u"whole", 1700000200, 10)});
+  EXPECT_EQ(Image(0, 0), 2);
+  EXPECT_EQ(Image(1, 0), -1);
+  auto right_click = [&](int row, WPARAM key) {
+    g_popup = PopupSeen();
+    g_popup_key = key;
+    SetTimer(nullptr, 0, 50, &read_popup_then_press);
+    NMITEMACTIVATE click = {};
+    click.hdr = {list(), IDC_HISTORY_LIST, static_cast<UINT>(NM_RCLICK)};
+    click.iItem = row;
+    SendMessageW(hwnd(), WM_NOTIFY, IDC_HISTORY_LIST, reinterpret_cast<LPARAM>(&click));
+  };
+  right_click(1, 0);
+  EXPECT_EQ(g_popup.count, 3);
+  EXPECT_EQ(g_popup.last_text, L"Repair (&R)");
+  EXPECT_TRUE(g_popup.last_state & MF_GRAYED);
+  right_click(0, VK_UP);
+  EXPECT_EQ(g_popup.count, 3);
+  EXPECT_FALSE(g_popup.last_state & MF_GRAYED);
+  ASSERT_EQ(log_->cmds.size(), 1u);
+  EXPECT_EQ(log_->cmds[0].m_cmd_id, kQelCmdRepair);
+  EXPECT_EQ(log_->cmds[0].m_param, 8);
+
+  // Once repaired, the row loses its mark.
+  shared_ptr<qel_ui_avi_file_info> repaired = record(8, u"cut", 1700000300, 3);
+  wnd_->update_file_info(repaired);
+  EXPECT_EQ(Image(0, 0), -1);
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
+// The engine died while recording: the panel and the tray stop and the message says what
+// became of the recording.
+TEST_F(TopWndTest, RecordingEndedUnexpectedlyIsToldInTheMessageBox) {
+  Create(0);
+  wnd_->set_webcam_stream_count(1, 1);
+  wnd_->OnRecordStarted();
+  wnd_->OnRecordEndedUnexpectedly(true);
+  EXPECT_FALSE(wnd_->GetFrame()->is_showing_record_info());
+  EXPECT_FALSE(wnd_->GetFrame()->get_tray().is_animating());
+  EXPECT_EQ(wnd_->GetFrame()->dojob_local_stream_text().substr(0, 1), L"0");
+  HWND box = FindWindowW(nullptr, L"The recording ended unexpectedly.");
+  ASSERT_NE(box, nullptr);
+  wchar_t line[256] = {};
+  GetDlgItemTextW(box, IDC_MSGBOX_LINE1, line, 256);
+  EXPECT_STREQ(line, L"The recording ended unexpectedly.");
+  GetDlgItemTextW(box, IDC_MSGBOX_LINE2, line, 256);
+  EXPECT_STREQ(line, L"The part recorded until then is saved in your library.");
+
+  wnd_->OnRepairFailed();
+  box = FindWindowW(nullptr, L"Failed to repair the recording.");
+  ASSERT_NE(box, nullptr);
+  GetDlgItemTextW(box, IDC_MSGBOX_LINE2, line, 256);
+  EXPECT_EQ(std::wstring(line).substr(0, 27), L"The file was left as it was");
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
 }  // namespace

@@ -40,6 +40,8 @@ enum qel_ui_cmd_id : int32_t {
   kQelCmdVideoSeparate = 20,
   kQelCmdVideoPicInPic = 21,
   kQelCmdVideoSideBySide = 22,
+  // Repair a recording cut short; the parameter is its file id.
+  kQelCmdRepair = 23,
 };
 
 // WM_COMMAND ids of the main window: its buttons and links, the main menu bar, the tray,
@@ -49,6 +51,7 @@ enum qel_wnd_cmd_id : uint16_t {
   kQelWndHere = 104,          // "Here" link: the recording folder
   kQelWndPlay = 32770,
   kQelWndDelete = 32771,
+  kQelWndRepair = 32772,
   kQelWndHelp = 32773,
   kQelWndStop = 32776,
   kQelWndRecord = 32780,

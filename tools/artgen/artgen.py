@@ -66,9 +66,10 @@ def outputs():
                       formats.bmp_bytes(faces.record(state).flatten(WHITE, FACE_KEY))))
         files.append(("art/stop_%s.bmp" % state,
                       formats.bmp_bytes(faces.stop(state).flatten(WHITE, FACE_KEY))))
-    # History marks (audio, video, spare) masked with black; stream icons keyed on white and
+    # History marks (audio, video, cut short) masked with black; stream icons keyed on white and
     # drawn on the panel colour.
-    marks = strip([glyphs.speaker, lambda c, x, y, u: glyphs.camcorder(c, x, y, u), None], 48)
+    marks = strip([glyphs.speaker, lambda c, x, y, u: glyphs.camcorder(c, x, y, u),
+                   glyphs.torn_film], 48)
     files.append(("art/history_marks.bmp", formats.bmp_bytes(marks.flatten(WHITE, BLACK))))
     streams = strip([glyphs.speaker, glyphs.webcam], 32)
     files.append(("art/stream_icons.bmp", formats.bmp_bytes(streams.flatten(PANEL, WHITE))))

@@ -1,5 +1,5 @@
 """Small glyphs drawn in a box of `unit` pixels per design unit: speaker, webcam, camcorder,
-folder. Each takes the canvas, an origin and the scale."""
+folder, torn film. Each takes the canvas, an origin and the scale."""
 
 import raster as r
 from palette import INK, INK_LIGHT, LENS, FOLDER, FOLDER_DARK, RED, RED_LIGHT, WHITE
@@ -23,6 +23,23 @@ def speaker_small(c, ox, oy, ink=INK):
     cone = r.polygon([(ox + 3, oy + 4), (ox + 6.5, oy + 1), (ox + 6.5, oy + 11), (ox + 3, oy + 8)])
     c.fill(r.union(body, cone), ink)
     c.fill(r.arc(ox + 6.5, oy + 6, 3.4, 1.6, -50, 50), ink)
+
+
+def torn_film(c, ox, oy, unit, ink=INK, tear=RED):
+    """A film strip torn in two, the right piece sagging: a recording that ends short."""
+    def p(x, y):
+        return ox + x * unit, oy + y * unit
+
+    def piece(x0, x1, y0):
+        holes = r.union(*[r.rect(*p(x, y0 + dy), *p(x + 1.4, y0 + dy + 1.4), 0.2 * unit)
+                          for x in (x0 + 1, x1 - 2.4) for dy in (1, 7.6)])
+        c.fill(r.subtract(r.rect(*p(x0, y0), *p(x1, y0 + 10), 0.6 * unit), holes), ink)
+        c.fill(r.rect(*p(x0 + 1, y0 + 3.2), *p(x1 - 1, y0 + 6.8), 0.4 * unit), INK_LIGHT)
+    piece(0.5, 7.2, 2.5)
+    piece(8.8, 15.5, 4)
+    zigzag = [(8, 1.5), (7, 4.5), (9, 7.5), (7, 10.5), (8.5, 14)]
+    c.fill(r.union(*[r.segment(*p(*a), *p(*b), 1.1 * unit) for a, b in zip(zigzag, zigzag[1:])]),
+           tear)
 
 
 def webcam(c, ox, oy, unit, ink=INK):

@@ -163,6 +163,11 @@ bool AviWriter::WriteFrame() {
   return m_ok;
 }
 
+void AviWriter::Flush() {
+  if (m_file)
+    std::fflush(m_file);
+}
+
 bool AviWriter::Close() {
   if (!m_file)
     return false;

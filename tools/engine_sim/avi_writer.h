@@ -23,6 +23,8 @@ class AviWriter {
   bool Open(const std::wstring& path, int width, int height);
   // Appends one synthetic video frame and its share of audio.
   bool WriteFrame();
+  // What was written so far reaches the file.
+  void Flush();
   // Writes the index, patches the headers and closes; false on any write failure.
   bool Close();
   bool is_open() const { return m_file != nullptr; }

@@ -16,7 +16,8 @@
 // On RequestRecord(path) the engine writes "<path>.avi" (raw RGB24 video at 15 fps and
 // 12 kHz mono PCM audio) and calls OnRecordStarted; on RequestStop it closes the file and
 // calls OnRecordStopped with it, its start time and, with --engine-discard, a temporary file
-// to discard. The frames are written at the stop, as many as the recording lasted (1 to 60 s).
+// to discard. The frames are written as they fall due (at least 1 s of them, at most 60 s),
+// so a killed engine leaves the file as far as it got: sizes unpatched, no index.
 #pragma once
 
 #include <memory>

@@ -11,6 +11,8 @@ constexpr wchar_t kWndClass[] = L"qel-engine-sim-msg";
 constexpr UINT kMsgStartRecording = WM_APP + 1;
 constexpr UINT kMsgStopRecording = WM_APP + 2;
 constexpr UINT_PTR kConnectTimer = 1;
+constexpr UINT_PTR kFrameTimer = 2;
+constexpr UINT kFramePeriodMs = 200;
 constexpr UINT kConnectPeriodMs = 250;
 constexpr DWORD kConnectForMs = 15000;
 constexpr int kMinFrames = AviWriter::kFps;
@@ -81,6 +83,10 @@ bool EngineSimCore::Attach(HWND) {
 LRESULT EngineSimCore::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (msg == WM_TIMER && wparam == kConnectTimer) {
     OnConnectTimer();
+    return 0;
+  }
+  if (msg == WM_TIMER && wparam == kFrameTimer) {
+    dojob_write_due_frames(0);
     return 0;
   }
   if (msg == kMsgStartRecording) {
@@ -216,6 +222,7 @@ void EngineSimCore::dojob_start_recording() {
   m_avi_path = path;
   m_start_time = static_cast<int64_t>(std::time(nullptr));
   m_start_tick = GetTickCount();
+  SetTimer(m_wnd, kFrameTimer, kFramePeriodMs, nullptr);
   m_ui->OnRecordStarted();
   log(L"started " + std::to_wstring(m_start_time));
 }
@@ -223,11 +230,8 @@ void EngineSimCore::dojob_start_recording() {
 void EngineSimCore::dojob_stop_recording() {
   if (!m_writer.is_open())
     return;
-  DWORD elapsed = GetTickCount() - m_start_tick;
-  int frames = static_cast<int>(uint64_t(elapsed) * AviWriter::kFps / 1000);
-  frames = frames < kMinFrames ? kMinFrames : frames > kMaxFrames ? kMaxFrames : frames;
-  for (int i = 0; i < frames; ++i)
-    m_writer.WriteFrame();
+  KillTimer(m_wnd, kFrameTimer);
+  dojob_write_due_frames(kMinFrames);
   bool saved = m_writer.Close();
   // The engine keeps a temporary file while recording; it is handed back for disposal.
   std::wstring discard = m_avi_path + L".discard.tmp";
@@ -250,4 +254,14 @@ void EngineSimCore::dojob_stop_recording() {
   SysFreeString(save_path);
   SysFreeString(del_path);
   log(L"stopped " + m_avi_path + (has_discard ? L" " + discard : L""));
+}
+
+// Frames are written as they fall due, so that an engine that dies leaves what it recorded.
+void EngineSimCore::dojob_write_due_frames(int at_least) {
+  DWORD elapsed = GetTickCount() - m_start_tick;
+  int due = static_cast<int>(uint64_t(elapsed) * AviWriter::kFps / 1000);
+  due = due < at_least ? at_least : due > kMaxFrames ? kMaxFrames : due;
+  while (m_writer.is_open() && m_writer.frames() < due && m_writer.WriteFrame()) {
+  }
+  m_writer.Flush();
 }

@@ -38,6 +38,8 @@ class EngineSimCore {
   void dojob_report_streams(bool in_call);
   void dojob_start_recording();
   void dojob_stop_recording();
+  // Up to the frames the time since the start asks for, but at least at_least.
+  void dojob_write_due_frames(int at_least);
   void log(const std::wstring& line) const;
 
   EngineSimOptions m_options;

@@ -65,3 +65,28 @@ bool RemoteListView::SelectOnly(int row) const {
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   return Send(LVM_SETITEMSTATE, row, item, &done) && done;
 }
+
+int RemoteListView::Image(int row, int column) const {
+  LVITEMW item = {};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  item.iSubItem = column;
+  item.iImage = -1;
+  LRESULT done = 0;
+  if (!Send(LVM_GETITEMW, 0, item, &done) || !done ||
+      !ReadProcessMemory(process_, remote_, &item, sizeof item, nullptr))
+    return -1;
+  return item.iImage;
+}
+
+bool RemoteListView::RowRect(int row, RECT* rect) const {
+  // LVM_GETITEMRECT reads the wanted part from the rectangle's left field.
+  RECT in = {LVIR_BOUNDS, 0, 0, 0};
+  DWORD_PTR done = 0;
+  if (!remote_ || !WriteProcessMemory(process_, remote_, &in, sizeof in, nullptr) ||
+      !SendMessageTimeoutW(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote_),
+                           SMTO_ABORTIFHUNG, kAnswerMs, &done) ||
+      !done)
+    return false;
+  return ReadProcessMemory(process_, remote_, rect, sizeof *rect, nullptr) != 0;
+}

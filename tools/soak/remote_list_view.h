@@ -22,6 +22,10 @@ class RemoteListView {
   std::wstring Cell(int row, int column) const;
   // Selects and focuses exactly this row.
   bool SelectOnly(int row) const;
+  // The image index the control shows in a cell; -1 for none or no answer.
+  int Image(int row, int column) const;
+  // The row's rectangle in the control's client coordinates.
+  bool RowRect(int row, RECT* rect) const;
 
  private:
   static constexpr size_t kTextChars = 2048;

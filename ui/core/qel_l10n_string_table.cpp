@@ -55,6 +55,13 @@ constexpr qel_l10n_string_entry kEntries[] = {
      u"telephone conversations."},
     {IDS_SET_RECORDING_FOLDER, u"Set Recording Folder..."},
     {IDS_TOTALS_FMT, u"%d files, %d minutes recorded in total"},
+    {IDS_RECORD_ENDED, u"The recording ended unexpectedly."},
+    {IDS_RECORD_PART_SAVED, u"The part recorded until then is saved in your library."},
+    {IDS_REPAIR, u"Repair (&R)"},
+    {IDS_REPAIR_FAILED, u"Failed to repair the recording."},
+    {IDS_REPAIR_FAILED_DETAIL,
+     u"The file was left as it was. It may be open in another program, or the recording "
+     u"folder may not be writable."},
     {IDS_MONTH_JAN, u"Jan"},
     {IDS_MONTH_FEB, u"Feb"},
     {IDS_MONTH_MAR, u"Mar"},
