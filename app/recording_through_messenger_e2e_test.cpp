@@ -179,19 +179,23 @@ TEST(RecordingThroughMessengerE2eTest, RecordingOfAKilledEngineIsListedAndRepair
   EXPECT_EQ(list.Cell(row, 2), length);
   EXPECT_EQ(list.Image(row, 0), 2) << "still marked after a restart";
 
-  // A right click on the row, then the menu's last item: Repair.
+  // A right click on the row, then Repair in its menu.
+  HWND list_wnd = GetDlgItem(main, IDC_HISTORY_LIST);
+  SendMessageTimeoutW(list_wnd, LVM_ENSUREVISIBLE, row, FALSE, SMTO_ABORTIFHUNG, 5000, nullptr);
   RECT rect = {};
   ASSERT_TRUE(list.RowRect(row, &rect));
   LPARAM at = MAKELPARAM(rect.left + 20, (rect.top + rect.bottom) / 2);
-  HWND list_wnd = GetDlgItem(main, IDC_HISTORY_LIST);
   PostMessageW(list_wnd, WM_RBUTTONDOWN, MK_RBUTTON, at);
   PostMessageW(list_wnd, WM_RBUTTONUP, 0, at);
   HWND menu = nullptr;
   ASSERT_TRUE(
       wait_until([&] { return (menu = program_window(L"#32768", nullptr, program->pid())); }));
-  PostMessageW(menu, WM_KEYDOWN, VK_UP, 0);
-  PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
-  ASSERT_TRUE(wait_until([&] { return read_seconds(avi, &whole) >= 0 && whole; }));
+  // Its mnemonic, whatever item the pointer happens to rest on.
+  PostMessageW(menu, WM_CHAR, L'r', 0);
+  ASSERT_TRUE(wait_until([&] { return read_seconds(avi, &whole) >= 0 && whole; }))
+      << "row " << row << " of " << list.Rows() << " at " << rect.top << "-" << rect.bottom
+      << ", repair failed: "
+      << (program_window(nullptr, L"Failed to repair the recording.", program->pid()) != nullptr);
   EXPECT_EQ(read_seconds(avi, &whole), std::stoi(narrow(length.substr(3))));
   EXPECT_TRUE(wait_until([&] { return list.Image(row_titled(list, title), 0) == -1; }));
   EXPECT_EQ(list.Cell(row_titled(list, title), 2), length);
