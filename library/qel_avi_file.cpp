@@ -212,33 +212,73 @@ bool qel_avi_file::dojob_write_qel_chunk_v2() {
   return dojob_write_chunk_record(data, sizeof data);
 }
 
-bool qel_avi_file::dojob_get_file_key(ZulProfileKey* _file_key) {
-  std::u16string_view path(m_file_name);
+namespace {
+
+enum class EntryName { kOk, kNoFolder, kNoName, kNoBase64 };
+
+// Base64 of the UTF-16LE file name after the last backslash.
+EntryName cache_entry_name(std::u16string_view path, std::string* out) {
   size_t slash = path.rfind(u'\\');
-  if (!QEL_ASSERT_MSG(slash != std::u16string_view::npos, "file_name"))
-    return false;
+  if (slash == std::u16string_view::npos)
+    return EntryName::kNoFolder;
   std::u16string_view file_name = path.substr(slash + 1);
-  if (!QEL_ASSERT_MSG(!file_name.empty(), "file_name_len"))
-    return false;
+  if (file_name.empty())
+    return EntryName::kNoName;
   uint8_t bytes[2 * const_qel_avi_file_name_len];
   for (size_t i = 0; i < file_name.size(); ++i) {
     bytes[2 * i] = static_cast<uint8_t>(file_name[i]);
     bytes[2 * i + 1] = static_cast<uint8_t>(file_name[i] >> 8);
   }
   char file_name_b64[const_buf_len];
-  size_t file_name_b64_len = (2 * file_name.size() + 2) / 3 * 4;
-  QEL_ASSERT(file_name_b64_len <= const_buf_len);
-  bool rtn =
-      base64_encode(bytes, 2 * file_name.size(), file_name_b64, const_buf_len, &file_name_b64_len);
-  if (!QEL_ASSERT_MSG(rtn, "rtn==0 && file_name_b64[file_name_b64_len] == 0"))
+  size_t file_name_b64_len = 0;
+  if (!base64_encode(bytes, 2 * file_name.size(), file_name_b64, const_buf_len, &file_name_b64_len))
+    return EntryName::kNoBase64;
+  out->assign(file_name_b64, file_name_b64_len);
+  return EntryName::kOk;
+}
+
+}  // namespace
+
+std::string qel_avi_file::get_cache_entry_name() const {
+  std::string entry;
+  cache_entry_name(m_file_name, &entry);
+  return entry;
+}
+
+bool qel_avi_file::dojob_get_file_key(ZulProfileKey* _file_key) {
+  std::string entry;
+  EntryName rtn = cache_entry_name(m_file_name, &entry);
+  if (!QEL_ASSERT_MSG(rtn != EntryName::kNoFolder, "file_name"))
+    return false;
+  if (!QEL_ASSERT_MSG(rtn != EntryName::kNoName, "file_name_len"))
+    return false;
+  if (!QEL_ASSERT_MSG(rtn == EntryName::kOk, "rtn==0 && file_name_b64[file_name_b64_len] == 0"))
     return false;
   if (!QEL_ASSERT(m_profile_key.IsValid()))
     return false;
-  ZulProfileKey file_key = m_profile_key.GetSubKey(file_name_b64);
+  ZulProfileKey file_key = m_profile_key.GetSubKey(entry);
   if (!QEL_ASSERT(file_key.IsValid()))
     return false;
   *_file_key = file_key;
   return true;
+}
+
+qel_avi_cache_record qel_avi_file::get_cache_record() const {
+  qel_avi_cache_record r;
+  r.src_app_type = m_src_app_type;
+  r.start_time = m_start_time;
+  r.time_len = m_time_len;
+  r.has_video = m_has_video;
+  r.has_audio = m_has_audio;
+  return r;
+}
+
+void qel_avi_file::set_cache_record(const qel_avi_cache_record& _record) {
+  m_src_app_type = _record.src_app_type;
+  m_start_time = _record.start_time;
+  m_time_len = _record.time_len;
+  m_has_video = _record.has_video;
+  m_has_audio = _record.has_audio;
 }
 
 bool qel_avi_file::load_from_registry() {

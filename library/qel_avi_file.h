@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "library/qel_avi_cache_index.h"
 #include "library/qel_profile.h"
 #include "qel_lib/qel_iobject.h"
 
@@ -27,6 +28,10 @@ class qel_avi_file : public ZulIObject {
   bool dojob_load_file_info();
   bool load_from_registry();
   bool write_to_registry();
+  // The cache entry's key name: Base64 of the UTF-16LE file name; empty for a bad name.
+  std::string get_cache_entry_name() const;
+  qel_avi_cache_record get_cache_record() const;
+  void set_cache_record(const qel_avi_cache_record& _record);
 
   bool dojob_read_qel_chunk();
   bool dojob_read_qel_chunk_v1(const uint8_t* _data, int _len);
@@ -53,7 +58,7 @@ class qel_avi_file : public ZulIObject {
   bool dojob_repair();
 
  private:
-  // The cache entry's key: Base64 of the UTF-16LE file name below the cache key.
+  // The cache entry's key below the cache key.
   bool dojob_get_file_key(ZulProfileKey* _file_key);
   bool dojob_write_chunk_record(const uint8_t* _data, uint32_t _len);
   bool dojob_has_qel_chunk();

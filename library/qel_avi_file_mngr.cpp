@@ -113,6 +113,8 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   // of the key path being reopened for every file.
   ZulProfileValue keep_cache_open = m_profile_key.GetValue("dest_dir");
   dojob_load_cut_names();
+  qel_avi_cache_index index;
+  index.load(m_profile_key);
   std::u16string found;
   platform::Find find = platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found);
   if (!find)
@@ -123,18 +125,28 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     bool rtn = file->create(path.c_str(), m_profile_key);
     if (!QEL_ASSERT(rtn))
       continue;
-    // A file that came without the program (no cache entry, no chunk) is scanned once,
-    // headers and chunk headers only, and the result cached.
-    if (!file->load_from_registry()) {
+    std::string entry = file->get_cache_entry_name();
+    bool cached = false;
+    if (const qel_avi_cache_record* saved = index.find(entry)) {
+      file->set_cache_record(*saved);
+      cached = true;
+    } else {
+      cached = file->load_from_registry();
+    }
+    if (cached) {
+      index.keep(entry, file->get_cache_record());
+      file->set_is_cut(m_cut_names.count(found) != 0);
+    } else {
+      // A file that came without the program (no cache entry, no chunk) is scanned once,
+      // headers and chunk headers only, and the result cached.
       if (!file->dojob_read_qel_chunk() && file->dojob_load_file_info())
         dojob_set_cut(file.get(), file->get_is_cut());
       file->write_to_registry();
-    } else {
-      file->set_is_cut(m_cut_names.count(found) != 0);
     }
     m_hash[file->get_id()] = file;
   } while (platform::find_next(find, &found));
   platform::find_close(find);
+  index.save(m_profile_key);
   return true;
 }
 

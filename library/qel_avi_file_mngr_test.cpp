@@ -8,6 +8,7 @@
 #include "library/avi_test_builder.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_app_setting.h"
+#include "library/qel_avi_cache_index.h"
 #include "library/recording_test_util.h"
 #include "qel_lib/qel_assert_capture.h"
 #if !defined(_WIN32)
@@ -425,6 +426,50 @@ TEST_F(QelAviFileMngrTest, UnreadableEntriesAndUnlistableFoldersLoseNothing) {
   EXPECT_EQ(0, other.get_total_files());
   EXPECT_EQ(content, rec_test::read_bytes(folder_.native("not_a_folder")));
   other.Finalize();
+}
+
+// The copy of the entries in the cache key is used only while an entry keeps the write
+// time it was copied with; an entry written since is read from the entry itself.
+TEST_F(QelAviFileMngrTest, EntryCopiesGiveWayToEntriesWrittenSince) {
+  put("a.avi", Bytes(100, 0));
+  cache_entry("YQAuAGEAdgBpAA==", 120);
+  put("b.avi", Bytes(100, 0));
+  cache_entry("YgAuAGEAdgBpAA==", 180);
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(5, mngr_.get_total_minutes());
+
+  // The copies are what a second load reads: a doctored copy shows through.
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(cache().GetValue("entry_index").GetBytes(&bytes));
+  std::unordered_map<std::string, std::pair<uint64_t, qel_avi_cache_record>> copies;
+  ASSERT_TRUE(qel_avi_cache_index::decode(bytes, &copies));
+  ASSERT_EQ(2u, copies.size());
+  copies["YQAuAGEAdgBpAA=="].second.time_len = 600;
+  bytes = qel_avi_cache_index::encode(copies);
+  cache().GetValue("entry_index").SetBinary(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  ASSERT_TRUE(mngr_.dojob_load_directory(folder_.u16().c_str()));
+  EXPECT_EQ(13, mngr_.get_total_minutes());
+
+  // Writing the entry outdates its copy; the other copy stays in use.
+  cache().GetSubKey("YQAuAGEAdgBpAA==").GetValue("time_len").SetDWORD(240);
+  ASSERT_TRUE(mngr_.dojob_load_directory(folder_.u16().c_str()));
+  EXPECT_EQ(7, mngr_.get_total_minutes());
+
+  // A damaged copy is ignored, and the next load writes a sound one.
+  uint8_t junk[7] = {1, 0, 0, 0, 9, 9, 9};
+  cache().GetValue("entry_index").SetBinary(junk, sizeof junk);
+  cache().GetSubKey("YgAuAGEAdgBpAA==").GetValue("time_len").SetDWORD(60);
+  ASSERT_TRUE(mngr_.dojob_load_directory(folder_.u16().c_str()));
+  EXPECT_EQ(5, mngr_.get_total_minutes());
+  ASSERT_TRUE(cache().GetValue("entry_index").GetBytes(&bytes));
+  ASSERT_TRUE(qel_avi_cache_index::decode(bytes, &copies));
+  EXPECT_EQ(2u, copies.size());
+  EXPECT_EQ(60, copies["YgAuAGEAdgBpAA=="].second.time_len);
+
+  // A removed entry has no copy to fall back on: its file is scanned again.
+  cache().RemoveSubKey("YQAuAGEAdgBpAA==");
+  ASSERT_TRUE(mngr_.dojob_load_directory(folder_.u16().c_str()));
+  EXPECT_EQ(1, mngr_.get_total_minutes());
 }
 
 }  // namespace

@@ -177,6 +177,28 @@ int ZulProfileKeyImpl::EnumSubKeys(std::vector<ZulProfileKey>* list) {
   return appended;
 }
 
+int ZulProfileKeyImpl::EnumSubKeyTimes(std::vector<std::pair<std::string, uint64_t>>* list) {
+  Lock lock(m_lock);
+  platform::RegKey key = GetOpenHKEY();
+  if (!key)
+    return 0;
+  uint32_t count = 0;
+  if (platform::reg_query_info_key(key, nullptr, nullptr, &count) != platform::kErrorSuccess)
+    return 0;
+  std::string name(kZulProfileNameMax, '\0');
+  int appended = 0;
+  for (uint32_t index = 0; index < count; ++index) {
+    uint32_t len = kZulProfileNameMax;
+    uint64_t time = 0;
+    if (platform::reg_enum_key(key, index, name.data(), &len, &time) != platform::kErrorSuccess)
+      break;
+    list->emplace_back(name.substr(0, std::min<size_t>(len, name.size())), time);
+    ++appended;
+  }
+  CloseIfIdle();
+  return appended;
+}
+
 bool ZulProfileKeyImpl::Remove() {
   Lock lock(m_lock);
   QEL_ASSERT(m_subKeys.size() || m_values.size() || m_refCount);
@@ -277,6 +299,10 @@ ZulProfileValue ZulProfileKey::GetValue(std::string_view name) const {
 
 int ZulProfileKey::EnumSubKeys(std::vector<ZulProfileKey>* list) const {
   return m_impl && list ? m_impl->EnumSubKeys(list) : 0;
+}
+
+int ZulProfileKey::EnumSubKeyTimes(std::vector<std::pair<std::string, uint64_t>>* list) const {
+  return m_impl && list ? m_impl->EnumSubKeyTimes(list) : 0;
 }
 
 bool ZulProfileKey::RemoveSubKey(std::string_view name) const {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "library/qel_counted_handle.h"
@@ -39,6 +40,7 @@ class ZulProfileKeyImpl {
   ZulProfileKey GetChild(std::string_view name);
   ZulProfileValue GetValueNode(std::string_view name);
   int EnumSubKeys(std::vector<ZulProfileKey>* list);
+  int EnumSubKeyTimes(std::vector<std::pair<std::string, uint64_t>>* list);
   bool Remove();
   bool RemoveSubKey(std::string_view name);
 
@@ -105,6 +107,9 @@ class ZulProfileKey : public ZulCountedHandle<ZulProfileKeyImpl> {
   ZulProfileValue GetValue(std::string_view name) const;
   // Appends one handle per registry sub-key; returns the number appended.
   int EnumSubKeys(std::vector<ZulProfileKey>* list) const;
+  // Appends each registry sub-key's name and last write time, making no nodes for them, so a
+  // key of thousands of entries is listed in one call per entry; returns the number appended.
+  int EnumSubKeyTimes(std::vector<std::pair<std::string, uint64_t>>* list) const;
   // Removes the named sub-key and everything below it from the registry.
   bool RemoveSubKey(std::string_view name) const;
   // Removes this key and everything below it; roots are refused.
@@ -139,6 +144,8 @@ class ZulProfileValue : public ZulCountedHandle<ZulProfileValueImpl> {
   // At most `capacity` bytes; `out_count` receives the number read.
   bool GetBinary(void* buffer, uint32_t capacity, uint32_t* out_count) const;
   bool SetBinary(const void* data, uint32_t count) const;
+  // The whole value, whatever its size.
+  bool GetBytes(std::vector<uint8_t>* bytes) const;
 
  private:
   bool Read(void* buffer, uint32_t* size, uint32_t* type = nullptr) const;

@@ -119,3 +119,15 @@ bool ZulProfileValue::SetBinary(const void* data, uint32_t count) const {
     return false;
   return Write(platform::kRegBinary, data, count);
 }
+
+bool ZulProfileValue::GetBytes(std::vector<uint8_t>* bytes) const {
+  uint32_t size = 0;
+  if (!bytes || !Read(nullptr, &size))
+    return false;
+  std::vector<uint8_t> scratch(size);
+  if (size && !Read(scratch.data(), &size))
+    return false;
+  scratch.resize(size);
+  bytes->swap(scratch);
+  return true;
+}

@@ -36,8 +36,13 @@ long reg_close_key(RegKey key);
 // RegQueryInfoKeyA: class string (size in characters in/out, without terminator out) and
 // number of sub-keys; either output may be null.
 long reg_query_info_key(RegKey key, char* class_name, uint32_t* class_len, uint32_t* sub_keys);
-// RegEnumKeyExA: name size in characters in/out (without terminator out).
-long reg_enum_key(RegKey key, uint32_t index, char* name, uint32_t* name_len);
+// RegEnumKeyExA: name size in characters in/out (without terminator out). `last_write`, when
+// given, receives the sub-key's last write time, which moves whenever its values change.
+long reg_enum_key(RegKey key,
+                  uint32_t index,
+                  char* name,
+                  uint32_t* name_len,
+                  uint64_t* last_write = nullptr);
 // RegQueryValueExA: data may be null to ask for the size; size in bytes in/out.
 long reg_query_value(RegKey key, const char* name, uint32_t* type, void* data, uint32_t* size);
 // RegSetValueExA.

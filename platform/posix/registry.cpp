@@ -46,6 +46,7 @@ struct Node {
   int root = 0;
   std::weak_ptr<Node> parent;
   bool deleted = false;
+  uint64_t last_write = 0;
   std::map<std::string, std::shared_ptr<Node>, CaseLess> sub_keys;
   std::map<std::string, Value, CaseLess> values;
 };
@@ -55,6 +56,8 @@ struct Registry {
   std::shared_ptr<Node> roots[kRootCount];
   std::unordered_map<uintptr_t, std::shared_ptr<Node>> handles;
   uintptr_t next_handle = 0x1000;
+  // A counter rather than the clock: every change gets a write time of its own.
+  uint64_t write_clock = 0;
   std::set<std::pair<int, std::string>> denied;
   long query_info_failure = kErrorSuccess;
   uint32_t query_info_needed = 0;
@@ -118,6 +121,8 @@ struct Registry {
         child->path = path;
         child->root = node->root;
         child->parent = node;
+        child->last_write = ++write_clock;
+        node->last_write = ++write_clock;
         it = node->sub_keys.emplace(part, child).first;
       }
       node = it->second;
@@ -200,7 +205,11 @@ long reg_query_info_key(RegKey key, char* class_name, uint32_t* class_len, uint3
   return kErrorSuccess;
 }
 
-long reg_enum_key(RegKey key, uint32_t index, char* name, uint32_t* name_len) {
+long reg_enum_key(RegKey key,
+                  uint32_t index,
+                  char* name,
+                  uint32_t* name_len,
+                  uint64_t* last_write) {
   Lock lock(registry().lock);
   std::shared_ptr<Node> node;
   if (long rc = registry().Resolve(key, &node))
@@ -209,9 +218,12 @@ long reg_enum_key(RegKey key, uint32_t index, char* name, uint32_t* name_len) {
     return kErrorInvalidParameter;
   if (index >= node->sub_keys.size())
     return kErrorNoMoreItems;
-  const std::string& found = std::next(node->sub_keys.begin(), index)->second->name;
+  const Node& child = *std::next(node->sub_keys.begin(), index)->second;
+  const std::string& found = child.name;
   if (*name_len <= found.size())
     return kErrorMoreData;
+  if (last_write)
+    *last_write = child.last_write;
   std::memcpy(name, found.c_str(), found.size() + 1);
   *name_len = static_cast<uint32_t>(found.size());
   return kErrorSuccess;
@@ -255,6 +267,7 @@ long reg_set_value(RegKey key, const char* name, uint32_t type, const void* data
     return kErrorInvalidParameter;
   const auto* bytes = static_cast<const unsigned char*>(data);
   node->values[name ? name : ""] = Value{type, std::vector<unsigned char>(bytes, bytes + size)};
+  node->last_write = ++registry().write_clock;
   return kErrorSuccess;
 }
 
@@ -271,6 +284,7 @@ long reg_delete_key(RegKey parent, const char* name) {
     return kErrorAccessDenied;
   node->deleted = true;
   owner->sub_keys.erase(node->name);
+  owner->last_write = ++r.write_clock;
   return kErrorSuccess;
 }
 
@@ -279,7 +293,10 @@ long reg_delete_value(RegKey key, const char* name) {
   std::shared_ptr<Node> node;
   if (long rc = registry().Resolve(key, &node))
     return rc;
-  return node->values.erase(name ? name : "") ? kErrorSuccess : kErrorFileNotFound;
+  if (!node->values.erase(name ? name : ""))
+    return kErrorFileNotFound;
+  node->last_write = ++registry().write_clock;
+  return kErrorSuccess;
 }
 
 namespace test {
