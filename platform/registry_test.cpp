@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #if !defined(_WIN32)
 #include "platform/posix/registry_test_hooks.h"
@@ -69,6 +70,31 @@ TEST_F(RegistryTest, NamesIgnoreCaseButKeepTheirSpelling) {
   EXPECT_EQ(len, 1u);
   len = sizeof name;
   EXPECT_EQ(reg_enum_key(key_, 1, name, &len), kErrorNoMoreItems);
+}
+
+TEST_F(RegistryTest, WritingAValueMovesOnlyItsKeysWriteTime) {
+  RegKey a = Create("A");
+  reg_close_key(Create("c"));
+  auto write_times = [&](uint64_t* a_time, uint64_t* c_time) {
+    char name[8];
+    for (uint32_t i = 0; i < 2; ++i) {
+      uint32_t len = sizeof name;
+      uint64_t time = 0;
+      ASSERT_EQ(reg_enum_key(key_, i, name, &len, &time), kErrorSuccess);
+      EXPECT_NE(time, 0u);
+      *(name[0] == 'A' ? a_time : c_time) = time;
+    }
+  };
+  uint64_t a_before = 0, c_before = 0, a_after = 0, c_after = 0;
+  write_times(&a_before, &c_before);
+  // Past the coarsest clock tick a registry may keep write times in.
+  std::this_thread::sleep_for(std::chrono::milliseconds(40));
+  uint32_t one = 1;
+  EXPECT_EQ(reg_set_value(a, "v", kRegDword, &one, 4), kErrorSuccess);
+  write_times(&a_after, &c_after);
+  EXPECT_NE(a_after, a_before);
+  EXPECT_EQ(c_after, c_before);
+  reg_close_key(a);
 }
 
 TEST_F(RegistryTest, DeletingNeedsALeafAndInvalidatesOpenHandles) {
