@@ -44,18 +44,23 @@ if(NOT QEL_FUZZ)
   include(GoogleTest)
 endif()
 
-# qel_test(name SOURCES a.cpp ... LIBS lib ...): one GoogleTest program, each case a ctest test.
+# qel_test(name SOURCES a.cpp ... LIBS lib ... [LOCK resource]): one GoogleTest program, each
+# case a ctest test; LOCK keeps its cases from running beside others that hold the same resource.
 function(qel_test name)
   if(NOT QEL_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   if(WIN32)
     target_link_libraries(${name} PRIVATE qel_win_system_libs)
   endif()
+  set(lock)
+  if(T_LOCK)
+    set(lock RESOURCE_LOCK ${T_LOCK})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES TIMEOUT 300
+                       PROPERTIES TIMEOUT 300 ${lock}
                        ENVIRONMENT "QEL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()

@@ -105,11 +105,14 @@ TEST(ProgramResources, FacesAreRedForRecordAndDarkGreyForStop) {
 TEST(ProgramResources, HistoryMarksKeepTheirKeyOutOfTheDrawing) {
   Dib marks = load_bitmap(IDB_HISTORY_MARKS);
   ASSERT_EQ(marks.width, 48);
-  // The spare third image is empty (all mask colour); the audio and video marks have no
-  // black inside them that the mask would punch out of the middle.
+  // The third image (a recording cut short) is drawn and leaves mask colour around it; the
+  // audio and video marks have no black inside them that the mask would punch out of the middle.
+  int drawn = 0, keyed = 0;
   for (int y = 0; y < 16; ++y)
     for (int x = 32; x < 48; ++x)
-      EXPECT_EQ(marks.at(x, y), RGB(0, 0, 0)) << x << "," << y;
+      ++(marks.at(x, y) == RGB(0, 0, 0) ? keyed : drawn);
+  EXPECT_GT(drawn, 16 * 16 / 8);
+  EXPECT_GT(keyed, 0);
   EXPECT_NE(marks.at(3, 8), RGB(0, 0, 0));       // speaker body
   EXPECT_NE(marks.at(16 + 5, 8), RGB(0, 0, 0));  // camera light
 }
