@@ -121,9 +121,13 @@ STDMETHODIMP co_qel_ui::OnRecordStartFailed(int reason) {
   return S_OK;
 }
 
-HRESULT co_qel_ui::Fire_RequestRecord(BSTR _file_path) {
+HRESULT co_qel_ui::Fire_RequestRecord(BSTR _file_path, std::vector<uint32_t>* _takers) {
   return m_ui_events.Fire<IQelUIEvents>(
-      [_file_path](IQelUIEvents* sink) { return sink->RequestRecord(_file_path); });
+      [_file_path](IQelUIEvents* sink) { return sink->RequestRecord(_file_path); },
+      [_takers](DWORD cookie, HRESULT hr) {
+        if (_takers && hr == S_OK)
+          _takers->push_back(cookie);
+      });
 }
 
 HRESULT co_qel_ui::Fire_RequestStop() {

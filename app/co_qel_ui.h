@@ -3,9 +3,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/qel_com_ps.h"
 #include "app/qel_irecord_host.h"
+#include "app/qel_record_watch.h"
 #include "qel_lib/qel_iobject.h"
 #include "qel_lib/qel_ptr.h"
 #include "qel_lib/qel_subject.h"
@@ -27,27 +29,30 @@ class co_qel_ui : public WkComObject<co_qel_ui, IQelUI> {
     bool Create(co_qel_ui* _parent, const shared_ptr<CMyTopWnd>& _top_wnd);
     void Finalize();
     void OnEvent(const qel_ui_cmd* _ui_cmd);
+    // A process ended that may have held the engine recording now.
+    void OnEngineEnded(uint32_t _proc_id);
 
    private:
     using UiCmdAdapter = ObserverAdapter<MyObvrWrap, qel_ui_cmd_subject>;
+    using EngineEndAdapter = ObserverAdapter<MyObvrWrap, qel_engine_end_subject>;
 
     void dojob_request_record(co_qel_ui* parent);
     void dojob_request_stop(co_qel_ui* parent);
     // After a refused request the main window shows no streams and no recording.
     void dojob_reset_top_wnd(HRESULT hr);
 
-    // The file an engine was asked to record, until it reports the end: when the engine
-    // turns out to be dead, that file joins the library at once.
-    void dojob_watch(const char16_t* _path, int64_t _start_time);
-    void dojob_unwatch();
-    void dojob_record_lost(co_qel_ui* parent);
+    void dojob_unwatch() { m_watch.unwatch(); }
+    // When every engine that took the recording is gone (a failed request found it dead,
+    // or its process ended), the file it was writing joins the library at once; true then.
+    bool dojob_check_lost(co_qel_ui* parent);
 
     weak_ptr<CMyTopWnd> m_top_wnd;
     UiCmdAdapter m_ui_cmd_adapter;
+    EngineEndAdapter m_engine_end_adapter;
+    weak_ptr<qel_irecord_host> m_host;
     co_qel_ui* mParent = nullptr;
     bool mIsValid = false;
-    std::u16string m_watched_path;  // as requested, without the engine's extension
-    int64_t m_watched_start = 0;
+    qel_record_watch m_watch;
 
     friend class co_qel_ui;
   };
@@ -71,7 +76,9 @@ class co_qel_ui : public WkComObject<co_qel_ui, IQelUI> {
   // Lets go of the observer, the main window and the application.
   void ReleaseMembers();
 
-  HRESULT Fire_RequestRecord(BSTR _file_path);
+  // *_takers: the sinks that answered S_OK, which is an engine taking the recording; one
+  // that answers S_FALSE has nothing to record.
+  HRESULT Fire_RequestRecord(BSTR _file_path, std::vector<uint32_t>* _takers = nullptr);
   HRESULT Fire_RequestStop();
   size_t sink_count() const { return m_ui_events.sink_count(); }
 

@@ -1,5 +1,7 @@
 #include "app/co_qel_ui.h"
 
+#include <utility>
+
 #include "library/qel_avi_file_mngr.h"
 #include "platform/files.h"
 #include "qel_lib/qel_assert.h"
@@ -22,6 +24,11 @@ bool co_qel_ui::MyObvrWrap::Create(co_qel_ui* _parent, const shared_ptr<CMyTopWn
   QEL_ASSERT_MSG(!m_top_wnd.valid(), "!m_top_wnd");
   m_ui_cmd_adapter.Bind(shared_ptr<MyObvrWrap>(this), &MyObvrWrap::OnEvent);
   _top_wnd->m_ui_cmd_sink.Attach(&m_ui_cmd_adapter, 0);
+  if (_parent->m_app.valid()) {
+    m_engine_end_adapter.Bind(shared_ptr<MyObvrWrap>(this), &MyObvrWrap::OnEngineEnded);
+    _parent->m_app->GetEngineEndSink()->Attach(&m_engine_end_adapter, 0);
+    m_host = _parent->m_app;
+  }
   m_top_wnd = _top_wnd;
   mParent = _parent;
   mIsValid = true;
@@ -36,6 +43,11 @@ void co_qel_ui::MyObvrWrap::Finalize() {
   QEL_ASSERT(mParent);
   mParent = nullptr;
   m_ui_cmd_adapter.Bind(shared_ptr<MyObvrWrap>(), nullptr);
+  m_engine_end_adapter.Bind(shared_ptr<MyObvrWrap>(), nullptr);
+  shared_ptr<qel_irecord_host> host = m_host.lock();
+  if (host.valid())
+    host->GetEngineEndSink()->Detach(&m_engine_end_adapter);
+  m_host = weak_ptr<qel_irecord_host>();
   shared_ptr<CMyTopWnd> top_wnd = m_top_wnd.lock();
   if (!QEL_ASSERT_MSG(top_wnd.valid(), "m_top_wnd"))
     return;
@@ -71,37 +83,40 @@ void co_qel_ui::MyObvrWrap::dojob_request_record(co_qel_ui* parent) {
   if (!path)
     return;
   int64_t start_time = platform::current_time();
-  HRESULT hr = parent->Fire_RequestRecord(path);
+  std::vector<uint32_t> takers;
+  HRESULT hr = parent->Fire_RequestRecord(path, &takers);
   SysFreeString(path);
-  if (SUCCEEDED(hr) && parent->sink_count())
-    dojob_watch(name, start_time);
+  m_watch.watch(name, start_time, std::move(takers));
   dojob_reset_top_wnd(hr);
 }
 
 void co_qel_ui::MyObvrWrap::dojob_request_stop(co_qel_ui* parent) {
   HRESULT hr = parent->Fire_RequestStop();
-  if (WkIsDeadSinkResult(hr) && !parent->sink_count() && !m_watched_path.empty())
-    dojob_record_lost(parent);
-  else
+  if (!dojob_check_lost(parent))
     dojob_reset_top_wnd(hr);
 }
 
-void co_qel_ui::MyObvrWrap::dojob_watch(const char16_t* _path, int64_t _start_time) {
-  m_watched_path = _path;
-  m_watched_start = _start_time;
+void co_qel_ui::MyObvrWrap::OnEngineEnded(uint32_t) {
+  // With nothing recording a dead engine is dropped at the next request.
+  if (!mParent || !m_watch.watching())
+    return;
+  co_qel_ui* parent = mParent;
+  parent->AddRef();
+  parent->m_ui_events.DropDeadSinks();
+  dojob_check_lost(parent);
+  parent->Release();
 }
 
-void co_qel_ui::MyObvrWrap::dojob_unwatch() {
-  m_watched_path.clear();
-}
-
-void co_qel_ui::MyObvrWrap::dojob_record_lost(co_qel_ui* parent) {
-  std::u16string path = m_watched_path + u".avi";
-  int64_t start_time = m_watched_start;
-  dojob_unwatch();
+bool co_qel_ui::MyObvrWrap::dojob_check_lost(co_qel_ui* parent) {
+  std::u16string file;
+  int64_t start_time = 0;
+  auto connected = [parent](uint32_t cookie) { return parent->m_ui_events.has_sink(cookie); };
+  if (!m_watch.take_lost(connected, &file, &start_time))
+    return false;
   shared_ptr<qel_irecord_host> app = parent->m_host.lock();
   if (app.valid())
-    app->on_record_lost(path.c_str(), start_time);
+    app->on_record_lost(file.c_str(), start_time);
+  return true;
 }
 
 void co_qel_ui::MyObvrWrap::dojob_reset_top_wnd(HRESULT hr) {

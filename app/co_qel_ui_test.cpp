@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,16 +24,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// An engine sink in this process: records the requests, answers with `result`.
+// An engine sink in this process: records the requests, answers with `result`. Once `dead`,
+// it answers everything as a proxy to an ended process does.
 class FakeEngine : public IQelUIEvents {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    *out = nullptr;
+    if (dead)
+      return RPC_E_SERVER_DIED;
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IQelUIEvents)) {
       *out = static_cast<IQelUIEvents*>(this);
       AddRef();
       return S_OK;
     }
-    *out = nullptr;
     return E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
@@ -39,16 +44,21 @@ class FakeEngine : public IQelUIEvents {
   STDMETHODIMP EngineReserved1() override { return E_NOTIMPL; }
   STDMETHODIMP EngineReserved2() override { return E_NOTIMPL; }
   STDMETHODIMP RequestRecord(BSTR path) override {
+    if (dead)
+      return RPC_E_SERVER_DIED;
     records.push_back(path);
     return result;
   }
   STDMETHODIMP RequestStop() override {
+    if (dead)
+      return RPC_E_SERVER_DIED;
     ++stops;
     return result;
   }
 
   ULONG refs = 1;
   HRESULT result = S_OK;
+  bool dead = false;
   std::vector<std::wstring> records;
   int stops = 0;
 };
@@ -250,6 +260,67 @@ TEST_F(CoQelUiTest, StartFailuresGoToTheMainWindow) {
   // Stop hides the "no stream" panel before asking the engine.
   Command(kQelWndStop);
   EXPECT_EQ(RecordInfoMode(), 0);
+}
+
+// The program's visible message boxes with this title.
+int Boxes(const wchar_t* title) {
+  int n = 0;
+  for (HWND wnd = nullptr; (wnd = FindWindowExW(nullptr, wnd, nullptr, title));)
+    n += IsWindowVisible(wnd) != 0;
+  return n;
+}
+
+// Engines in other processes: one that took the recording, one that had nothing to record.
+// A process end finds the dead among them without calling their methods; only the death of
+// the one that took it files the recording, once, whatever is told or pressed afterwards.
+TEST_F(CoQelUiTest, EngineThatDiesMidRecordingIsNoticedWhenAProcessEnds) {
+  constexpr wchar_t kEnded[] = L"The recording ended unexpectedly.";
+  FakeEngine idle;
+  idle.result = S_FALSE;
+  ConnectEngine();
+  DWORD idle_cookie = 0;
+  ASSERT_EQ(point_->Advise(&idle, &idle_cookie), S_OK);
+  ui_->SetWebcamStreams(1, 1);
+  int files = top_wnd_->GetFrame()->get_total_files();
+  int history = Rows();
+  (*app_)->OnOCProcessEnded(4001);
+  EXPECT_EQ(Boxes(kEnded), 0) << "nothing was recording";
+
+  Command(kQelWndRecord);
+  ASSERT_EQ(engine_.records.size(), 1u);
+  ASSERT_EQ(idle.records.size(), 1u);
+  ASSERT_EQ(ui_->OnRecordStarted(), S_OK);
+  // What the engine wrote before it died: frames, no sizes, no index.
+  std::wstring avi = engine_.records[0] + L".avi";
+  {
+    std::wstring whole = Recording(L"whole.avi");
+    std::ifstream in(whole, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ofstream(avi, std::ios::binary) << bytes.substr(0, bytes.find("idx1") - 200);
+  }
+
+  idle.dead = true;
+  (*app_)->OnOCProcessEnded(4002);
+  EXPECT_EQ(idle.refs, 1u) << "the dead engine is let go";
+  EXPECT_EQ(idle.stops, 0);
+  EXPECT_EQ(RecordInfoMode(), 1) << "the other engine still records";
+  EXPECT_EQ(Boxes(kEnded), 0);
+
+  engine_.dead = true;
+  (*app_)->OnOCProcessEnded(4003);
+  EXPECT_EQ(engine_.stops, 0) << "found without a call";
+  EXPECT_EQ(RecordInfoMode(), 0);
+  EXPECT_FALSE(top_wnd_->GetFrame()->get_tray().is_animating());
+  EXPECT_EQ(Rows(), history + 1);
+  EXPECT_EQ(Status().rfind(FilesText(files + 1), 0), 0u) << Status();
+  EXPECT_EQ(Boxes(kEnded), 1);
+
+  Command(kQelWndStop);
+  (*app_)->OnOCProcessEnded(4003);
+  EXPECT_EQ(Rows(), history + 1);
+  EXPECT_EQ(Boxes(kEnded), 1);
+  EXPECT_EQ(capture_.count(), 0u);
+  DestroyWindow(FindWindowW(nullptr, kEnded));
 }
 
 }  // namespace

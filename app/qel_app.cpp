@@ -87,7 +87,12 @@ bool c_quorvantine_app::Create(const char16_t* cmd_line) {
   rtn = qel_create_ui_top_wnd();
   QEL_ASSERT(rtn);
 
-  mOCInstWrapRep = CreateRep(m_machine_key, GetTopWndHandle());
+  weak_ptr<c_quorvantine_app> self(shared_ptr<c_quorvantine_app>(this));
+  mOCInstWrapRep = CreateRep(m_machine_key, GetTopWndHandle(), [self](DWORD _proc_id) {
+    shared_ptr<c_quorvantine_app> app = self.lock();
+    if (app.valid())
+      app->OnOCProcessEnded(_proc_id);
+  });
   QEL_ASSERT(mOCInstWrapRep);
   QEL_ASSERT(!m_com_app);
   // The engine's own objects report to this application as well.

@@ -44,6 +44,10 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
                          const wchar_t* const* _del_list,
                          int64_t _start_time) override;
   void on_record_lost(const char16_t* _path, int64_t _start_time) override;
+  qel_engine_end_subject* GetEngineEndSink() override { return &m_engine_end_sink; }
+  // A messenger instance's process ended without saying so: the engine inside may have
+  // died in the middle of a recording.
+  void OnOCProcessEnded(DWORD _proc_id);
 
   void OnWndEvent(const qel_ui_cmd* _ui_cmd);
 
@@ -78,6 +82,7 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
   shared_ptr<DlgMessageBox> m_msg_box;
   WkComPtr<co_qel_app_msn> m_com_app;
   UiCmdAdapter m_ui_cmd_adapter;
+  qel_engine_end_subject m_engine_end_sink;
   SelectFolder m_select_folder;
 };
 

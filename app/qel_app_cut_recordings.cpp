@@ -14,6 +14,10 @@ void c_quorvantine_app::on_record_lost(const char16_t* _path, int64_t _start_tim
     m_top_wnd->OnRecordEndedUnexpectedly(saved);
 }
 
+void c_quorvantine_app::OnOCProcessEnded(DWORD _proc_id) {
+  m_engine_end_sink.Notify(static_cast<uint32_t>(_proc_id));
+}
+
 void c_quorvantine_app::dojob_repair_file(uint32_t _id) {
   if (!m_file_mngr.valid() || !m_file_mngr->find_file(_id).valid())
     return;

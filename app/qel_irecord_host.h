@@ -1,14 +1,19 @@
 // What a COM UI object needs from the application, handed to it at creation: the main
-// window it drives, the folder manager that names new recordings, and where the engine's
-// reports of a recording go.
+// window it drives, the folder manager that names new recordings, where the engine's
+// reports of a recording go, and the news that an engine's process may have ended.
 #pragma once
 
 #include <cstdint>
 
 #include "qel_lib/qel_ptr.h"
+#include "qel_lib/qel_subject.h"
 
 class CMyTopWnd;
 class qel_avi_file_mngr;
+
+// A process that may have held an engine ended; the argument is its process id.
+struct qel_engine_end_tag;
+using qel_engine_end_subject = SimpleSubject<qel_engine_end_tag*, void, uint32_t>;
 
 class qel_irecord_host : public ZulIObject {
  public:
@@ -22,4 +27,5 @@ class qel_irecord_host : public ZulIObject {
                                  int64_t _start_time) = 0;
   // The engine died while recording into _path (the requested name plus ".avi").
   virtual void on_record_lost(const char16_t* _path, int64_t _start_time) = 0;
+  virtual qel_engine_end_subject* GetEngineEndSink() = 0;
 };

@@ -103,7 +103,11 @@ void ZulMsnOCInstWrap::dojob_unwatch_process() {
 }
 
 void ZulMsnOCInstWrap::OnProcessEnded() {
+  shared_ptr<ZulMsnOCInstWrapRep> rep = m_rep;
+  DWORD proc_id = m_proc_id;
   Finalize();
+  if (rep.valid())
+    rep->OnOCProcessEnded(proc_id);
 }
 
 bool ZulMsnOCInstWrap::dojob_create_static_wnd(DWORD proc_id) {

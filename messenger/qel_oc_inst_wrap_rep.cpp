@@ -1,5 +1,6 @@
 #include "messenger/qel_oc_inst_wrap_rep.h"
 
+#include <utility>
 #include <vector>
 
 #include "messenger/qel_hook_dll.h"
@@ -26,11 +27,14 @@ ZulMsnOCInstWrapRep::~ZulMsnOCInstWrapRep() {
   Finalize();
 }
 
-bool ZulMsnOCInstWrapRep::Create(const ZulProfileKey& _machine_key, HWND _owner_wnd) {
+bool ZulMsnOCInstWrapRep::Create(const ZulProfileKey& _machine_key,
+                                 HWND _owner_wnd,
+                                 qel_oc_process_ended_fn _on_process_ended) {
   if (mIsValid)
     return false;
   mIsValid = true;
   m_hwnd_owner = _owner_wnd;
+  m_on_process_ended = std::move(_on_process_ended);
   if (!LoadHookDll(_machine_key)) {
     QEL_ASSERT(false);
     return false;
@@ -56,6 +60,7 @@ void ZulMsnOCInstWrapRep::Finalize() {
     wrap->Finalize();
   m_wraps.clear();
   m_hwnd_owner = nullptr;
+  m_on_process_ended = nullptr;
   if (g_hook_tables.loaded)
     qel_hook_func<qel_hook_fn_stop>(kHookFnStop)();
 }
@@ -86,12 +91,22 @@ bool ZulMsnOCInstWrapRep::OnOCNewed(const qel_oc_info* _oc_info) {
   return true;
 }
 
-shared_ptr<ZulMsnOCInstWrapRep> CreateRep(const ZulProfileKey& _machine_key, HWND _owner_wnd) {
+void ZulMsnOCInstWrapRep::OnOCProcessEnded(DWORD _proc_id) {
+  if (!mIsValid || !m_on_process_ended)
+    return;
+  // The listener may finalize the registry, which empties the member.
+  qel_oc_process_ended_fn notify = m_on_process_ended;
+  notify(_proc_id);
+}
+
+shared_ptr<ZulMsnOCInstWrapRep> CreateRep(const ZulProfileKey& _machine_key,
+                                          HWND _owner_wnd,
+                                          qel_oc_process_ended_fn _on_process_ended) {
   shared_ptr<ZulMsnOCInstWrapRep> live = rep_holder().lock();
   if (live.valid())
     return live;
   shared_ptr<ZulMsnOCInstWrapRep> rep(new ZulMsnOCInstWrapRep);
-  if (rep->Create(_machine_key, _owner_wnd)) {
+  if (rep->Create(_machine_key, _owner_wnd, std::move(_on_process_ended))) {
     rep_holder() = rep;
     return rep;
   }

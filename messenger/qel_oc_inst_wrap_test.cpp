@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "messenger/messenger_test_env.h"
@@ -138,6 +139,80 @@ TEST_F(OCInstWrapTest, FinalizeDetachesEveryWrapperAndStopsTheComponentOnce) {
   fake_hook().Report({{604, Wnd(), nullptr, nullptr}});
   EXPECT_EQ(rep->size(), 0u);
   EXPECT_TRUE(capture.Has("Callback_OnNewOC", "rep->IsValid()"));
+}
+
+// A process that lives until it is ended: started suspended, it never runs.
+class ChildProcess {
+ public:
+  ChildProcess() {
+    STARTUPINFOW si = {sizeof si};
+    wchar_t cmd[] = L"cmd.exe";
+    started_ = CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                              nullptr, &si, &pi_);
+  }
+  ~ChildProcess() {
+    if (!started_)
+      return;
+    Kill();
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  DWORD pid() const { return pi_.dwProcessId; }
+  bool started() const { return started_; }
+  void Kill() {
+    TerminateProcess(pi_.hProcess, 1);
+    WaitForSingleObject(pi_.hProcess, 5000);
+  }
+
+ private:
+  PROCESS_INFORMATION pi_ = {};
+  bool started_ = false;
+};
+
+// Delivers the UI thread's messages until done() or the time is up.
+bool pump_until(const std::function<bool()>& done, DWORD timeout_ms = 5000) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeout_ms)
+      return false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+      DispatchMessageA(&msg);
+    Sleep(10);
+  }
+  return true;
+}
+
+// A killed messenger is told to the program once, after its wrapper is gone; one that said
+// it ended is not told again when its process goes.
+TEST_F(OCInstWrapTest, KilledInstanceIsToldOnceAndAnAnnouncedEndIsNot) {
+  std::vector<DWORD> ended;
+  rep->Finalize();
+  ASSERT_TRUE(rep->Create(machine_key(), owner_wnd(), [&](DWORD pid) {
+    EXPECT_FALSE(rep->Find(pid).valid()) << "the wrapper goes first";
+    ended.push_back(pid);
+  }));
+  ChildProcess killed, quitting;
+  ASSERT_TRUE(killed.started() && quitting.started());
+  HWND static_killed = Wrap(killed.pid(), Wnd());
+  HWND hidden = Wnd(), top = Wnd();
+  HWND static_quitting = Wrap(quitting.pid(), hidden);
+  Send(static_quitting, kHookWmHiddenKnown, hidden, top);
+  Send(static_quitting, kHookWmMainKnown, Wnd(), top);
+  ASSERT_TRUE(static_killed && static_quitting);
+
+  killed.Kill();
+  ASSERT_TRUE(pump_until([&] { return !ended.empty(); }));
+  EXPECT_EQ(ended, std::vector<DWORD>{killed.pid()});
+  EXPECT_FALSE(IsWindow(static_killed));
+  EXPECT_EQ(Calls(kHookFnDetach), 1);
+
+  Send(static_quitting, kHookWmInstanceEnded, nullptr, nullptr);
+  quitting.Kill();
+  pump_until([] { return false; }, 500);
+  EXPECT_EQ(ended.size(), 1u);
+  EXPECT_EQ(Calls(kHookFnDetach), 2);
+  EXPECT_EQ(capture.count(), 0u);
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // Small COM objects for the winkit tests: a counted object that implements IUnknown and,
-// optionally, IPropertyNotifySink with a chosen result.
+// optionally, IPropertyNotifySink with a chosen result. A sink whose result says its process
+// is gone answers every other question the same way, as a proxy to a dead process does.
 #pragma once
 
 #include "platform/win32/win.h"
 
 #include <ocidl.h>
+
+#include "winkit/wk_connection_point.h"
 
 class TestSink : public IPropertyNotifySink {
  public:
@@ -18,7 +21,7 @@ class TestSink : public IPropertyNotifySink {
       return S_OK;
     }
     *out = nullptr;
-    return E_NOINTERFACE;
+    return WkIsDeadSinkResult(result_) ? result_ : E_NOINTERFACE;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
   STDMETHODIMP_(ULONG) Release() override { return --refs_; }

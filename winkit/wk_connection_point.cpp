@@ -4,6 +4,17 @@
 
 #include "winkit/wk_com_enum.h"
 
+namespace {
+
+// Asked of a sink only to reach its process; nothing implements it.
+// {6F1C2A0E-93B4-4D57-A8E1-2C5B7D90F314}
+const IID kIidLivenessProbe = {0x6f1c2a0e,
+                               0x93b4,
+                               0x4d57,
+                               {0xa8, 0xe1, 0x2c, 0x5b, 0x7d, 0x90, 0xf3, 0x14}};
+
+}  // namespace
+
 bool WkIsDeadSinkResult(HRESULT hr) {
   switch (hr) {
     case RPC_E_DISCONNECTED:
@@ -89,6 +100,27 @@ STDMETHODIMP WkConnectionPoint::Unadvise(DWORD cookie) {
 
 STDMETHODIMP WkConnectionPoint::EnumConnections(IEnumConnections** out) {
   return WkEnumConnections::Create(m_sinks, out);
+}
+
+bool WkConnectionPoint::has_sink(DWORD cookie) const {
+  for (const CONNECTDATA& d : m_sinks)
+    if (d.dwCookie == cookie)
+      return true;
+  return false;
+}
+
+size_t WkConnectionPoint::DropDeadSinks() {
+  size_t dropped = 0;
+  for (CONNECTDATA& d : dojob_snapshot()) {
+    IUnknown* answer = nullptr;
+    HRESULT hr = d.pUnk->QueryInterface(kIidLivenessProbe, reinterpret_cast<void**>(&answer));
+    if (answer)
+      answer->Release();
+    if (WkIsDeadSinkResult(hr) && Unadvise(d.dwCookie) == S_OK)
+      ++dropped;
+    d.pUnk->Release();
+  }
+  return dropped;
 }
 
 void WkConnectionPoint::UnadviseAll() {

@@ -34,6 +34,11 @@ class WkConnectionPoint : public IConnectionPoint {
   // dead client never blocks the next. I is the connection point's interface.
   template <class I, class Call>
   HRESULT Fire(Call call) {
+    return Fire<I>(call, [](DWORD, HRESULT) {});
+  }
+  // The same, telling each sink's cookie and answer to each(cookie, hr).
+  template <class I, class Call, class Each>
+  HRESULT Fire(Call call, Each each) {
     std::vector<CONNECTDATA> sinks = dojob_snapshot();
     HRESULT hr = S_OK;
     for (CONNECTDATA& d : sinks) {
@@ -41,12 +46,19 @@ class WkConnectionPoint : public IConnectionPoint {
       if (WkIsDeadSinkResult(hr))
         Unadvise(d.dwCookie);
       d.pUnk->Release();
+      each(d.dwCookie, hr);
     }
     return hr;
   }
 
+  // Disconnects the sinks whose process is gone, without calling their methods: each is
+  // asked for an interface that no sink has, which a proxy cannot answer from what it
+  // already knows. Returns how many were dropped.
+  size_t DropDeadSinks();
+
   const IID& iid() const { return m_iid; }
   size_t sink_count() const { return m_sinks.size(); }
+  bool has_sink(DWORD cookie) const;
   // Releases every sink (when the owning object is torn down).
   void UnadviseAll();
 

@@ -4,6 +4,7 @@
 
 #include <olectl.h>
 
+#include <utility>
 #include <vector>
 
 #include "winkit/wk_com_test_objects.h"
@@ -116,6 +117,35 @@ TEST(WkConnectionPointTest, FireCallsEverySinkReturnsTheLastResultAndDropsDeadSi
   source.point().UnadviseAll();
   EXPECT_EQ(fine.refs(), 1u);
   EXPECT_EQ(gone.refs(), 1u);
+}
+
+// An engine that died while nothing was asked of it is found without calling its methods;
+// each sink's own answer to a fire is told apart from the last one returned.
+TEST(WkConnectionPointTest, DeadSinksAreFoundWithoutACallAndEachAnswerIsTold) {
+  Source source;
+  TestSink fine(true, S_OK), refusing(true, E_FAIL), dead(true, RPC_E_SERVER_DIED);
+  DWORD c_fine = 0, c_refusing = 0, c_dead = 0;
+  source.point().Advise(&fine, &c_fine);
+  source.point().Advise(&dead, &c_dead);
+  source.point().Advise(&refusing, &c_refusing);
+  EXPECT_EQ(source.point().DropDeadSinks(), 1u);
+  EXPECT_EQ(dead.calls(), 0);
+  EXPECT_EQ(dead.refs(), 1u);
+  EXPECT_TRUE(source.point().has_sink(c_fine));
+  EXPECT_FALSE(source.point().has_sink(c_dead));
+  EXPECT_TRUE(source.point().has_sink(c_refusing)) << "a refusal is no sign of death";
+  EXPECT_EQ(source.point().DropDeadSinks(), 0u);
+
+  std::vector<std::pair<DWORD, HRESULT>> answers;
+  HRESULT last = source.point().Fire<IPropertyNotifySink>(
+      [](IPropertyNotifySink* s) { return s->OnChanged(1); },
+      [&](DWORD cookie, HRESULT hr) { answers.emplace_back(cookie, hr); });
+  EXPECT_EQ(last, E_FAIL);
+  EXPECT_EQ(answers,
+            (std::vector<std::pair<DWORD, HRESULT>>{{c_fine, S_OK}, {c_refusing, E_FAIL}}));
+  source.point().UnadviseAll();
+  EXPECT_EQ(fine.refs(), 1u);
+  EXPECT_EQ(refusing.refs(), 1u);
 }
 
 }  // namespace

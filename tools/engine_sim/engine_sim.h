@@ -13,11 +13,12 @@
 //   engine.EndCall();                         // stops a recording, reports (0,0) streams
 //   engine.Detach();                          // disconnects; Attach may follow again
 //
-// On RequestRecord(path) the engine writes "<path>.avi" (raw RGB24 video at 15 fps and
-// 12 kHz mono PCM audio) and calls OnRecordStarted; on RequestStop it closes the file and
-// calls OnRecordStopped with it, its start time and, with --engine-discard, a temporary file
-// to discard. The frames are written as they fall due (at least 1 s of them, at most 60 s),
-// so a killed engine leaves the file as far as it got: sizes unpatched, no index.
+// On RequestRecord(path) during a call the engine writes "<path>.avi" (raw RGB24 video at 15 fps
+// and 12 kHz mono PCM audio) and calls OnRecordStarted; on RequestStop it closes the file and calls
+// OnRecordStopped with it, its start time and, with --engine-discard, a temporary file to discard.
+// The frames are written as they fall due (at least 1 s of them, at most 60 s), so a killed engine
+// leaves the file as far as it got: sizes unpatched, no index. Outside a call, or while recording,
+// it answers RequestRecord with S_FALSE and records nothing.
 #pragma once
 
 #include <memory>

@@ -193,7 +193,8 @@ HRESULT EngineSimCore::OnRequestRecord(BSTR path) {
   log(L"request_record " + std::wstring(path ? path : L""));
   if (m_options.fail_request)
     return E_FAIL;
-  if (m_writer.is_open() || !path || !*path)
+  // Without a call, or already recording, there is nothing to take.
+  if (!m_in_call || m_writer.is_open() || !path || !*path)
     return S_FALSE;
   m_pending_path = path;
   PostMessageW(m_wnd, kMsgStartRecording, 0, 0);
