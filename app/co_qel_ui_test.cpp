@@ -89,8 +89,17 @@ class CoQelUiTest : public ::testing::Test {
     if (app_->valid())
       (*app_)->Finalize();
     delete app_;
-    if (had_dest_)
+    if (had_dest_) {
       dest_dir_value().SetBinary(saved_dest_, saved_len_);
+    } else {
+      // Left behind, the removed folder would become the next program's recording folder.
+      std::string key = std::string(g_qel_settings_path) + "\\avi_file_info_cache";
+      HKEY cache = nullptr;
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &cache) == 0) {
+        RegDeleteValueA(cache, "dest_dir");
+        RegCloseKey(cache);
+      }
+    }
     std::error_code ec;
     fs::remove_all(*dir_, ec);
     delete dir_;
@@ -294,9 +303,9 @@ TEST_F(CoQelUiTest, EngineThatDiesMidRecordingIsNoticedWhenAProcessEnds) {
   std::wstring avi = engine_.records[0] + L".avi";
   {
     std::wstring whole = Recording(L"whole.avi");
-    std::ifstream in(whole, std::ios::binary);
+    std::ifstream in(fs::path(whole), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::ofstream(avi, std::ios::binary) << bytes.substr(0, bytes.find("idx1") - 200);
+    std::ofstream(fs::path(avi), std::ios::binary) << bytes.substr(0, bytes.find("idx1") - 200);
   }
 
   idle.dead = true;

@@ -145,7 +145,8 @@ TEST_F(OCInstWrapTest, FinalizeDetachesEveryWrapperAndStopsTheComponentOnce) {
 class ChildProcess {
  public:
   ChildProcess() {
-    STARTUPINFOW si = {sizeof si};
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
     wchar_t cmd[] = L"cmd.exe";
     started_ = CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                               nullptr, &si, &pi_);

@@ -1,5 +1,6 @@
 #include "winkit/wk_connection_point.h"
 
+#include <objbase.h>
 #include <olectl.h>
 
 #include "winkit/wk_com_enum.h"
@@ -12,6 +13,33 @@ const IID kIidLivenessProbe = {0x6f1c2a0e,
                                0x93b4,
                                0x4d57,
                                {0xa8, 0xe1, 0x2c, 0x5b, 0x7d, 0x90, 0xf3, 0x14}};
+
+// Whether the sink's process is gone. A plain QueryInterface may answer a proxy's failure to
+// reach its process with E_NOINTERFACE, as Wine's does; marshaling a proxy for an interface it
+// has not got always asks the object's process.
+bool is_dead_sink(IUnknown* sink) {
+  IUnknown* answer = nullptr;
+  HRESULT hr = sink->QueryInterface(kIidLivenessProbe, reinterpret_cast<void**>(&answer));
+  if (answer)
+    answer->Release();
+  if (WkIsDeadSinkResult(hr))
+    return true;
+  IMultiQI* proxy = nullptr;
+  if (FAILED(sink->QueryInterface(IID_IMultiQI, reinterpret_cast<void**>(&proxy))) || !proxy)
+    return false;
+  proxy->Release();
+  IStream* stream = nullptr;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
+    return false;
+  hr = CoMarshalInterface(stream, kIidLivenessProbe, sink, MSHCTX_LOCAL, nullptr, MSHLFLAGS_NORMAL);
+  if (SUCCEEDED(hr)) {
+    LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    CoReleaseMarshalData(stream);
+  }
+  stream->Release();
+  return WkIsDeadSinkResult(hr);
+}
 
 }  // namespace
 
@@ -112,11 +140,7 @@ bool WkConnectionPoint::has_sink(DWORD cookie) const {
 size_t WkConnectionPoint::DropDeadSinks() {
   size_t dropped = 0;
   for (CONNECTDATA& d : dojob_snapshot()) {
-    IUnknown* answer = nullptr;
-    HRESULT hr = d.pUnk->QueryInterface(kIidLivenessProbe, reinterpret_cast<void**>(&answer));
-    if (answer)
-      answer->Release();
-    if (WkIsDeadSinkResult(hr) && Unadvise(d.dwCookie) == S_OK)
+    if (is_dead_sink(d.pUnk) && Unadvise(d.dwCookie) == S_OK)
       ++dropped;
     d.pUnk->Release();
   }

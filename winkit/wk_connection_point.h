@@ -52,8 +52,8 @@ class WkConnectionPoint : public IConnectionPoint {
   }
 
   // Disconnects the sinks whose process is gone, without calling their methods: each is
-  // asked for an interface that no sink has, which a proxy cannot answer from what it
-  // already knows. Returns how many were dropped.
+  // asked for an interface that no sink has, which a proxy cannot answer without its
+  // process. Returns how many were dropped.
   size_t DropDeadSinks();
 
   const IID& iid() const { return m_iid; }
