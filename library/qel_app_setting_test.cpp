@@ -12,12 +12,11 @@
 #include "library/recording_test_util.h"
 #include "platform/paths.h"
 #include "qel_lib/qel_assert_capture.h"
+#include "platform/testing/test_env.h"
 #if defined(_WIN32)
 #include "platform/win32/win.h"
 // After the gateway: shellapi.h needs windows.h first.
 #include <shellapi.h>
-#else
-#include "platform/posix/registry_test_hooks.h"
 #endif
 
 namespace {
@@ -52,17 +51,13 @@ void clear_settings() {
 class AppSettingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-#if !defined(_WIN32)
-    platform::test::reg_reset();
-    setenv("QEL_DOCUMENTS", docs_.path().string().c_str(), 1);
-#endif
+    test_env::registry_reset();
+    test_env::use_documents_folder(docs_.path().string());
     clear_settings();
   }
   void TearDown() override {
     clear_settings();
-#if !defined(_WIN32)
-    unsetenv("QEL_DOCUMENTS");
-#endif
+    test_env::use_documents_folder("");
   }
 
   static std::unique_ptr<qel_output_settings> Load() {

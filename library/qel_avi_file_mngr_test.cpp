@@ -10,11 +10,8 @@
 #include "library/qel_app_setting.h"
 #include "library/qel_avi_cache_index.h"
 #include "library/recording_test_util.h"
+#include "platform/testing/test_env.h"
 #include "qel_lib/qel_assert_capture.h"
-#if !defined(_WIN32)
-#include "platform/posix/registry_test_hooks.h"
-#include "platform/posix/shell_record.h"
-#endif
 
 namespace {
 
@@ -41,10 +38,8 @@ int64_t local(int y, int mo, int d, int h, int mi, int s) {
 class QelAviFileMngrTest : public ::testing::Test {
  protected:
   void SetUp() override {
-#if !defined(_WIN32)
-    platform::test::reg_reset();
-    platform::set_recycle_folder(bin_.path().string());
-#endif
+    test_env::registry_reset();
+    test_env::use_recycle_folder(bin_.path().string());
     cache().Remove();
     qel_app_setting::set_dest_dir(folder_.u16().c_str());
   }
@@ -340,35 +335,32 @@ TEST_F(QelAviFileMngrTest, PlayAndDeleteById) {
   uint32_t first = list.front()->m_id, second = list.back()->m_id;
   EXPECT_FALSE(mngr_.play_file(first + second + 1));
   EXPECT_TRUE(asserts_.Has("qel_avi_file_mngr::play_file", "file"));
-#if !defined(_WIN32)
-  EXPECT_TRUE(mngr_.play_file(first));
-  EXPECT_EQ(std::u16string(list.front()->m_file_path), platform::played_files().back());
-#endif
+  if (test_env::kNative) {
+    EXPECT_TRUE(mngr_.play_file(first));
+    EXPECT_EQ(std::u16string(list.front()->m_file_path), test_env::played_files().back());
+  }
   std::u16string deleted = list.front()->m_file_path;
   std::u16string leaf16 = deleted.substr(deleted.rfind(u'\\') + 1);
   std::string leaf(leaf16.begin(), leaf16.end());
   EXPECT_TRUE(mngr_.del_file(first));
   EXPECT_FALSE(rec_test::fs::exists(rec_test::fs::path(deleted)));
-#if defined(_WIN32)
-  // Wine's recycle bin is the desktop trash of the Unix user.
-  if (const char* home = std::getenv("HOME")) {
-    rec_test::fs::path trash = std::string("Z:") + home + "/.local/share/Trash/files/" + leaf;
-    EXPECT_TRUE(rec_test::fs::exists(trash)) << trash;
-    std::error_code ec;
-    rec_test::fs::remove(trash, ec);
+  rec_test::fs::path recycled = test_env::recycled_file(bin_.path(), leaf);
+  if (!recycled.empty()) {
+    EXPECT_TRUE(rec_test::fs::exists(recycled)) << recycled;
+    if (test_env::kUnderWine) {
+      std::error_code ec;
+      rec_test::fs::remove(recycled, ec);
+    }
   }
-#else
-  EXPECT_TRUE(rec_test::fs::exists(bin_.native(leaf)));
-#endif
   EXPECT_FALSE(mngr_.find_file(first));
   EXPECT_FALSE(mngr_.del_file(first));
-#if !defined(_WIN32)
-  // The shell failing does not keep the record in the library.
-  platform::set_recycle_folder("");
-  EXPECT_TRUE(mngr_.del_file(second));
-  EXPECT_FALSE(mngr_.find_file(second));
-  EXPECT_EQ(0, mngr_.get_total_files());
-#endif
+  if (test_env::kNative) {
+    // The shell failing does not keep the record in the library.
+    test_env::use_recycle_folder("");
+    EXPECT_TRUE(mngr_.del_file(second));
+    EXPECT_FALSE(mngr_.find_file(second));
+    EXPECT_EQ(0, mngr_.get_total_files());
+  }
 }
 
 TEST_F(QelAviFileMngrTest, FolderChangeNeedsAWritableFolder) {
@@ -410,14 +402,15 @@ TEST_F(QelAviFileMngrTest, ReadOnlyFolderIsRefusedAndNothingChanges) {
 // What the listing named but cannot be read is listed with its defaults and never created;
 // a folder that is really a file gives an empty library and stays as it was.
 TEST_F(QelAviFileMngrTest, UnreadableEntriesAndUnlistableFoldersLoseNothing) {
-#if !defined(_WIN32)
-  rec_test::fs::create_symlink(folder_.native("vanished-target.avi"), folder_.native("gone.avi"));
-  ASSERT_TRUE(mngr_.create(product()));
-  EXPECT_EQ(1, mngr_.get_total_files());
-  EXPECT_EQ(0, mngr_.get_total_minutes());
-  EXPECT_FALSE(rec_test::fs::exists(folder_.native("vanished-target.avi")));
-  mngr_.Finalize();
-#endif
+  if (test_env::kNative) {  // a dangling link, which Wine's files cannot make
+    rec_test::fs::create_symlink(folder_.native("vanished-target.avi"),
+                                 folder_.native("gone.avi"));
+    ASSERT_TRUE(mngr_.create(product()));
+    EXPECT_EQ(1, mngr_.get_total_files());
+    EXPECT_EQ(0, mngr_.get_total_minutes());
+    EXPECT_FALSE(rec_test::fs::exists(folder_.native("vanished-target.avi")));
+    mngr_.Finalize();
+  }
   Bytes content(64, 7);
   std::u16string not_a_folder = put("not_a_folder", content);
   qel_app_setting::set_dest_dir(not_a_folder.c_str());

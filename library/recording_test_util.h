@@ -16,23 +16,15 @@
 #include "library/qel_profile.h"
 #include "library/riff_reader.h"
 #include "platform/paths.h"
-#if defined(_WIN32)
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/testing/test_env.h"
 
 namespace rec_test {
 
 namespace fs = std::filesystem;
 
-inline int process_id() {
-#if defined(_WIN32)
-  return _getpid();
-#else
-  return getpid();
-#endif
-}
+using test_env::process_id;
+using test_env::ReadOnlyFolder;
+using test_env::RegistryLock;
 
 // A fresh folder, removed with everything in it at the end.
 class ScratchFolder {
@@ -57,28 +49,6 @@ class ScratchFolder {
   fs::path path_;
 };
 
-// Under Wine the registry is real and shared by test processes running side by side.
-class RegistryLock {
- public:
-  RegistryLock() {
-#if defined(_WIN32)
-    dir_ = fs::temp_directory_path() / "qel_settings_test.lock";
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    std::error_code ec;
-    while (!fs::create_directory(dir_, ec) && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-#endif
-  }
-  ~RegistryLock() {
-    std::error_code ec;
-    if (!dir_.empty())
-      fs::remove(dir_, ec);
-  }
-
- private:
-  fs::path dir_;
-};
-
 // A cache key of this test process's own, removed at the end.
 class TestCacheKey {
  public:
@@ -94,51 +64,6 @@ class TestCacheKey {
  private:
   ZulProfileKey parent_;
   ZulProfileKey key_;
-};
-
-// A folder nobody may write to, not even root: the immutable attribute, set with chattr
-// (under Wine through "start /unix"). Null when the file system cannot do it.
-class ReadOnlyFolder {
- public:
-  ReadOnlyFolder() {
-    std::string name = "qel_ro_" + std::to_string(process_id());
-    unix_ = "/tmp/" + name;
-#if defined(_WIN32)
-    path_ = u"Z:\\tmp\\" + std::u16string(name.begin(), name.end());
-#else
-    path_ = std::u16string(unix_.begin(), unix_.end());
-#endif
-    fs::create_directories(fs::path(path_));
-    chattr("+i");
-    // Refused when even a new file cannot be made in it.
-    fs::path probe = fs::path(path_) / "probe";
-    ok_ = !std::ofstream(probe).is_open();
-  }
-  ~ReadOnlyFolder() {
-    chattr("-i");
-    std::error_code ec;
-    fs::remove_all(fs::path(path_), ec);
-  }
-  bool ok() const {
-    return ok_;
-  }
-  const std::u16string& path() const {
-    return path_;
-  }
-
- private:
-  void chattr(const char* flag) {
-#if defined(_WIN32)
-    std::string cmd = "start /wait /unix /usr/bin/chattr " + std::string(flag) + " " + unix_;
-#else
-    std::string cmd = "chattr " + std::string(flag) + " " + unix_ + " 2>/dev/null";
-#endif
-    if (std::system(cmd.c_str()) != 0)
-      return;
-  }
-  std::string unix_;
-  std::u16string path_;
-  bool ok_ = false;
 };
 
 inline void write_bytes(const fs::path& p, const std::vector<uint8_t>& b) {

@@ -9,9 +9,7 @@
 #include <string>
 #include <thread>
 
-#if !defined(_WIN32)
-#include "platform/posix/registry_test_hooks.h"
-#endif
+#include "platform/testing/test_env.h"
 
 namespace platform {
 namespace {
@@ -19,9 +17,7 @@ namespace {
 class RegistryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-#if !defined(_WIN32)
-    test::reg_reset();
-#endif
+    test_env::registry_reset();
     path_ = "Software\\QelTests\\registry_" +
             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     ASSERT_EQ(reg_create_key(reg_current_user(), path_.c_str(), &key_), kErrorSuccess);
@@ -32,9 +28,7 @@ class RegistryTest : public ::testing::Test {
       reg_delete_key(key_, sub);
     reg_close_key(key_);
     reg_delete_key(reg_current_user(), path_.c_str());
-#if !defined(_WIN32)
-    EXPECT_EQ(test::reg_open_handle_count(), 0u);
-#endif
+    EXPECT_EQ(test_env::registry_open_handles(), 0u);
   }
 
   RegKey Create(const char* name) {

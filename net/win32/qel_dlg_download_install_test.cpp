@@ -1,8 +1,6 @@
 // The download dialog's state machine with the real system side under Wine: installers made
 // and signed by the fixture (net/testdata/installer), served by nginx, verified with
 // Authenticode and the signer chain against a test root in the user's root store.
-#if defined(_WIN32)
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -232,5 +230,3 @@ TEST(InstallerVerification, OnlyTheGenuineNewerInstallerStarts) {
 }
 
 }  // namespace
-
-#endif

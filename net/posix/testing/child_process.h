@@ -1,8 +1,6 @@
 // Helper processes for the tests of the secure layer (openssl s_server, real proxies):
-// started on 127.0.0.1 and stopped when the object goes. Posix builds only.
+// started on 127.0.0.1 and stopped when the object goes.
 #pragma once
-
-#ifndef _WIN32
 
 #include <sys/types.h>
 
@@ -35,5 +33,3 @@ bool WaitConnectable(int port, int ms = 10000);
 bool RunCommand(const std::string& command);
 
 }  // namespace net_testing
-
-#endif

@@ -1,7 +1,5 @@
 // The secure layer against openssl s_server and against itself. Needs the libraries and the
-// openssl tool, so it runs in the posix build only.
-#ifndef _WIN32
-
+// openssl tool, so it sits with the posix backend and runs in the posix build only.
 #include "net/async_ssl_socket_layer.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "net/posix/testing/child_process.h"
 #include "net/qel_async_socket.h"
-#include "net/testing/child_process.h"
 #include "net/testing/local_port.h"
 #include "net/testing/socket_event_log.h"
 #include "net/testing/test_servers.h"
@@ -414,5 +412,3 @@ TEST_F(SslLayerTest, SocketWrapperRefusesCertificatesTheLibraryCouldNotVerify) {
 }
 
 }  // namespace
-
-#endif

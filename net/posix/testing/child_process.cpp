@@ -1,6 +1,4 @@
-#ifndef _WIN32
-
-#include "net/testing/child_process.h"
+#include "net/posix/testing/child_process.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -84,5 +82,3 @@ bool RunCommand(const std::string& command) {
 }
 
 }  // namespace net_testing
-
-#endif
