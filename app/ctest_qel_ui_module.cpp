@@ -5,6 +5,7 @@
 #include "app/co_qel_app_msn.h"
 #include "app/co_qel_ui.h"
 #include "app/qel_com_ps.h"
+#include "platform/paths.h"
 #include "winkit/wk_class_factory.h"
 
 // {2D2E40D2-0595-4697-B889-A87AB4250109}
@@ -72,9 +73,8 @@ WkRegKey clsid_key(const wchar_t* clsid,
 }
 
 std::wstring module_path() {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return std::wstring(path, n < MAX_PATH ? n : 0);
+  std::u16string path = platform::program_path();
+  return std::wstring(as_wide(path.c_str()), path.size());
 }
 
 }  // namespace

@@ -2,19 +2,18 @@
 
 #include <string>
 
+#include "platform/library.h"
+#include "platform/paths.h"
+
 extern "C" HRESULT WINAPI qel_ps_DllGetClassObject(REFCLSID clsid, REFIID iid, void** out);
 
 namespace {
 
 const IID* const kInterfaces[] = {&IID_IQelApp, &IID_IQelUI, &IID_IQelAppEvents, &IID_IQelUIEvents};
 
-std::wstring ps_dll_path() {
-  wchar_t self[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH)
-    return {};
-  std::wstring path(self, n);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) + L"quorvantine_msn_ps.dll";
+std::u16string ps_dll_path() {
+  std::u16string folder = platform::program_folder();
+  return folder.empty() ? folder : folder + u"quorvantine_msn_ps.dll";
 }
 
 }  // namespace
@@ -38,11 +37,10 @@ HRESULT qel_register_ps_in_process() {
 }
 
 HRESULT qel_register_ps_dll(bool _register) {
-  std::wstring path = ps_dll_path();
+  std::u16string path = ps_dll_path();
   if (path.empty())
     return E_FAIL;
-  // Loaded by full path only: never from the current directory or PATH.
-  HMODULE dll = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  auto dll = static_cast<HMODULE>(platform::library_load_full_path(path));
   if (!dll)
     return HRESULT_FROM_WIN32(GetLastError());
   using Entry = HRESULT(WINAPI*)();

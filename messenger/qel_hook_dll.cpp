@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "library/qel_app_constants.h"
+#include "platform/library.h"
+#include "platform/paths.h"
+#include "platform/text.h"
 #include "qel_lib/qel_assert.h"
 
 qel_hook_tables g_hook_tables;
@@ -16,18 +19,8 @@ constexpr char kErrorText[] =
     "Quorvantine can't find one of its components,  and has to exit now.\n"
     "Please reinstall QuorVantine to fix this problem.";
 
-// A full path only: the loader never searches the current directory or PATH.
 void* open_library(const char* path) {
-  int n = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  if (n <= 0)
-    return nullptr;
-  std::vector<wchar_t> wide(n);
-  MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), n);
-  wchar_t full[MAX_PATH * 4];
-  DWORD len = GetFullPathNameW(wide.data(), MAX_PATH * 4, full, nullptr);
-  if (len == 0 || len >= MAX_PATH * 4)
-    return nullptr;
-  return LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return platform::library_load_full_path(platform::from_ansi(path));
 }
 
 const void* find_symbol(void* module, const char* name) {
@@ -91,12 +84,11 @@ const qel_hook_loader* qel_set_hook_loader(const qel_hook_loader* loader) {
 
 bool LoadHookDll(const ZulProfileKey& _machine_key) {
   g_hook_tables = qel_hook_tables();
-  std::vector<char> path(kModulePathMax, '\0');
-  DWORD len = GetModuleFileNameA(nullptr, path.data(), kModulePathMax);
-  if (!QEL_ASSERT_MSG(len > 0 && len < kModulePathMax, "false"))
+  std::string path = platform::program_path_ansi();
+  if (!QEL_ASSERT_MSG(!path.empty() && path.size() < kModulePathMax, "false"))
     return false;
   // The cut keeps the folder's trailing separator; the joined path adds its own.
-  std::string dir = qel_hook_dll_dir(std::string_view(path.data(), len));
+  std::string dir = qel_hook_dll_dir(path);
   if (!dir.empty() && (dir.back() == '\\' || dir.back() == '/'))
     dir.pop_back();
   std::string configured = dojob_configured_name(_machine_key);

@@ -2,26 +2,19 @@
 
 #include <string>
 
-#include "net/dynamic_library.h"
+#include "net/ssl_library_files.h"
+#include "platform/library.h"
 
 namespace qel_ssl {
 namespace {
 
-#ifdef _WIN32
-constexpr char kCryptoDefault[] = "libcrypto-3-x64.dll";
-constexpr char kSslDefault[] = "libssl-3-x64.dll";
-#else
-constexpr char kCryptoDefault[] = "libcrypto.so.3";
-constexpr char kSslDefault[] = "libssl.so.3";
-#endif
-
 struct State {
-  qel_net::LibraryHandle crypto = nullptr;
-  qel_net::LibraryHandle ssl = nullptr;
+  platform::LibraryHandle crypto = nullptr;
+  platform::LibraryHandle ssl = nullptr;
   SslFunctions functions;
   int users = 0;
-  std::string crypto_name = kCryptoDefault;
-  std::string ssl_name = kSslDefault;
+  std::string crypto_name = kCryptoLibraryFile;
+  std::string ssl_name = kSslLibraryFile;
 };
 
 State& state() {
@@ -30,15 +23,15 @@ State& state() {
 }
 
 void Unload(State& s) {
-  qel_net::library_free(s.ssl);
-  qel_net::library_free(s.crypto);
+  platform::library_free(s.ssl);
+  platform::library_free(s.crypto);
   s.ssl = s.crypto = nullptr;
   s.functions = SslFunctions{};
 }
 
 template <typename Fn>
-bool Resolve(qel_net::LibraryHandle lib, const char* name, Fn* out) {
-  *out = reinterpret_cast<Fn>(qel_net::library_symbol(lib, name));
+bool Resolve(platform::LibraryHandle lib, const char* name, Fn* out) {
+  *out = reinterpret_cast<Fn>(platform::library_symbol(lib, name));
   return *out != nullptr;
 }
 
@@ -60,8 +53,8 @@ int SslLibrary::Acquire() {
     ++s.users;
     return kOk;
   }
-  s.crypto = qel_net::library_load(s.crypto_name.c_str());
-  s.ssl = s.crypto ? qel_net::library_load(s.ssl_name.c_str()) : nullptr;
+  s.crypto = platform::library_load(s.crypto_name.c_str());
+  s.ssl = s.crypto ? platform::library_load(s.ssl_name.c_str()) : nullptr;
   if (!s.crypto || !s.ssl || !ResolveAll(s)) {
     Unload(s);
     return kMissing;
@@ -100,8 +93,8 @@ int SslLibrary::UseCount() {
 
 void SslLibrary::SetLibraryNames(const char* crypto, const char* ssl) {
   std::lock_guard<std::recursive_mutex> hold(Lock());
-  state().crypto_name = crypto ? crypto : kCryptoDefault;
-  state().ssl_name = ssl ? ssl : kSslDefault;
+  state().crypto_name = crypto ? crypto : kCryptoLibraryFile;
+  state().ssl_name = ssl ? ssl : kSslLibraryFile;
 }
 
 const char* SslLibrary::CryptoName() {

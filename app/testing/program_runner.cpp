@@ -1,14 +1,13 @@
 #include "app/testing/program_runner.h"
 
 #include "library/qel_app_constants.h"
+#include "platform/paths.h"
 
 namespace qel_testing {
 
 std::wstring bin_dir() {
-  wchar_t self[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, n);
-  return path.substr(0, path.find_last_of(L"\\/") + 1);
+  std::u16string folder = platform::program_folder();
+  return std::wstring(as_wide(folder.c_str()), folder.size());
 }
 
 std::wstring temp_dir() {

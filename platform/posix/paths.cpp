@@ -9,13 +9,28 @@
 
 namespace platform {
 
+// readlink truncates silently to the buffer: grow it until the name fits.
 std::string program_path_ansi() {
-  char buf[4096];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  return n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string();
+  std::string buf(4096, '\0');
+  for (;;) {
+    ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+    if (n <= 0)
+      return {};
+    if (static_cast<size_t>(n) < buf.size()) {
+      buf.resize(static_cast<size_t>(n));
+      return buf;
+    }
+    buf.resize(buf.size() * 2);
+  }
 }
 
 std::u16string program_path() { return from_ansi(program_path_ansi()); }
+
+std::u16string program_folder() {
+  std::u16string path = program_path();
+  size_t slash = path.rfind(u'/');
+  return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+}
 
 // QEL_DOCUMENTS lets tests point the Documents folder somewhere of their own.
 bool documents_folder(std::u16string* out) {

@@ -1,22 +1,25 @@
+#include "platform/library.h"
+
 #include <dlfcn.h>
 
-#include <string>
-
-#include "net/dynamic_library.h"
 #include "platform/paths.h"
 #include "platform/text.h"
 
-namespace qel_net {
+namespace platform {
+
+LibraryHandle library_load_full_path(const std::u16string& path) {
+  if (path.empty() || path[0] != u'/')
+    return nullptr;
+  return dlopen(to_ansi(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+}
 
 LibraryHandle library_load(const char* name) {
-  std::string exe = platform::to_ansi(platform::program_path());
-  size_t slash = exe.rfind('/');
-  if (slash != std::string::npos) {
-    std::string local = exe.substr(0, slash + 1) + name;
-    if (void* lib = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL))
+  std::u16string own = program_folder();
+  if (!own.empty()) {
+    if (LibraryHandle lib = library_load_full_path(own + from_ansi(name)))
       return lib;
   }
-  // A bare name: the dynamic loader's own system search.
+  // A bare name: the dynamic loader's own search of the system's folders.
   return dlopen(name, RTLD_NOW | RTLD_LOCAL);
 }
 
@@ -37,4 +40,4 @@ bool library_is_loaded(const char* name) {
   return true;
 }
 
-}  // namespace qel_net
+}  // namespace platform

@@ -1,15 +1,7 @@
-// Socket addresses in the operating system's layout. Both backends use the same BSD
-// sockaddr_in and sockaddr_in6 structures; only the headers that declare them differ.
-#if defined(_WIN32)
-// The gateway first: it fixes the Windows version before any system header is read.
-#include "platform/win32/win.h"
-
-#include <ws2tcpip.h>
-#else
+// Socket addresses in the BSD layout.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#endif
 
 #include <cstring>
 
@@ -64,26 +56,6 @@ bool sock_addr_from_os(const void* addr, size_t len, SockAddr* out) {
   out->length = static_cast<int>(len);
   std::memcpy(out->bytes, addr, len);
   return true;
-}
-
-namespace {
-AddrLookupFn g_lookup_override = nullptr;
-}  // namespace
-
-void addr_lookup_override(AddrLookupFn fn) {
-  g_lookup_override = fn;
-}
-
-AddrLookupFn addr_lookup_function() {
-  return g_lookup_override ? g_lookup_override : addr_lookup_system();
-}
-
-bool addr_lookup(const char* host,
-                 const char* port,
-                 int family,
-                 int type,
-                 std::vector<SockAddr>* out) {
-  return addr_lookup_function()(host, port, family, type, out);
 }
 
 }  // namespace qel_net

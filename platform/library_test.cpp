@@ -1,0 +1,87 @@
+// Libraries load from the program's folder, the system's, or one full path, and never from
+// the current directory.
+#include "platform/library.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/paths.h"
+#include "platform/testing/test_env.h"
+#include "platform/text.h"
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A copy of a system library under a name of its own, in a folder, removed at the end.
+struct PlantedCopy {
+  explicit PlantedCopy(const fs::path& folder) : path(folder / test_env::kPlantedLibrary) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    copied = fs::copy_file(test_env::kOtherSystemLibraryPath, path,
+                           fs::copy_options::overwrite_existing, ec);
+  }
+  ~PlantedCopy() {
+    std::error_code ec;
+    fs::remove(path, ec);
+  }
+  fs::path path;
+  bool copied = false;
+};
+
+TEST(Library, ProgramPathNamesTheRunningProgramAndItsFolder) {
+  std::u16string path = program_path();
+  std::u16string folder = program_folder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_TRUE(fs::exists(fs::path(path)));
+  EXPECT_EQ(path.substr(0, folder.size()), folder);
+  EXPECT_EQ(fs::path(path).parent_path(), fs::path(folder).parent_path());
+  EXPECT_EQ(from_ansi(program_path_ansi()), path);
+}
+
+TEST(Library, LoadsFromTheProgramsFolderButNotTheCurrentOne) {
+  fs::path cwd = fs::temp_directory_path() / "qel_planted_cwd";
+  PlantedCopy in_cwd(cwd);
+  ASSERT_TRUE(in_cwd.copied);
+  fs::path before = fs::current_path();
+  fs::current_path(cwd);
+  EXPECT_EQ(library_load(test_env::kPlantedLibrary), nullptr);
+  fs::current_path(before);
+
+  PlantedCopy beside{fs::path(program_folder())};
+  ASSERT_TRUE(beside.copied);
+  LibraryHandle lib = library_load(test_env::kPlantedLibrary);
+  if (test_env::kRenamedSystemLibraryLoads) {
+    EXPECT_NE(lib, nullptr);
+  }
+  library_free(lib);
+  std::error_code ec;
+  fs::remove_all(cwd, ec);
+}
+
+TEST(Library, FullPathLoadsOnlyThatFile) {
+  fs::path cwd = fs::temp_directory_path() / "qel_planted_cwd2";
+  PlantedCopy in_cwd(cwd);
+  ASSERT_TRUE(in_cwd.copied);
+  fs::path before = fs::current_path();
+  fs::current_path(cwd);
+  // A bare or relative name is refused, though the file is right there.
+  EXPECT_EQ(library_load_full_path(from_ansi(test_env::kPlantedLibrary)), nullptr);
+  EXPECT_EQ(library_load_full_path(u"." + std::u16string(1, fs::path::preferred_separator) +
+                                   from_ansi(test_env::kPlantedLibrary)),
+            nullptr);
+  fs::current_path(before);
+  EXPECT_EQ(library_load_full_path(u""), nullptr);
+
+  LibraryHandle lib = library_load_full_path(from_ansi(test_env::kOtherSystemLibraryPath));
+  ASSERT_NE(lib, nullptr);
+  EXPECT_TRUE(library_is_loaded(test_env::kOtherSystemLibrary));
+  library_free(lib);
+  std::error_code ec;
+  fs::remove_all(cwd, ec);
+}
+
+}  // namespace
+}  // namespace platform
