@@ -9,14 +9,21 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <map>
+#include <mutex>
+#include <utility>
 
 #include "platform/posix/native_path.h"
 #include "platform/text.h"
 
 namespace platform {
 
+using FileId = std::pair<dev_t, ino_t>;
+
 struct FileTag {
   int fd;
+  FileId id;
+  bool write;
 };
 
 struct FindTag {
@@ -24,33 +31,99 @@ struct FindTag {
   std::string pattern;
 };
 
-// The core writes Windows paths; natively a backslash is a separator.
-std::string native_path(const std::u16string& path) {
-  std::string p = to_ansi(path);
-  for (char& c : p)
-    if (c == '\\')
-      c = '/';
-  return p;
+namespace {
+
+// Windows opens these files shared for reading only and refuses what would break that: the
+// handles open on each file of this process, by kind. (Other processes are not seen.)
+struct Handles {
+  int readers = 0;
+  int writers = 0;
+};
+
+std::mutex& handles_lock() {
+  static std::mutex lock;
+  return lock;
 }
 
+std::map<FileId, Handles>& open_handles() {
+  static auto* handles = new std::map<FileId, Handles>;
+  return *handles;
+}
+
+// Under handles_lock: whether an open for writing (or reading), a delete or a rename of the
+// file would meet a handle that does not share it.
+bool in_use(const struct stat& st, bool write) {
+  auto it = open_handles().find({st.st_dev, st.st_ino});
+  if (it == open_handles().end())
+    return false;
+  return it->second.writers > 0 || (write && it->second.readers > 0);
+}
+
+// The read-only attribute: no write permission for anyone. Root may write anyway; Windows
+// refuses everybody.
+bool read_only(const struct stat& st) {
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// What may be written, deleted or replaced at `path`: nothing there, or a file that is neither
+// read-only nor open.
+bool may_change(const std::string& path, bool* exists) {
+  struct stat st;
+  *exists = stat(path.c_str(), &st) == 0;
+  if (!*exists)
+    return true;
+  if (S_ISDIR(st.st_mode) || read_only(st)) {
+    errno = EACCES;
+    return false;
+  }
+  if (in_use(st, true)) {
+    errno = EBUSY;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 File file_open(const std::u16string& path, FileMode mode) {
+  if (is_reserved_name(path))
+    return nullptr;
+  std::string native = native_path(path);
+  bool write = mode != FileMode::kRead;
+  std::lock_guard<std::mutex> hold(handles_lock());
+  struct stat st;
+  if (stat(native.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode) || (write && read_only(st)) || in_use(st, write))
+      return nullptr;
+  }
   int flags = mode == FileMode::kRead        ? O_RDONLY
               : mode == FileMode::kReadWrite ? O_RDWR
                                              : O_RDWR | O_CREAT | O_TRUNC;
-  int fd = open(native_path(path).c_str(), flags | O_CLOEXEC, 0644);
+  int fd = open(native.c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0)
     return nullptr;
-  struct stat st;
   if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     close(fd);
     return nullptr;
   }
-  return new FileTag{fd};
+  FileId id{st.st_dev, st.st_ino};
+  Handles& handles = open_handles()[id];
+  ++(write ? handles.writers : handles.readers);
+  return new FileTag{fd, id, write};
 }
 
 void file_close(File file) {
   if (!file)
     return;
+  {
+    std::lock_guard<std::mutex> hold(handles_lock());
+    auto it = open_handles().find(file->id);
+    if (it != open_handles().end()) {
+      --(file->write ? it->second.writers : it->second.readers);
+      if (it->second.readers == 0 && it->second.writers == 0)
+        open_handles().erase(it);
+    }
+  }
   close(file->fd);
   delete file;
 }
@@ -102,15 +175,30 @@ bool file_flush(File file) {
 }
 
 bool file_replace(const std::u16string& from, const std::u16string& to) {
-  return rename(native_path(from).c_str(), native_path(to).c_str()) == 0;
+  if (is_reserved_name(from) || is_reserved_name(to))
+    return false;
+  std::string source = native_path(from), target = native_path(to);
+  std::lock_guard<std::mutex> hold(handles_lock());
+  struct stat st;
+  if (stat(source.c_str(), &st) != 0 || in_use(st, true))
+    return false;
+  bool exists = false;
+  if (!may_change(target, &exists))
+    return false;
+  return rename(source.c_str(), target.c_str()) == 0;
 }
 
 bool file_delete(const std::u16string& path) {
-  return unlink(native_path(path).c_str()) == 0;
+  if (is_reserved_name(path))
+    return false;
+  std::string native = native_path(path);
+  std::lock_guard<std::mutex> hold(handles_lock());
+  bool exists = false;
+  return may_change(native, &exists) && exists && unlink(native.c_str()) == 0;
 }
 
 bool create_directory(const std::u16string& path) {
-  return mkdir(native_path(path).c_str(), 0755) == 0;
+  return !is_reserved_name(path) && mkdir(native_path(path).c_str(), 0755) == 0;
 }
 
 // Like GetTempFileNameW: the first three characters of the prefix, four hex digits, ".tmp".
@@ -147,13 +235,17 @@ static bool next_match(Find find, std::u16string* name) {
 }
 
 Find find_first(const std::u16string& pattern, std::u16string* name) {
-  std::string p = native_path(pattern);
-  size_t slash = p.rfind('/');
-  std::string dir = slash == std::string::npos ? "." : p.substr(0, slash);
+  // The folder is looked up as any path; the last component is the pattern.
+  size_t slash = pattern.find_last_of(u"\\/");
+  std::u16string folder = slash == std::u16string::npos ? u"." : pattern.substr(0, slash);
+  if (is_reserved_name(folder))
+    return nullptr;
+  std::string dir = native_path(folder);
   DIR* d = opendir(dir.empty() ? "/" : dir.c_str());
   if (!d)
     return nullptr;
-  Find find = new FindTag{d, p.substr(slash == std::string::npos ? 0 : slash + 1)};
+  std::u16string leaf = pattern.substr(slash == std::u16string::npos ? 0 : slash + 1);
+  Find find = new FindTag{d, to_ansi(leaf)};
   if (next_match(find, name))
     return find;
   find_close(find);

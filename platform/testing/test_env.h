@@ -122,6 +122,11 @@ constexpr char kPlantedLibrary[] = "libqel_planted.so";
 // Wine will not load a renamed copy of one of its built-in libraries.
 constexpr bool kRenamedSystemLibraryLoads = kNative;
 
+// Windows refuses to open a read-only file for writing or to replace it (access denied), and
+// so does the posix stand-in, for root as well. Wine run as root, as here, allows both and
+// only refuses the delete.
+constexpr bool kReadOnlyFilesRefuseWriting = kNative;
+
 // Under Wine the registry is real and shared by test processes running side by side: those
 // that touch the same keys hold this lock. Natively each process has a registry of its own.
 class RegistryLock {
