@@ -11,6 +11,7 @@
 #include "tools/soak/engine_links.h"
 #include "tools/soak/library_view.h"
 #include "tools/soak/message_rates.h"
+#include "tools/soak/process_probe.h"
 #include "tools/soak/remote_list_view.h"
 
 namespace {
@@ -133,6 +134,31 @@ TEST(SoakProbesTest, RecycleBinEntriesAreFoundByTheirOriginalPath) {
   for (const wchar_t* sub : {L"\\.local\\share\\Trash\\info", L"\\.local\\share\\Trash",
                              L"\\.local\\share", L"\\.local", L""})
     RemoveDirectoryW((L"Z:" + whome + sub).c_str());
+}
+
+// GDI objects are counted wherever the platform keeps them: made and deleted here, they
+// come and go in the count, and stock objects never enter it.
+TEST(SoakProbesTest, GdiObjectsOfAProcessAreCounted) {
+  auto gdi_objects = [] {
+    for (const SoakFigure& f : probe_process(GetCurrentProcessId()))
+      if (f.name.rfind("GDI objects", 0) == 0)
+        return f;
+    return SoakFigure{};
+  };
+  // The first device context sets up the display's own objects, which stay.
+  DeleteDC(CreateCompatibleDC(nullptr));
+  SoakFigure before = gdi_objects();
+  ASSERT_EQ("", before.unavailable);
+  HBRUSH brushes[5];
+  for (int i = 0; i < 5; ++i)
+    brushes[i] = CreateSolidBrush(RGB(i, 1, 2));
+  GetStockObject(GRAY_BRUSH);
+  SoakFigure made = gdi_objects();
+  for (HBRUSH b : brushes)
+    DeleteObject(b);
+  SoakFigure after = gdi_objects();
+  EXPECT_EQ(before.value + 5, made.value);
+  EXPECT_EQ(before.value, after.value);
 }
 
 // A thread with a 20 ms timer: the hook sees its timer messages, and nothing once the hook
