@@ -1,8 +1,9 @@
-// soak_driver.exe [CYCLES] [--warmup=N] [--idle-ms=N] [--keep] [--no-kills] [--no-discards]:
-// drives the real program
-// beside it with simulated messengers for CYCLES recordings (default 1000) and prints what
-// grew and what was lost; the last line is "soak ratio=X" (private bytes at the end over
-// those after the warm-up). Exit code 1 on any loss or growth.
+// soak_driver.exe [CYCLES] [--warmup=N] [--idle-ms=N] [--keep] [--no-kills] [--no-discards]
+// [--no-folder-changes] [--no-deletions]: drives the real program beside it with simulated
+// messengers for CYCLES recordings (default 1000) and prints what grew and what was lost; the
+// last line is "soak ratio=X" (private bytes at the end over those after the warm-up). Exit
+// code 1 on any loss or growth. The --no-... options leave kinds of events out, to tell which
+// one leaves something behind.
 #include <cwchar>
 #include <string>
 
@@ -38,6 +39,10 @@ int wmain() {
       options.kills = false;
     else if (arg == L"--no-discards")
       options.discards = false;
+    else if (arg == L"--no-folder-changes")
+      options.folder_changes = false;
+    else if (arg == L"--no-deletions")
+      options.deletions = false;
     else if (take_number(arg, L"--warmup=", &v))
       options.warmup = static_cast<int>(v);
     else if (take_number(arg, L"--idle-ms=", &v))

@@ -14,6 +14,29 @@ SoakCycle soak_cycle(int n) {
   return c;
 }
 
+SoakCycle soak_cycle(int n, int warmup) {
+  SoakCycle c = soak_cycle(n);
+  // Five slots, the kinds in the order the regular schedule first brings them.
+  if (warmup < 5 || n <= 0 || n >= warmup || n % (warmup / 5) != 0)
+    return c;
+  switch (n / (warmup / 5)) {
+    case 1:
+      c.kill_engine = true;
+      break;
+    case 2:
+      c.restart_messenger = true;
+      break;
+    case 3:
+      c.change_folder = true;
+      break;
+    case 4:
+      c.delete_row = true;
+      c.discard = true;
+      break;
+  }
+  return c;
+}
+
 namespace {
 
 const SoakFigure* find(const SoakSample& sample, const std::string& name) {

@@ -15,6 +15,10 @@ struct SoakCycle {
 
 // Cycle `n` counts from 1.
 SoakCycle soak_cycle(int n);
+// The same, with each kind of event also once inside a warm-up of `warmup` cycles, so that
+// what a kind pays only on its first use (the folder dialog's shell caches, the threads the
+// first messenger restart leaves pooled) is paid before the sample the end is compared with.
+SoakCycle soak_cycle(int n, int warmup);
 
 // How a figure may move between the sample after the warm-up and the one at the end.
 enum class SoakBudget {

@@ -26,6 +26,37 @@ TEST(SoakPlanTest, EventsFallOnTheirCycles) {
   EXPECT_FALSE(soak_cycle(0).discard);
 }
 
+// Each kind has had its first use before the warm-up's sample; after it, the schedule is the
+// regular one.
+TEST(SoakPlanTest, TheWarmUpHasOneEventOfEachKind) {
+  for (int warmup : {50, 7}) {
+    int kills = 0, restarts = 0, folders = 0, deletes = 0, discards = 0;
+    for (int n = 1; n < warmup; ++n) {
+      SoakCycle c = soak_cycle(n, warmup);
+      kills += c.kill_engine;
+      restarts += c.restart_messenger;
+      folders += c.change_folder;
+      deletes += c.delete_row;
+      discards += c.discard;
+    }
+    EXPECT_EQ(1, kills) << warmup;
+    EXPECT_EQ(1, restarts) << warmup;
+    EXPECT_EQ(1, folders) << warmup;
+    EXPECT_EQ(1, deletes) << warmup;
+    EXPECT_GE(discards, 1) << warmup;
+  }
+  for (int n = 50; n <= 1000; ++n) {
+    SoakCycle a = soak_cycle(n, 50), b = soak_cycle(n);
+    ASSERT_EQ(a.kill_engine, b.kill_engine) << n;
+    ASSERT_EQ(a.restart_messenger, b.restart_messenger) << n;
+    ASSERT_EQ(a.change_folder, b.change_folder) << n;
+    ASSERT_EQ(a.delete_row, b.delete_row) << n;
+    ASSERT_EQ(a.discard, b.discard) << n;
+  }
+  SoakCycle none = soak_cycle(3, 4);
+  EXPECT_FALSE(none.kill_engine || none.restart_messenger || none.change_folder);
+}
+
 TEST(SoakPlanTest, GrowthOfGuardedFiguresFailsAndTheRatioIsPrivateBytes) {
   SoakSample warm = {{kSoakPrivateBytes, SoakBudget::kInfo, 1000, ""},
                      {"handles", SoakBudget::kNoGrowth, 200, ""},

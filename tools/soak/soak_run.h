@@ -29,6 +29,8 @@ struct SoakOptions {
   // Leave out kinds of events, to tell which one leaves something behind.
   bool kills = true;     // engine kills and messenger restarts
   bool discards = true;  // files handed back to discard
+  bool folder_changes = true;
+  bool deletions = true;
 };
 
 class SoakRun {
@@ -54,8 +56,10 @@ class SoakRun {
   bool ChangeFolder(const std::wstring& folder);
   bool DeleteNewestRow();
   SoakSample Sample();
+  SoakSample SettledSample();
   void CheckRecordings();
-  void CompareWithFreshStart(const SoakSample& end);
+  SoakSample FreshStart(int rows);
+  void CompareWithFreshStart(const SoakSample& warm, const SoakSample& end);
   void Cleanup();
   int ListRows() const;
   bool Fail(const std::string& what);
@@ -81,6 +85,7 @@ class SoakRun {
   // The program's windows at the last sample.
   std::map<std::string, int> census_warm_;
   std::map<std::string, int> census_end_;
+  int warmup_ = 0;
   int folder_changes_ = 0;
   int kills_ = 0;
   int restarts_ = 0;
