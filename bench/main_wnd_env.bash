@@ -1,13 +1,11 @@
 # Sourced by the main-window benchmarks: builds the program and the probe, and gives them a
-# Wine prefix of their own whose Documents folder (the default recording folder) lies inside
-# the prefix, so that neither the tests' recordings nor these reach each other.
+# Wine prefix of their own (with its own Documents folder, the default recording folder), so
+# that neither the tests' recordings nor these reach each other.
 top=${top:?}
 windows_dir=${QEL_BENCH_WINDOWS_DIR:-$top/build/windows}
 export QEL_WINEPREFIX=${QEL_BENCH_WINEPREFIX:-$top/build/bench-prefix}
 "$top/scripts/setup" "$QEL_WINEPREFIX" >/dev/null || exit 1
-documents=$QEL_WINEPREFIX/drive_c/users/$(id -un)/Documents
-[ -L "$documents" ] && rm -f "$documents"
-records="$documents/Quorvantine Records for Msn"
+records="$QEL_WINEPREFIX/drive_c/users/$(id -un)/Documents/Quorvantine Records for Msn"
 mkdir -p "$records"
 
 cmake --preset windows -B "$windows_dir" >/dev/null || exit 1
