@@ -2,6 +2,15 @@
 // thousands of recordings loads with one registry call per entry instead of seven. Each copy
 // carries the entry's last write time and is used only while the entry still has that time:
 // an entry written since, by any program, is read from the entry itself.
+//
+// Listing the entries' times still costs one call per entry. A stamp beside the copy skips
+// it when nothing was written since the copy was saved: every entry write counts up a
+// generation value, and the stamp holds the generation, the number of entries and a hash of
+// the copy as they were when it was saved. A writer that does not count (an older build)
+// still adds entries or rewrites the copy, which the count and the hash notice.
+//
+// The stamp also holds each file's size and write time from the folder listing, so that a
+// file changed by another program since the last load is told apart and read again.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +19,7 @@
 #include <vector>
 
 #include "library/qel_profile.h"
+#include "platform/files.h"
 
 struct qel_avi_cache_record {
   int32_t src_app_type = 0;
@@ -21,15 +31,27 @@ struct qel_avi_cache_record {
 
 class qel_avi_cache_index {
  public:
-  // Lists the entries with their write times and reads the saved copies.
+  // Reads the saved copies and, unless the stamp vouches for them, lists the entries with
+  // their write times.
   void load(const ZulProfileKey& _cache_key);
+  // Whether load trusted the stamp instead of listing the entries.
+  bool is_stamped() const { return m_stamped; }
   // The saved copy of an entry that has not been written since it was saved.
   const qel_avi_cache_record* find(const std::string& _entry) const;
+  // True when the entry's file was listed at the last save with another size or time.
+  bool is_file_changed(const std::string& _entry, const platform::FileStamp& _file) const;
   // Keeps an entry's values for the next save, stamped with the write time listed by load,
   // which is no later than the values were read; entries load did not list are left out.
   void keep(const std::string& _entry, const qel_avi_cache_record& _record);
-  // Writes the kept copies when they differ from the saved ones.
+  // Keeps the values of an entry this load has just written (and counted). Its write time is
+  // not known: the copy serves only loads that trust the stamp, which vouches for it.
+  void keep_written(const std::string& _entry, const qel_avi_cache_record& _record);
+  // Keeps the listed size and time of the entry's file for the next save.
+  void keep_file(const std::string& _entry, const platform::FileStamp& _file);
+  // Writes the kept copies when they differ from the saved ones, and the stamp.
   bool save(const ZulProfileKey& _cache_key);
+  // Every writer of an entry calls this after the write, so the next load lists the entries.
+  static void count_entry_write(const ZulProfileKey& _cache_key);
 
   static std::vector<uint8_t> encode(
       const std::unordered_map<std::string, std::pair<uint64_t, qel_avi_cache_record>>& _records);
@@ -38,10 +60,33 @@ class qel_avi_cache_index {
       const std::vector<uint8_t>& _bytes,
       std::unordered_map<std::string, std::pair<uint64_t, qel_avi_cache_record>>* _records);
 
+  // The generation, entry count and copy's hash it was saved with (entries is -1 in a
+  // stamp that vouches for nothing), and each listed file's size and time by entry name.
+  struct Stamp {
+    uint32_t generation = 0;
+    int64_t entries = -1;
+    uint64_t hash = 0;
+    std::unordered_map<std::string, platform::FileStamp> files;
+    bool operator==(const Stamp&) const = default;
+  };
+  static std::vector<uint8_t> encode_stamp(const Stamp& _stamp);
+  // False, with nothing decoded, for bytes that are not a whole stamp.
+  static bool decode_stamp(const std::vector<uint8_t>& _bytes, Stamp* _stamp);
+
  private:
   using Records = std::unordered_map<std::string, std::pair<uint64_t, qel_avi_cache_record>>;
   std::unordered_map<std::string, uint64_t> m_write_times;
   Records m_saved;
   Records m_kept;
   bool m_changed = false;
+  // Kept an entry whose write time is unknown: the next load must list the entries.
+  bool m_unlisted_kept = false;
+  // Entries this load wrote; when the generation moved by exactly that many, no other writer
+  // came between, and the stamp may vouch for the entries as they are after the load.
+  uint32_t m_written = 0;
+  bool m_stamped = false;
+  // The state at load, which the saved stamp records, and the stamp found then.
+  Stamp m_loaded;
+  Stamp m_found;
+  std::unordered_map<std::string, platform::FileStamp> m_kept_files;
 };

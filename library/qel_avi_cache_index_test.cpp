@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "library/recording_test_util.h"
+
 namespace {
 
 using Records = std::unordered_map<std::string, std::pair<uint64_t, qel_avi_cache_record>>;
@@ -60,6 +62,104 @@ TEST(QelAviCacheIndex, RefusesRepeatedNames) {
   two.insert(two.end(), one.begin() + 8, one.end());
   Records out;
   EXPECT_FALSE(qel_avi_cache_index::decode(two, &out));
+}
+
+TEST(QelAviCacheIndex, StampRoundTripsAndRefusesAnythingButAWholeStamp) {
+  qel_avi_cache_index::Stamp stamp;
+  stamp.generation = 7;
+  stamp.entries = 10000;
+  stamp.hash = ~uint64_t{0} - 3;
+  stamp.files = {{"YQAuAGEAdgBpAA==", {123, 456}}, {std::string(300, 'x'), {0, ~uint64_t{0}}}};
+  std::vector<uint8_t> bytes = qel_avi_cache_index::encode_stamp(stamp);
+  qel_avi_cache_index::Stamp back;
+  ASSERT_TRUE(qel_avi_cache_index::decode_stamp(bytes, &back));
+  EXPECT_EQ(stamp, back);
+  for (size_t len = 0; len < bytes.size(); ++len)
+    EXPECT_FALSE(qel_avi_cache_index::decode_stamp({bytes.begin(), bytes.begin() + len}, &back));
+  bytes.push_back(0);
+  EXPECT_FALSE(qel_avi_cache_index::decode_stamp(bytes, &back));
+  EXPECT_EQ(stamp, back);
+}
+
+// A load trusts the copies without listing the entries only while no entry was written,
+// added or removed and the copies are the ones the stamp was made for; a cache saved before
+// stamps existed loads by listing and is stamped then.
+TEST(QelAviCacheIndex, StampVouchesOnlyForAnUnchangedCache) {
+  rec_test::RegistryLock lock;
+  rec_test::TestCacheKey cache;
+  const ZulProfileKey& key = cache.key();
+  qel_avi_cache_record a;
+  a.time_len = 120;
+  key.GetSubKey("YQAuAGEAdgBpAA==").GetValue("time_len").SetDWORD(120);
+  key.GetSubKey("YgAuAGEAdgBpAA==").GetValue("time_len").SetDWORD(180);
+  auto load_and_keep = [&](qel_avi_cache_index* index) {
+    index->load(key);
+    index->keep("YQAuAGEAdgBpAA==", a);
+    index->keep("YgAuAGEAdgBpAA==", a);
+    index->keep_file("YQAuAGEAdgBpAA==", {100, 1});
+    return index->save(key);
+  };
+  auto trusted = [&] {
+    qel_avi_cache_index index;
+    index.load(key);
+    return index.is_stamped() && index.find("YQAuAGEAdgBpAA==") &&
+           index.find("YQAuAGEAdgBpAA==")->time_len == 120;
+  };
+  qel_avi_cache_index index;
+  ASSERT_TRUE(load_and_keep(&index));
+  EXPECT_FALSE(index.is_stamped());
+  EXPECT_TRUE(trusted());
+  qel_avi_cache_index again;
+  again.load(key);
+  EXPECT_TRUE(again.is_file_changed("YQAuAGEAdgBpAA==", {100, 2}));
+  EXPECT_TRUE(again.is_file_changed("YQAuAGEAdgBpAA==", {99, 1}));
+  EXPECT_FALSE(again.is_file_changed("YQAuAGEAdgBpAA==", {100, 1}));
+  EXPECT_FALSE(again.is_file_changed("YgAuAGEAdgBpAA==", {5, 5})) << "never listed";
+
+  qel_avi_cache_index::count_entry_write(key);
+  EXPECT_FALSE(trusted()) << "an entry written";
+  ASSERT_TRUE(load_and_keep(&index));
+  EXPECT_TRUE(trusted());
+
+  key.GetSubKey("YwAuAGEAdgBpAA==").GetValue("time_len").SetDWORD(1);
+  EXPECT_FALSE(trusted()) << "an entry added without counting";
+  ASSERT_TRUE(load_and_keep(&index));
+  EXPECT_TRUE(trusted());
+  key.RemoveSubKey("YwAuAGEAdgBpAA==");
+  EXPECT_FALSE(trusted()) << "an entry removed";
+  ASSERT_TRUE(load_and_keep(&index));
+  EXPECT_TRUE(trusted());
+
+  // Copies rewritten by a writer that knows no stamp.
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(key.GetValue("entry_index").GetBytes(&bytes));
+  std::unordered_map<std::string, std::pair<uint64_t, qel_avi_cache_record>> copies;
+  ASSERT_TRUE(qel_avi_cache_index::decode(bytes, &copies));
+  copies.erase("YgAuAGEAdgBpAA==");
+  bytes = qel_avi_cache_index::encode(copies);
+  key.GetValue("entry_index").SetBinary(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  EXPECT_FALSE(trusted());
+  ASSERT_TRUE(load_and_keep(&index));
+  EXPECT_TRUE(trusted());
+
+  // A cache from before stamps: copies only.
+  key.GetValue("entry_index_stamp").SetBinary("old", 3);
+  EXPECT_FALSE(trusted());
+  qel_avi_cache_index old;
+  old.load(key);
+  ASSERT_NE(old.find("YQAuAGEAdgBpAA=="), nullptr);
+  EXPECT_EQ(120, old.find("YQAuAGEAdgBpAA==")->time_len);
+  ASSERT_TRUE(load_and_keep(&index));
+  EXPECT_TRUE(trusted());
+
+  // An entry kept without a listed write time leaves the next load listing the entries.
+  qel_avi_cache_index missed;
+  missed.load(key);
+  ASSERT_TRUE(missed.is_stamped());
+  missed.keep("YQAuAGEAdgBpAA==", a);
+  missed.keep("ZAAuAGEAdgBpAA==", a);
+  ASSERT_TRUE(missed.save(key));
+  EXPECT_FALSE(trusted());
 }
 
 }  // namespace

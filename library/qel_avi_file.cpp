@@ -312,5 +312,6 @@ bool qel_avi_file::write_to_registry() {
   key.GetValue("time_len").SetDWORD(static_cast<uint32_t>(m_time_len));
   key.GetValue("has_video").SetBool(m_has_video);
   key.GetValue("has_audio").SetBool(m_has_audio);
+  qel_avi_cache_index::count_entry_write(m_profile_key);
   return true;
 }

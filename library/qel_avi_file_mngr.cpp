@@ -104,6 +104,8 @@ void qel_avi_file_mngr::Finalize() {
 }
 
 // Files with a cache entry or a chunk are not scanned, so a cached library loads quickly.
+// A file whose size or time changed since the last load was changed by another program: it
+// is scanned again, keeping the start time and source its entry or chunk give.
 bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   if (!QEL_ASSERT(_directory_name))
     return false;
@@ -116,7 +118,9 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   qel_avi_cache_index index;
   index.load(m_profile_key);
   std::u16string found;
-  platform::Find find = platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found);
+  platform::FileStamp stamp;
+  platform::Find find =
+      platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found, &stamp);
   if (!find)
     return true;
   do {
@@ -126,14 +130,24 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     if (!QEL_ASSERT(rtn))
       continue;
     std::string entry = file->get_cache_entry_name();
-    bool cached = false;
-    if (const qel_avi_cache_record* saved = index.find(entry)) {
+    index.keep_file(entry, stamp);
+    if (index.is_file_changed(entry, stamp)) {
+      if (!file->load_from_registry())
+        file->dojob_read_qel_chunk();
+      // The scan only adds to what the record holds: it starts from no streams.
+      qel_avi_cache_record record = file->get_cache_record();
+      record.time_len = 0;
+      record.has_video = record.has_audio = false;
+      file->set_cache_record(record);
+      if (file->dojob_load_file_info())
+        dojob_set_cut(file.get(), file->get_is_cut());
+      if (file->write_to_registry())
+        index.keep_written(entry, file->get_cache_record());
+    } else if (const qel_avi_cache_record* saved = index.find(entry)) {
       file->set_cache_record(*saved);
-      cached = true;
-    } else {
-      cached = file->load_from_registry();
-    }
-    if (cached) {
+      index.keep(entry, *saved);
+      file->set_is_cut(m_cut_names.count(found) != 0);
+    } else if (file->load_from_registry()) {
       index.keep(entry, file->get_cache_record());
       file->set_is_cut(m_cut_names.count(found) != 0);
     } else {
@@ -141,10 +155,11 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
       // headers and chunk headers only, and the result cached.
       if (!file->dojob_read_qel_chunk() && file->dojob_load_file_info())
         dojob_set_cut(file.get(), file->get_is_cut());
-      file->write_to_registry();
+      if (file->write_to_registry())
+        index.keep_written(entry, file->get_cache_record());
     }
     m_hash[file->get_id()] = file;
-  } while (platform::find_next(find, &found));
+  } while (platform::find_next(find, &found, &stamp));
   platform::find_close(find);
   index.save(m_profile_key);
   return true;

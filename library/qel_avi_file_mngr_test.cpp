@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <map>
 
 #include "library/avi_test_builder.h"
 #include "library/qel_app_constants.h"
@@ -228,6 +229,7 @@ TEST_F(QelAviFileMngrTest, TotalMinutesTruncate) {
   EXPECT_EQ(3, mngr_.get_total_minutes());
   mngr_.Finalize();
   cache_entry(names[0], 119);
+  qel_avi_cache_index::count_entry_write(cache());  // as the program's own writes are
   rec_test::fs::remove(folder_.native("2.avi"));
   rec_test::fs::remove(folder_.native("3.avi"));
   ASSERT_TRUE(mngr_.create(product()));
@@ -443,8 +445,10 @@ TEST_F(QelAviFileMngrTest, EntryCopiesGiveWayToEntriesWrittenSince) {
   ASSERT_TRUE(mngr_.dojob_load_directory(folder_.u16().c_str()));
   EXPECT_EQ(13, mngr_.get_total_minutes());
 
-  // Writing the entry outdates its copy; the other copy stays in use.
+  // Writing the entry, counted as every writer of the program counts it, outdates its copy;
+  // the other copy stays in use.
   cache().GetSubKey("YQAuAGEAdgBpAA==").GetValue("time_len").SetDWORD(240);
+  qel_avi_cache_index::count_entry_write(cache());
   ASSERT_TRUE(mngr_.dojob_load_directory(folder_.u16().c_str()));
   EXPECT_EQ(7, mngr_.get_total_minutes());
 
@@ -463,6 +467,77 @@ TEST_F(QelAviFileMngrTest, EntryCopiesGiveWayToEntriesWrittenSince) {
   cache().RemoveSubKey("YQAuAGEAdgBpAA==");
   ASSERT_TRUE(mngr_.dojob_load_directory(folder_.u16().c_str()));
   EXPECT_EQ(1, mngr_.get_total_minutes());
+}
+
+// Between two starts another program adds, removes and changes recordings: the start that
+// trusts the saved copies instead of listing the entries still shows every change, and the
+// starts after it trust them again.
+TEST_F(QelAviFileMngrTest, FilesAddedRemovedOrChangedWhileNotRunningShowAtTheNextStart) {
+  using Shown = std::map<std::u16string, std::pair<int64_t, int32_t>>;
+  auto shown = [&] {
+    std::list<shared_ptr<qel_ui_avi_file_info>> list;
+    mngr_.make_ui_file_info_list(list);
+    Shown out;
+    for (auto& i : list)
+      out[i->m_title] = {i->m_start_time, i->m_time_len};
+    return out;
+  };
+  auto restart = [&] {
+    mngr_.Finalize();
+    return mngr_.create(product());
+  };
+  auto trusted = [&] {
+    qel_avi_cache_index index;
+    index.load(cache());
+    return index.is_stamped();
+  };
+  put("a.avi", Bytes(100, 0));
+  cache_entry("YQAuAGEAdgBpAA==", 120);
+  put("b.avi", Bytes(100, 0));
+  cache_entry("YgAuAGEAdgBpAA==", 180);
+  put("c.avi", Bytes(100, 0));
+  cache_entry("YwAuAGEAdgBpAA==", 240);
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_TRUE(trusted());
+  ASSERT_TRUE(restart());
+  const Shown before = {{u"a", {1000, 120}}, {u"b", {1000, 180}}, {u"c", {1000, 240}}};
+  EXPECT_EQ(before, shown());
+
+  mngr_.Finalize();
+  AviShape tagged;
+  tagged.qel_top = qel_payload(2, 36, 2, 5000);  // 42 seconds
+  put("d.avi", build(tagged));
+  rec_test::fs::remove(folder_.native("b.avi"));
+  // a.avi is now another recording, read again: its length is what a scan finds.
+  qel_avi_file scan;
+  ASSERT_TRUE(scan.create(put("a.avi", build(AviShape{})).c_str(), cache()));
+  ASSERT_TRUE(scan.dojob_load_file_info());
+  ASSERT_NE(120, scan.get_time_len());
+  EXPECT_TRUE(trusted()) << "no entry was written";
+  ASSERT_TRUE(mngr_.create(product()));
+  const Shown after = {
+      {u"a", {1000, scan.get_time_len()}}, {u"c", {1000, 240}}, {u"d", {5000, 42}}};
+  EXPECT_EQ(after, shown());
+  EXPECT_TRUE(trusted()) << "the entries this start wrote are vouched for at once";
+  ASSERT_TRUE(restart());
+  EXPECT_EQ(after, shown());
+
+  // A file back from the recycle bin is found by its entry, though its copy was dropped.
+  rec_test::fs::remove(folder_.native("c.avi"));
+  ASSERT_TRUE(restart());
+  EXPECT_EQ(2u, shown().size());
+  put("c.avi", Bytes(100, 0));
+  ASSERT_TRUE(restart());
+  EXPECT_EQ(after, shown());
+  ASSERT_TRUE(restart());
+  EXPECT_TRUE(trusted());
+  EXPECT_EQ(after, shown());
+
+  // An entry changed in place by a writer that does not count is seen once an entry is added.
+  cache().GetSubKey("YwAuAGEAdgBpAA==").GetValue("time_len").SetDWORD(300);
+  cache_entry("ZQAuAGEAdgBpAA==", 60);
+  ASSERT_TRUE(restart());
+  EXPECT_EQ(300, shown()[u"c"].second);
 }
 
 }  // namespace

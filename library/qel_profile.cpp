@@ -199,6 +199,17 @@ int ZulProfileKeyImpl::EnumSubKeyTimes(std::vector<std::pair<std::string, uint64
   return appended;
 }
 
+int64_t ZulProfileKeyImpl::CountSubKeys() {
+  Lock lock(m_lock);
+  platform::RegKey key = GetOpenHKEY();
+  if (!key)
+    return -1;
+  uint32_t count = 0;
+  long rtn = platform::reg_query_info_key(key, nullptr, nullptr, &count);
+  CloseIfIdle();
+  return rtn == platform::kErrorSuccess ? count : -1;
+}
+
 bool ZulProfileKeyImpl::Remove() {
   Lock lock(m_lock);
   QEL_ASSERT(m_subKeys.size() || m_values.size() || m_refCount);
@@ -303,6 +314,10 @@ int ZulProfileKey::EnumSubKeys(std::vector<ZulProfileKey>* list) const {
 
 int ZulProfileKey::EnumSubKeyTimes(std::vector<std::pair<std::string, uint64_t>>* list) const {
   return m_impl && list ? m_impl->EnumSubKeyTimes(list) : 0;
+}
+
+int64_t ZulProfileKey::CountSubKeys() const {
+  return m_impl ? m_impl->CountSubKeys() : -1;
 }
 
 bool ZulProfileKey::RemoveSubKey(std::string_view name) const {

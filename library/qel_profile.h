@@ -41,6 +41,7 @@ class ZulProfileKeyImpl {
   ZulProfileValue GetValueNode(std::string_view name);
   int EnumSubKeys(std::vector<ZulProfileKey>* list);
   int EnumSubKeyTimes(std::vector<std::pair<std::string, uint64_t>>* list);
+  int64_t CountSubKeys();
   bool Remove();
   bool RemoveSubKey(std::string_view name);
 
@@ -110,6 +111,8 @@ class ZulProfileKey : public ZulCountedHandle<ZulProfileKeyImpl> {
   // Appends each registry sub-key's name and last write time, making no nodes for them, so a
   // key of thousands of entries is listed in one call per entry; returns the number appended.
   int EnumSubKeyTimes(std::vector<std::pair<std::string, uint64_t>>* list) const;
+  // The number of registry sub-keys, in one call; -1 when the key cannot be opened.
+  int64_t CountSubKeys() const;
   // Removes the named sub-key and everything below it from the registry.
   bool RemoveSubKey(std::string_view name) const;
   // Removes this key and everything below it; roots are refused.

@@ -43,9 +43,17 @@ bool temp_file_name(const std::u16string& folder,
 // FindFirstFileW / FindNextFileW / FindClose over a pattern such as "C:\\dir\\*.avi".
 struct FindTag;
 using Find = FindTag*;
-// Null when nothing matches or the folder cannot be listed; else *name is the first match.
-Find find_first(const std::u16string& pattern, std::u16string* name);
-bool find_next(Find find, std::u16string* name);
+// What the listing tells of a file's content: it changed when either differs. The time's
+// unit is the system's own.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t write_time = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+// Null when nothing matches or the folder cannot be listed; else *name is the first match,
+// and *stamp, when asked for, its size and write time.
+Find find_first(const std::u16string& pattern, std::u16string* name, FileStamp* stamp = nullptr);
+bool find_next(Find find, std::u16string* name, FileStamp* stamp = nullptr);
 void find_close(Find find);
 
 // Calendar time in the local time zone.

@@ -224,17 +224,25 @@ bool temp_file_name(const std::u16string& folder,
   return false;
 }
 
-static bool next_match(Find find, std::u16string* name) {
+static bool next_match(Find find, std::u16string* name, FileStamp* stamp) {
   while (dirent* e = readdir(find->dir)) {
     if (fnmatch(find->pattern.c_str(), e->d_name, FNM_CASEFOLD) == 0) {
       *name = from_ansi(e->d_name);
+      struct stat st;
+      if (stamp && fstatat(dirfd(find->dir), e->d_name, &st, 0) == 0) {
+        stamp->size = static_cast<uint64_t>(st.st_size);
+        stamp->write_time = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u +
+                            static_cast<uint64_t>(st.st_mtim.tv_nsec);
+      } else if (stamp) {
+        *stamp = FileStamp{};
+      }
       return true;
     }
   }
   return false;
 }
 
-Find find_first(const std::u16string& pattern, std::u16string* name) {
+Find find_first(const std::u16string& pattern, std::u16string* name, FileStamp* stamp) {
   // The folder is looked up as any path; the last component is the pattern.
   size_t slash = pattern.find_last_of(u"\\/");
   std::u16string folder = slash == std::u16string::npos ? u"." : pattern.substr(0, slash);
@@ -246,14 +254,14 @@ Find find_first(const std::u16string& pattern, std::u16string* name) {
     return nullptr;
   std::u16string leaf = pattern.substr(slash == std::u16string::npos ? 0 : slash + 1);
   Find find = new FindTag{d, to_ansi(leaf)};
-  if (next_match(find, name))
+  if (next_match(find, name, stamp))
     return find;
   find_close(find);
   return nullptr;
 }
 
-bool find_next(Find find, std::u16string* name) {
-  return next_match(find, name);
+bool find_next(Find find, std::u16string* name, FileStamp* stamp) {
+  return next_match(find, name, stamp);
 }
 
 void find_close(Find find) {

@@ -98,20 +98,31 @@ bool temp_file_name(const std::u16string& folder,
   return true;
 }
 
-Find find_first(const std::u16string& pattern, std::u16string* name) {
+namespace {
+void take_found(const WIN32_FIND_DATAW& data, std::u16string* name, FileStamp* stamp) {
+  *name = as_u16(data.cFileName);
+  if (stamp) {
+    stamp->size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    stamp->write_time =
+        (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  }
+}
+}  // namespace
+
+Find find_first(const std::u16string& pattern, std::u16string* name, FileStamp* stamp) {
   WIN32_FIND_DATAW data;
   HANDLE h = FindFirstFileW(as_wide(pattern.c_str()), &data);
   if (h == INVALID_HANDLE_VALUE)
     return nullptr;
-  *name = as_u16(data.cFileName);
+  take_found(data, name, stamp);
   return new FindTag{h};
 }
 
-bool find_next(Find find, std::u16string* name) {
+bool find_next(Find find, std::u16string* name, FileStamp* stamp) {
   WIN32_FIND_DATAW data;
   if (!FindNextFileW(find->handle, &data))
     return false;
-  *name = as_u16(data.cFileName);
+  take_found(data, name, stamp);
   return true;
 }
 
