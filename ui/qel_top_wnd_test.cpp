@@ -750,3 +750,108 @@ TEST_F(TopWndTest, RecordingEndedUnexpectedlyIsToldInTheMessageBox) {
 }
 
 }  // namespace
+
+// Key strokes through the system's input queue, as a keyboard delivers them: the window with
+// the focus gets them with the held keys' state, and its menus see them in their own loops.
+void key_strokes(std::initializer_list<std::pair<WORD, bool>> strokes) {
+  std::vector<INPUT> inputs;
+  for (auto [vk, down] : strokes) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void tap(WORD vk) {
+  key_strokes({{vk, true}, {vk, false}});
+}
+
+void alt_tap(WORD vk) {
+  key_strokes({{VK_MENU, true}, {vk, true}, {vk, false}, {VK_MENU, false}});
+}
+
+// The menu the keys opened, read from its window inside its own loop, and the letter then
+// typed in it.
+struct KeyedMenu {
+  std::vector<std::wstring> items;
+  WORD letter = 0;
+};
+KeyedMenu g_keyed;
+
+void CALLBACK read_menu_and_type(HWND, UINT, UINT_PTR, DWORD) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup || !IsWindowVisible(popup) || !g_keyed.items.empty())
+    return;
+  auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+    g_keyed.items.push_back(text);
+  }
+  tap(g_keyed.letter);
+}
+
+// The menu bar's and the drop-downs' mnemonics, typed: Alt+letter opens a menu of the bar,
+// Alt alone then a letter does too, and a letter in an open menu carries out its item.
+TEST_F(TopWndTest, MnemonicsTypedOnTheKeyboardOpenMenusAndCarryOutTheirItems) {
+  set_dword("legal_warning_showed", 1);
+  qel_app_setting::set_output_audio_settings(4);  // both
+  Create(0);
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+  SetFocus(GetDlgItem(hwnd(), kQelWndRecord));
+  // The program's own loop: the frame sees each message first.
+  auto pump = [&](const std::function<bool()>& done) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (wnd_->GetFrame()->PreTranslateMessage(&msg))
+          continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+      }
+      Sleep(10);
+    }
+    return done();
+  };
+  pump_for(300);
+  UINT_PTR reader = SetTimer(nullptr, 0, 50, read_menu_and_type);
+  auto typed = [&](std::function<void()> open, WORD letter, int code) {
+    g_keyed = KeyedMenu{};
+    g_keyed.letter = letter;
+    size_t before = log_->cmds.size();
+    open();
+    EXPECT_TRUE(pump([&] { return log_->cmds.size() > before; })) << "letter " << char(letter);
+    return log_->cmds.size() > before && log_->cmds.back().m_cmd_id == code;
+  };
+
+  EXPECT_TRUE(typed([] { alt_tap('F'); }, 'R', kQelCmdRecord));
+  EXPECT_EQ(g_keyed.items,
+            (std::vector<std::wstring>{L"Record (&R)", L"Stop Recording (&S)", L"",
+                                       L"Open Recording Folder (&D)", L"", L"Exit (&X)"}));
+  EXPECT_TRUE(typed([] { alt_tap('H'); }, 'I', kQelCmdOpenIssuePage));
+  EXPECT_EQ(g_keyed.items.size(), 8u);
+  EXPECT_EQ(g_keyed.items.front(), L"Options  (&O)");
+  EXPECT_TRUE(typed([] { alt_tap('F'); }, 'D', kQelCmdOpenFolder));
+  // Alt pressed and let go alone selects the bar; then the letter opens its menu.
+  EXPECT_TRUE(typed(
+      [] {
+        key_strokes({{VK_MENU, true}, {VK_MENU, false}, {'F', true}, {'F', false}});
+      },
+      'S', kQelCmdStop));
+  EXPECT_EQ(g_keyed.items.size(), 6u);
+
+  // The audio mode's drop-down opens with the space bar on its button; its letters choose.
+  HWND audio = GetDlgItem(hwnd(), kQelWndAudioButton);
+  SetFocus(audio);
+  EXPECT_TRUE(typed([] { tap(VK_SPACE); }, 'S', kQelCmdAudioSpeaker));
+  EXPECT_EQ(g_keyed.items, (std::vector<std::wstring>{L"Microphone Only (&M)", L"Speaker Only (&S)",
+                                                      L"Both (&B)"}));
+  EXPECT_EQ(WkReadControlText(audio), L"Speaker Only");
+  KillTimer(nullptr, reader);
+}
