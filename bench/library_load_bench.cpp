@@ -10,12 +10,12 @@
 
 #include "bench/bench_library.h"
 #include "bench/bench_util.h"
-#include "library/base64.h"
 #include "library/qel_app_setting.h"
 #include "library/qel_avi_file.h"
 #include "library/qel_avi_file_mngr.h"
 #include "library/qel_profile.h"
 #include "platform/registry.h"
+#include "qel_lib/base64.h"
 
 namespace {
 

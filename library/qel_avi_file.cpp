@@ -9,9 +9,9 @@
 #include "library/avi_file_target.h"
 #include "library/avi_repair.h"
 #include "library/avi_stream_info.h"
-#include "library/base64.h"
 #include "library/qel_chunk_writer.h"
 #include "library/riff_reader.h"
+#include "qel_lib/base64.h"
 #include "qel_lib/qel_assert.h"
 
 namespace {

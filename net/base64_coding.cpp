@@ -1,8 +1,9 @@
 #include "net/base64_coding.h"
 
+#include "qel_lib/base64.h"
+
 namespace {
 
-constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr size_t kLineLength = 72;
 
 }  // namespace
@@ -13,26 +14,22 @@ bool CBase64Coding::Encode(const void* data,
                            bool line_breaks) const {
   if (!out || (!data && size))
     return false;
-  const auto* in = static_cast<const unsigned char*>(data);
+  // Breaks only lengthen the text: a plain one over the limit fails at once.
+  if (size > (SIZE_MAX - 3) / 4 * 3 || base64_encoded_len(size) > kMaxEncoded)
+    return false;
+  std::string plain(base64_encoded_len(size) + 1, '\0');
+  size_t plain_len = 0;
+  if (!base64_encode(static_cast<const uint8_t*>(data), size, plain.data(), plain.size(),
+                     &plain_len))
+    return false;
   std::string text;
-  auto put = [&](char c) {
-    text += c;
+  for (size_t i = 0; i < plain_len; ++i) {
+    text += plain[i];
     if (line_breaks && text.size() % kLineLength == 0)
       text += "\r\n";
-  };
-  for (size_t i = 0; i < size; i += 3) {
-    unsigned group = in[i] << 16;
-    if (i + 1 < size)
-      group |= in[i + 1] << 8;
-    if (i + 2 < size)
-      group |= in[i + 2];
-    put(kAlphabet[(group >> 18) & 63]);
-    put(kAlphabet[(group >> 12) & 63]);
-    put(i + 1 < size ? kAlphabet[(group >> 6) & 63] : '=');
-    put(i + 2 < size ? kAlphabet[group & 63] : '=');
-    if (text.size() > kMaxEncoded)
-      return false;
   }
+  if (text.size() > kMaxEncoded)
+    return false;
   out->append(text);
   return true;
 }

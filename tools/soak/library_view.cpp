@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cwctype>
 
-#include "library/base64.h"
 #include "library/qel_app_constants.h"
+#include "qel_lib/base64.h"
 
 namespace library_view {
 

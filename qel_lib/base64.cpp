@@ -1,10 +1,10 @@
-#include "library/base64.h"
+#include "qel_lib/base64.h"
 
 bool base64_encode(const uint8_t* data, size_t len, char* out, size_t capacity, size_t* out_len) {
   static const char kAlphabet[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   *out_len = 0;
-  size_t need = (len + 2) / 3 * 4;
+  size_t need = base64_encoded_len(len);
   if (len > (SIZE_MAX - 3) / 4 * 3 || capacity == 0 || need >= capacity) {
     if (capacity)
       out[0] = 0;
