@@ -37,6 +37,23 @@ uint32_t next_avi_file_id() {
   return id;
 }
 
+// The setters' common body: the record must be bound, and the chunk is rewritten on request.
+// Reports name the setter (caller).
+template <class T>
+bool set_chunk_field(qel_avi_file* file, T* field, T value, bool write_chunk, const char* caller) {
+  if (!file->get_file_name()[0]) {
+    qel_assert_failed(__FILE__, __LINE__, caller, "m_file_name");
+    return false;
+  }
+  *field = value;
+  if (!write_chunk)
+    return true;
+  bool rtn = file->dojob_write_qel_chunk();
+  if (!rtn)
+    qel_assert_failed(__FILE__, __LINE__, caller, "rtn");
+  return rtn;
+}
+
 }  // namespace
 
 qel_avi_file::qel_avi_file() : m_id(next_avi_file_id()) {}
@@ -57,25 +74,11 @@ bool qel_avi_file::create(const char16_t* _name, const ZulProfileKey& _profile_k
 }
 
 bool qel_avi_file::set_start_time(int64_t _start_time, bool _write_chunk) {
-  if (!QEL_ASSERT_MSG(m_file_name[0], "m_file_name"))
-    return false;
-  m_start_time = _start_time;
-  if (!_write_chunk)
-    return true;
-  bool rtn = dojob_write_qel_chunk();
-  QEL_ASSERT(rtn);
-  return rtn;
+  return set_chunk_field(this, &m_start_time, _start_time, _write_chunk, QEL_FUNCTION);
 }
 
 bool qel_avi_file::set_src_app_type(int32_t _src_app_type, bool _write_chunk) {
-  if (!QEL_ASSERT_MSG(m_file_name[0], "m_file_name"))
-    return false;
-  m_src_app_type = _src_app_type;
-  if (!_write_chunk)
-    return true;
-  bool rtn = dojob_write_qel_chunk();
-  QEL_ASSERT(rtn);
-  return rtn;
+  return set_chunk_field(this, &m_src_app_type, _src_app_type, _write_chunk, QEL_FUNCTION);
 }
 
 bool qel_avi_file::dojob_load_file_info() {
