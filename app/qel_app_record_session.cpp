@@ -3,14 +3,8 @@
 #include "app/co_qel_ui.h"
 #include "app/qel_app.h"
 #include "library/qel_avi_file_mngr.h"
-#include "platform/shell.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
-
-namespace {
-constexpr size_t kDelPathBufLen = 2048;
-constexpr size_t kDelPathMaxLen = 2046;
-}  // namespace
 
 void c_quorvantine_app::dojob_fill_top_wnd() {
   m_top_wnd->set_total_minutes(m_file_mngr.valid() ? m_file_mngr->get_total_minutes() : 0);
@@ -67,9 +61,6 @@ bool c_quorvantine_app::dojob_add_saved_file(const wchar_t* _path, int64_t _star
 void c_quorvantine_app::dojob_recycle_file(const wchar_t* _path) {
   if (!_path || !*_path)
     return;
-  // Paths that do not fit the shell's double-NUL buffer are left on disk.
-  size_t len = wcsnlen(_path, kDelPathBufLen);
-  if (len < 1 || len >= kDelPathMaxLen)
-    return;
-  platform::shell_recycle(std::u16string(as_u16(_path), len));
+  dojob_recycle_avi_file(
+      std::u16string_view(as_u16(_path), wcsnlen(_path, const_qel_avi_file_name_len)));
 }

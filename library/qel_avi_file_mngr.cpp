@@ -225,6 +225,11 @@ bool qel_avi_file_mngr::play_file(uint32_t _id) {
   return platform::shell_open_maximized(file->get_file_name());
 }
 
+void dojob_recycle_avi_file(std::u16string_view _path) {
+  if (!_path.empty() && _path.size() < const_qel_avi_file_name_len - 2)
+    platform::shell_recycle(std::u16string(_path));
+}
+
 // The record leaves the library whatever the shell made of the delete; its cache entry
 // stays in the registry.
 bool qel_avi_file_mngr::del_file(uint32_t _id) {
@@ -232,9 +237,7 @@ bool qel_avi_file_mngr::del_file(uint32_t _id) {
   auto hash_it = m_hash.find(_id);
   if (!QEL_ASSERT(hash_it != m_hash.end()))
     return false;
-  std::u16string path = hash_it->second->get_file_name();
-  if (!path.empty() && path.size() < const_qel_avi_file_name_len - 2)
-    platform::shell_recycle(path);
+  dojob_recycle_avi_file(hash_it->second->get_file_name());
   dojob_set_cut(hash_it->second.get(), false);
   m_hash.erase(hash_it);
   return true;

@@ -7,6 +7,7 @@
 #include <list>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "library/qel_avi_file.h"
@@ -17,6 +18,11 @@
 
 // True when a file can be created in the folder (a temporary file, removed again).
 bool dojob_check_dir_writable(const char16_t* _path);
+
+// Moves a recording to the recycle bin without asking; the shell's outcome is not examined.
+// A path that does not fit a 2048-character buffer with its two terminators (2046
+// characters or more) is left on disk.
+void dojob_recycle_avi_file(std::u16string_view _path);
 
 class qel_avi_file_mngr : public ZulIObject {
  public:
