@@ -30,6 +30,31 @@ long create_root(platform::RegKey predefined, ZulProfileKeyImpl** global, uint32
   return rtn;
 }
 
+// The walk both enumerations share, under the node's lock: on_key for each registry sub-key
+// in the registry's order, with its name and last write time. Returns how many were visited;
+// a failed step ends the walk there and leaves the key open.
+template <class OnKey>
+int for_each_sub_key(ZulProfileKeyImpl* node, OnKey on_key) {
+  platform::RegKey key = node->GetOpenHKEY();
+  if (!key)
+    return 0;
+  uint32_t count = 0;
+  if (platform::reg_query_info_key(key, nullptr, nullptr, &count) != platform::kErrorSuccess)
+    return 0;
+  std::string name(kZulProfileNameMax, '\0');
+  int visited = 0;
+  for (uint32_t index = 0; index < count; ++index) {
+    uint32_t len = kZulProfileNameMax;
+    uint64_t time = 0;
+    if (platform::reg_enum_key(key, index, name.data(), &len, &time) != platform::kErrorSuccess)
+      return visited;
+    on_key(std::string_view(name.data(), std::min<size_t>(len, name.size())), time);
+    ++visited;
+  }
+  node->CloseIfIdle();
+  return visited;
+}
+
 }  // namespace
 
 ZulProfileKeyImpl::ZulProfileKeyImpl(std::string_view name,
@@ -158,45 +183,15 @@ ZulProfileValue ZulProfileKeyImpl::GetValueNode(std::string_view name) {
 
 int ZulProfileKeyImpl::EnumSubKeys(std::vector<ZulProfileKey>* list) {
   Lock lock(m_lock);
-  platform::RegKey key = GetOpenHKEY();
-  if (!key)
-    return 0;
-  uint32_t count = 0;
-  if (platform::reg_query_info_key(key, nullptr, nullptr, &count) != platform::kErrorSuccess)
-    return 0;
-  std::string name(kZulProfileNameMax, '\0');
-  int appended = 0;
-  for (uint32_t index = 0; index < count; ++index) {
-    uint32_t len = kZulProfileNameMax;
-    if (platform::reg_enum_key(key, index, name.data(), &len) != platform::kErrorSuccess)
-      return appended;
-    list->push_back(GetChild(std::string_view(name.data(), std::min<size_t>(len, name.size()))));
-    ++appended;
-  }
-  CloseIfIdle();
-  return appended;
+  return for_each_sub_key(
+      this, [&](std::string_view name, uint64_t) { list->push_back(GetChild(name)); });
 }
 
 int ZulProfileKeyImpl::EnumSubKeyTimes(std::vector<std::pair<std::string, uint64_t>>* list) {
   Lock lock(m_lock);
-  platform::RegKey key = GetOpenHKEY();
-  if (!key)
-    return 0;
-  uint32_t count = 0;
-  if (platform::reg_query_info_key(key, nullptr, nullptr, &count) != platform::kErrorSuccess)
-    return 0;
-  std::string name(kZulProfileNameMax, '\0');
-  int appended = 0;
-  for (uint32_t index = 0; index < count; ++index) {
-    uint32_t len = kZulProfileNameMax;
-    uint64_t time = 0;
-    if (platform::reg_enum_key(key, index, name.data(), &len, &time) != platform::kErrorSuccess)
-      break;
-    list->emplace_back(name.substr(0, std::min<size_t>(len, name.size())), time);
-    ++appended;
-  }
-  CloseIfIdle();
-  return appended;
+  return for_each_sub_key(this, [&](std::string_view name, uint64_t time) {
+    list->emplace_back(std::string(name), time);
+  });
 }
 
 int64_t ZulProfileKeyImpl::CountSubKeys() {
