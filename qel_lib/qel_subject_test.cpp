@@ -58,21 +58,6 @@ TEST(Subject, ExpiredObserversAreSkippedAndKept) {
   EXPECT_EQ(s.size(), 1u);
 }
 
-TEST(Subject, ObserverWhoseOwnerIsGoneIgnoresEvents) {
-  CmdSubject s;
-  ObserverAdapter<Listener, CmdSubject> orphan;
-  {
-    shared_ptr<Listener> owner(new Listener);
-    orphan.Bind(owner, &Listener::OnCmd);
-  }
-  s.Attach(&orphan, 0);
-  Cmd c{4};
-  s.Notify(&c);
-  ObserverAdapter<Listener, CmdSubject> unbound;
-  s.Attach(&unbound, 0);
-  s.Notify(&c);
-}
-
 class Tagged : public ZulIObject {
  public:
   void OnCmd(const Cmd* c) { log->push_back(tag); }
@@ -80,6 +65,30 @@ class Tagged : public ZulIObject {
   std::vector<int>* log = nullptr;
   int tag = 0;
 };
+
+// An adapter whose owner has died, or that was never bound, stays attached and hears
+// nothing.
+TEST(Subject, ObserverWhoseOwnerIsGoneIgnoresEvents) {
+  CmdSubject s;
+  std::vector<int> heard;
+  ObserverAdapter<Tagged, CmdSubject> orphan;
+  {
+    shared_ptr<Tagged> owner(new Tagged);
+    owner->log = &heard;
+    orphan.Bind(owner, &Tagged::OnCmd);
+  }
+  s.Attach(&orphan, 0);
+  Cmd c{4};
+  s.Notify(&c);
+  ObserverAdapter<Tagged, CmdSubject> unbound;
+  s.Attach(&unbound, 0);
+  s.Notify(&c);
+  EXPECT_TRUE(heard.empty());
+  EXPECT_EQ(s.size(), 2u);
+  EXPECT_TRUE(s.Detach(&orphan));
+  EXPECT_TRUE(s.Detach(&unbound));
+  EXPECT_EQ(s.size(), 0u);
+}
 
 // Observers hear an event in the order they attached.
 TEST(Subject, DeliveryFollowsTheOrderOfAttaching) {
