@@ -13,10 +13,10 @@ namespace {
 
 class Sink : public ZulIObject {
  public:
-  void OnEvent(const _ZulHttpAgentEvt* e) {
-    if (e->mType == _ZulHttpAgentEvt::kContent)
+  void OnEvent(const ZulHttpAgentEvt* e) {
+    if (e->mType == ZulHttpAgentEvt::kContent)
       bytes += e->mContent.GetLength();
-    if (e->mType == _ZulHttpAgentEvt::kFailed)
+    if (e->mType == ZulHttpAgentEvt::kFailed)
       failed = e->mErrorCode;
   }
   ObserverAdapter<Sink, ZulHttpAgentSubject> adapter;

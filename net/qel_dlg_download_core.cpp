@@ -135,22 +135,22 @@ void DlgDownloadCore::StopDownload() {
   }
 }
 
-void DlgDownloadCore::OnHttpAgentEvt(const _ZulHttpAgentEvt* event) {
+void DlgDownloadCore::OnHttpAgentEvt(const ZulHttpAgentEvt* event) {
   if (!QEL_ASSERT(m_phase == phase_downloading))
     return;
   switch (event->mType) {
-    case _ZulHttpAgentEvt::kFailed:
+    case ZulHttpAgentEvt::kFailed:
       StopDownload();
       dojob_fail(false);
       return;
-    case _ZulHttpAgentEvt::kStatus:
+    case ZulHttpAgentEvt::kStatus:
       if (event->mStatusCode == 200)
         return;
       StopDownload();
       dojob_destroy_window();
       QEL_ASSERT(false);
       return;
-    case _ZulHttpAgentEvt::kHeader:
+    case ZulHttpAgentEvt::kHeader:
       mContentRecvedLen = 0;
       mContentLen = event->mContentLen;
       if (mContentLen > kMaxInstallerBytes) {
@@ -158,7 +158,7 @@ void DlgDownloadCore::OnHttpAgentEvt(const _ZulHttpAgentEvt* event) {
         dojob_fail(false);
       }
       return;
-    case _ZulHttpAgentEvt::kContent:
+    case ZulHttpAgentEvt::kContent:
       dojob_content(event);
       return;
   }
@@ -167,7 +167,7 @@ void DlgDownloadCore::OnHttpAgentEvt(const _ZulHttpAgentEvt* event) {
   dojob_destroy_window();
 }
 
-void DlgDownloadCore::dojob_content(const _ZulHttpAgentEvt* event) {
+void DlgDownloadCore::dojob_content(const ZulHttpAgentEvt* event) {
   const ZulData& content = event->mContent;
   if (!QEL_ASSERT_MSG(content.GetLength(), "content.GetLength()"))
     return;

@@ -40,7 +40,7 @@ class DlgDownloadCore : public ZulIObject {
   void Close();
 
   void on_dlg_ui_cmd(dlg_download_ui_cmd command);
-  void OnHttpAgentEvt(const _ZulHttpAgentEvt* event);
+  void OnHttpAgentEvt(const ZulHttpAgentEvt* event);
 
   int32_t phase() const { return m_phase; }
   const std::u16string& file_name() const { return mFileName; }
@@ -56,7 +56,7 @@ class DlgDownloadCore : public ZulIObject {
   void StopDownload();
   bool dojob_create_tmp_file();
   bool dojob_write_to_file(const ZulData& chunk);
-  void dojob_content(const _ZulHttpAgentEvt* event);
+  void dojob_content(const ZulHttpAgentEvt* event);
   void dojob_download_complete();
   bool dojob_verify_installer();
   bool dojob_start_installer();

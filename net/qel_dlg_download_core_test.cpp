@@ -303,8 +303,8 @@ TEST(DlgDownloadCore, CommandsAndEventsOutOfPhaseAreReportedAndIgnored) {
   d.Press(static_cast<dlg_download_ui_cmd>(9));
   EXPECT_TRUE(capture.Has("DlgDownloadCore::on_dlg_ui_cmd", "false"));
   d.Press(dlg_download_cmd_none);
-  _ZulHttpAgentEvt content;
-  content.mType = _ZulHttpAgentEvt::kContent;
+  ZulHttpAgentEvt content;
+  content.mType = ZulHttpAgentEvt::kContent;
   content.mContentLen = 3;
   content.mContent.Append("abc", 3);
   d.core->OnHttpAgentEvt(&content);

@@ -92,13 +92,13 @@ void ZulHttpAgent::Reset() {
   mHeader.Clear();
 }
 
-void ZulHttpAgent::Notify(_ZulHttpAgentEvt& event) {
+void ZulHttpAgent::Notify(ZulHttpAgentEvt& event) {
   mSubject.Notify(&event);
 }
 
 void ZulHttpAgent::Fail(int32_t code) {
-  _ZulHttpAgentEvt event;
-  event.mType = _ZulHttpAgentEvt::kFailed;
+  ZulHttpAgentEvt event;
+  event.mType = ZulHttpAgentEvt::kFailed;
   event.mErrorCode = code;
   Notify(event);
   Stop();

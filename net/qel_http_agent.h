@@ -12,7 +12,7 @@
 #include "net/qel_data.h"
 #include "qel_lib/qel_subject.h"
 
-struct _ZulHttpAgentEvt {
+struct ZulHttpAgentEvt {
   enum : int32_t { kFailed = 0, kStatus = 1, kHeader = 2, kContent = 3 };
   int32_t mType = 0;
   int32_t mErrorCode = 0;
@@ -23,7 +23,11 @@ struct _ZulHttpAgentEvt {
   ZulData mContent;
 };
 
-using ZulHttpAgentSubject = SimpleSubject<_ZulHttpAgentEvt, void, const _ZulHttpAgentEvt*>;
+// The record's name of old. C++ reserves names that start with an underscore and a capital
+// letter, so the type itself goes without the underscore.
+using _ZulHttpAgentEvt = ZulHttpAgentEvt;
+
+using ZulHttpAgentSubject = SimpleSubject<ZulHttpAgentEvt, void, const ZulHttpAgentEvt*>;
 
 class ZulHttpAgent : public ZulIObject {
  public:
@@ -71,7 +75,7 @@ class ZulHttpAgent : public ZulIObject {
  private:
   void Reset();
   void Fail(int32_t code);
-  void Notify(_ZulHttpAgentEvt& event);
+  void Notify(ZulHttpAgentEvt& event);
   ZulAsyncSocket NewSocket() const;
   void OnAsyncSocketEvent(const ZulAsyncSocketEvent* event);
   void SlotConnect(int error);

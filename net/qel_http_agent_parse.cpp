@@ -106,8 +106,8 @@ bool ZulHttpAgent::dojob_status_line(bool closed) {
   }
   mInData.Consume(mStatusLineLen);
   mStatusCode = code;
-  _ZulHttpAgentEvt event;
-  event.mType = _ZulHttpAgentEvt::kStatus;
+  ZulHttpAgentEvt event;
+  event.mType = ZulHttpAgentEvt::kStatus;
   event.mStatusCode = code;
   Notify(event);
   return mIsBusy;
@@ -144,8 +144,8 @@ bool ZulHttpAgent::dojob_header(bool closed) {
   }
   if (scan == Scan::kOk)
     mContentLen = static_cast<int32_t>(value);
-  _ZulHttpAgentEvt event;
-  event.mType = _ZulHttpAgentEvt::kHeader;
+  ZulHttpAgentEvt event;
+  event.mType = ZulHttpAgentEvt::kHeader;
   event.mHeaderData = mHeaderData;
   event.mContentLen = mContentLen;
   Notify(event);
@@ -172,8 +172,8 @@ void ZulHttpAgent::dojob_content(bool closed) {
   // Bytes beyond the announced length are not part of this reply.
   uint32_t left = static_cast<uint32_t>(mContentLen - mContentRecvedLen);
   uint32_t take = length < left ? length : left;
-  _ZulHttpAgentEvt event;
-  event.mType = _ZulHttpAgentEvt::kContent;
+  ZulHttpAgentEvt event;
+  event.mType = ZulHttpAgentEvt::kContent;
   event.mContentLen = mContentLen;
   event.mContentPos = mContentRecvedLen;
   // The received bytes become the content as they are, in a buffer of their own from now on.

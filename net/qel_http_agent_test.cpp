@@ -21,20 +21,20 @@ namespace {
 // consecutive content chunks summed (their positions are checked as they come).
 class Watcher : public ZulIObject {
  public:
-  void OnEvent(const _ZulHttpAgentEvt* e) {
+  void OnEvent(const ZulHttpAgentEvt* e) {
     switch (e->mType) {
-      case _ZulHttpAgentEvt::kFailed:
+      case ZulHttpAgentEvt::kFailed:
         Add("F" + std::to_string(e->mErrorCode));
         break;
-      case _ZulHttpAgentEvt::kStatus:
+      case ZulHttpAgentEvt::kStatus:
         Add("S" + std::to_string(e->mStatusCode));
         break;
-      case _ZulHttpAgentEvt::kHeader:
+      case ZulHttpAgentEvt::kHeader:
         header.assign(reinterpret_cast<const char*>(e->mHeaderData.GetData()),
                       e->mHeaderData.GetLength());
         Add("H" + std::to_string(e->mContentLen));
         break;
-      case _ZulHttpAgentEvt::kContent:
+      case ZulHttpAgentEvt::kContent:
         if (e->mContentPos != static_cast<int32_t>(body.size()))
           positions_ok = false;
         body.append(reinterpret_cast<const char*>(e->mContent.GetData()), e->mContent.GetLength());
@@ -56,7 +56,7 @@ class Watcher : public ZulIObject {
   ObserverAdapter<Watcher, ZulHttpAgentSubject> adapter;
   std::string trace, header, body;
   bool positions_ok = true;
-  std::function<void(const _ZulHttpAgentEvt*)> hook;
+  std::function<void(const ZulHttpAgentEvt*)> hook;
 
  private:
   void Add(const std::string& item) {
@@ -251,8 +251,8 @@ TEST(HttpAgent, ObserverMayDropTheAgentOrStopIt) {
   // The agent lives on to the end of the notification it is handling.
   Client dropper;
   weak_ptr<ZulHttpAgent> agent = dropper.agent;
-  dropper.watcher->hook = [&](const _ZulHttpAgentEvt* e) {
-    if (e->mType == _ZulHttpAgentEvt::kHeader)
+  dropper.watcher->hook = [&](const ZulHttpAgentEvt* e) {
+    if (e->mType == ZulHttpAgentEvt::kHeader)
       dropper.agent.reset();
   };
   ASSERT_TRUE(dropper.Get(u"127.0.0.1", port, u"/hello"));
@@ -261,8 +261,8 @@ TEST(HttpAgent, ObserverMayDropTheAgentOrStopIt) {
   EXPECT_EQ(dropper.watcher->Trace(), "S200 H5 C5");
 
   Client stopper;
-  stopper.watcher->hook = [&](const _ZulHttpAgentEvt* e) {
-    if (e->mType == _ZulHttpAgentEvt::kStatus)
+  stopper.watcher->hook = [&](const ZulHttpAgentEvt* e) {
+    if (e->mType == ZulHttpAgentEvt::kStatus)
       stopper.agent->Stop();
   };
   ASSERT_TRUE(stopper.GetAndWait(port, "/hello"));
@@ -375,8 +375,8 @@ TEST(HttpAgent, UnknownMethodAndSocketErrorsFail) {
 TEST(HttpAgent, KeptContentChunksStayIntact) {
   ScriptedClient client;
   std::vector<ZulData> kept;
-  client.watcher->hook = [&](const _ZulHttpAgentEvt* e) {
-    if (e->mType == _ZulHttpAgentEvt::kContent)
+  client.watcher->hook = [&](const ZulHttpAgentEvt* e) {
+    if (e->mType == ZulHttpAgentEvt::kContent)
       kept.push_back(e->mContent);
   };
   ASSERT_TRUE(client.Get(u"updates", 80, u"/"));

@@ -158,27 +158,27 @@ void ZulUpdateChecker::PublishFailure() {
   mSubject.Notify(&failure);
 }
 
-void ZulUpdateChecker::OnHttpAgentEvt(const _ZulHttpAgentEvt* event) {
+void ZulUpdateChecker::OnHttpAgentEvt(const ZulHttpAgentEvt* event) {
   switch (event->mType) {
-    case _ZulHttpAgentEvt::kFailed:
+    case ZulHttpAgentEvt::kFailed:
       Stop();
       PublishFailure();
       return;
-    case _ZulHttpAgentEvt::kStatus:
+    case ZulHttpAgentEvt::kStatus:
       if (event->mStatusCode == 200)
         return;
       QEL_ASSERT(false);
       Stop();
       PublishFailure();
       return;
-    case _ZulHttpAgentEvt::kHeader:
+    case ZulHttpAgentEvt::kHeader:
       mContentLen = event->mContentLen;
       if (mContentLen > kMaxDocumentBytes) {
         Stop();
         PublishFailure();
       }
       return;
-    case _ZulHttpAgentEvt::kContent:
+    case ZulHttpAgentEvt::kContent:
       dojob_content(event->mContent);
       return;
   }

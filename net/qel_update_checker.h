@@ -22,6 +22,7 @@ struct ZulUpdateEvt {
   std::u16string mMinVersionHost;
   std::u16string mMinVersionUrl;
 };
+// The record's name of old; see ZulHttpAgentEvt.
 using _ZulUpdateEvt = ZulUpdateEvt;
 
 using ZulUpdateSubject = SimpleSubject<void*, void, const ZulUpdateEvt*>;
@@ -73,7 +74,7 @@ class ZulUpdateChecker : public ZulIObject {
   bool Attach(ZulUpdateSubject::IObserverAdapter* adapter);
   bool Detach(ZulUpdateSubject::IObserverAdapter* adapter);
 
-  void OnHttpAgentEvt(const _ZulHttpAgentEvt* event);
+  void OnHttpAgentEvt(const ZulHttpAgentEvt* event);
   void OnCheckTimer();
 
   // Wiring set before Create: where "first_check" is kept (without a store every check is a
