@@ -24,6 +24,8 @@ HRESULT co_qel_ui::FinalConstruct(const shared_ptr<qel_irecord_host>& _host) {
   if (!QEL_ASSERT(m_app))
     return S_FALSE;
   m_top_wnd = m_app->GetTopWnd();
+  // Again the application, not the window: it may have been finalized while it handed the
+  // window out. A missing window is reported by the observer's Create below.
   if (!QEL_ASSERT(m_app))
     return S_FALSE;
   m_obvr = shared_ptr<MyObvrWrap>(new MyObvrWrap);

@@ -1,3 +1,5 @@
+// The executable's COM module (Ctest_qel_uiModule): the class ids, the class objects of the
+// application and UI classes, and the registration scripts.
 #include "app/ctest_qel_ui_module.h"
 
 #include <string>

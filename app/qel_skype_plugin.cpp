@@ -1,3 +1,5 @@
+// The command-line parser: the start context ("/start_context") and the messenger plug-in's
+// context number ("/skype_extra_context"), and whether they mean a start at logon.
 #include "app/qel_skype_plugin.h"
 
 #include <cstdint>

@@ -1,3 +1,6 @@
+// The sockets' per-thread helper: the thread contexts, the socket table and the dispatch of
+// the helper's messages. Portable: the window it is named after exists only in the Windows
+// backend of helper_port.h; on posix a queue of the port stands in for it.
 #include "net/async_socket_ex_helper_window.h"
 
 #include <algorithm>

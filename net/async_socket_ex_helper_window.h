@@ -1,6 +1,7 @@
 // One per thread that owns sockets: the table of the thread's sockets and the handling of
 // the helper's messages (operating-system notifications, layer records, lookup answers,
-// layer callbacks and the close-retry timer).
+// layer callbacks and the close-retry timer). Only the Windows backend of helper_port.h
+// makes it a window; on posix it is a message queue drained by the event loop.
 #pragma once
 
 #include <cstdint>
