@@ -6,19 +6,9 @@
 #include "platform/win32/win.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/core/qel_l10n_string_table.h"
+#include "ui/qel_l10n_cache.h"
 
 namespace {
-
-struct L10nCache {
-  bool language_known = false;
-  LANGID language = 0;
-  std::vector<std::wstring> texts;  // by position in the string table; empty until found
-};
-
-L10nCache& cache() {
-  static L10nCache c;
-  return c;
-}
 
 // A string block holds 16 counted strings; ids 16n..16n+15 live in block n + 1. The walk is
 // bounded by the block's size, so a damaged block gives nothing instead of a read past it.
@@ -55,13 +45,18 @@ bool copy_default(HMODULE module, unsigned int id, std::wstring* out) {
 
 }  // namespace
 
+L10nCache& qel_l10n_cache() {
+  static L10nCache c;
+  return c;
+}
+
 const wchar_t* qel_l10n_get_string(unsigned int id) {
   int index = qel_l10n_string_index(id);
   if (index < 0) {
     QEL_ASSERT(false);
     return nullptr;
   }
-  L10nCache& c = cache();
+  L10nCache& c = qel_l10n_cache();
   if (!c.language_known) {
     c.language = GetUserDefaultUILanguage();
     c.language_known = true;
@@ -79,11 +74,4 @@ const wchar_t* qel_l10n_get_string(unsigned int id) {
 
 const char16_t* qel_l10n_ui_text(unsigned int id) {
   return as_u16(qel_l10n_get_string(id));
-}
-
-void qel_l10n_reset_for_testing(unsigned short language) {
-  L10nCache& c = cache();
-  c.texts.clear();
-  c.language = language;
-  c.language_known = true;
 }

@@ -9,6 +9,3 @@ const wchar_t* qel_l10n_get_string(unsigned int id);
 // The same as UTF-16 text, in the shape the portable half of the windows asks for its words
 // (qel_ui_text_fn of ui/core/qel_ui_text.h).
 const char16_t* qel_l10n_ui_text(unsigned int id);
-
-// Tests only: forget the cached texts and look up in `language` (a LANGID) from now on.
-void qel_l10n_reset_for_testing(unsigned short language);

@@ -8,6 +8,7 @@
 #include "qel_lib/qel_assert_capture.h"
 #include "ui/core/qel_l10n_string_table.h"
 #include "ui/core/qel_ui_text.h"
+#include "ui/testing/qel_l10n_reset.h"
 
 namespace {
 
