@@ -14,6 +14,7 @@
 #include "app/testing/program_runner.h"
 #include "installer/testing/installation.h"
 #include "library/qel_app_constants.h"
+#include "platform/win32/verify_trust.h"
 #include "platform/win32/win.h"
 #include "res/product_version.h"
 #include "tools/engine_sim/avi_writer.h"
@@ -148,20 +149,16 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramInPlaceAndRegistersIt) {
   EXPECT_EQ(shortcut_target(start_menu_shortcut()), dir + L"\\quorvantine_msn.exe");
   EXPECT_EQ(run_value(), L"\"" + dir + L"\\quorvantine_msn.exe\" /start_context sys_auto");
   // Setup, uninstaller and program carry a signature that Windows checks.
-  EXPECT_EQ(verify_signature(dir + L"\\quorvantine_msn.exe"), ERROR_SUCCESS);
-  EXPECT_EQ(verify_signature(setup_path()), ERROR_SUCCESS);
-  EXPECT_EQ(verify_signature(dir + L"\\uninstall.exe"), ERROR_SUCCESS);
+  EXPECT_EQ(platform::verify_trust(nullptr, (dir + L"\\quorvantine_msn.exe").c_str()),
+            ERROR_SUCCESS);
+  EXPECT_EQ(platform::verify_trust(nullptr, setup_path().c_str()), ERROR_SUCCESS);
+  EXPECT_EQ(platform::verify_trust(nullptr, (dir + L"\\uninstall.exe").c_str()), ERROR_SUCCESS);
   EXPECT_EQ(app_top_wnd(), nullptr) << "a silent install starts nothing";
 
   // The entry's own quiet uninstall, as the system runs it: the uninstaller works from a copy
   // and takes the whole folder away.
-  STARTUPINFOW si = {sizeof si};
-  PROCESS_INFORMATION pi = {};
-  std::wstring command = uninstall_value(L"QuietUninstallString");
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &si, &pi));
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  ScopedProcess uninstall = start_command_line(uninstall_value(L"QuietUninstallString"));
+  ASSERT_TRUE(uninstall.started());
   EXPECT_TRUE(wait_until([&] { return !fs::exists(dir); }));
   EXPECT_EQ(uninstall_value(L"DisplayName"), L"<none>");
   EXPECT_FALSE(key_exists(std::wstring(L"CLSID\\") + kAppClsid));
@@ -194,26 +191,16 @@ TEST_F(InstallerTest, LogonEntryStartsTheInstalledProgramInTheTray) {
   for (const std::wstring& command : {quoted, exe + L" /start_context sys_auto"}) {
     SCOPED_TRACE(narrow(command));
     auto_start.Set(0);
-    std::wstring line = command;
-    STARTUPINFOW si = {sizeof si};
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &si, &pi));
-    CloseHandle(pi.hThread);
-    ScopedProcess off(pi.dwProcessId);
-    CloseHandle(pi.hProcess);
+    ScopedProcess off = start_command_line(command);
+    ASSERT_TRUE(off.started());
     EXPECT_EQ(off.WaitExit(), 0) << "switched off, a logon start ends at once";
     EXPECT_EQ(main_wnd(), nullptr);
     EXPECT_EQ(auto_start.Get(), 0);
 
     auto_start.Set(1);
     auto_start.SetMainWindowShown(0);
-    line = command;
-    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &si, &pi));
-    CloseHandle(pi.hThread);
-    ScopedProcess on(pi.dwProcessId);
-    CloseHandle(pi.hProcess);
+    ScopedProcess on = start_command_line(command);
+    ASSERT_TRUE(on.started());
     ASSERT_TRUE(wait_until([] { return main_wnd() != nullptr; }));
     EXPECT_EQ(process_image(window_pid(main_wnd())), exe);
     EXPECT_TRUE(wait_until(tray_icon_shown));
@@ -357,7 +344,7 @@ TEST_F(InstallerTest, ChangedSetupFailsTheSignatureCheck) {
     f.seekp(4096);
     f.put(static_cast<char>(c ^ 0x5a));
   }
-  EXPECT_EQ(verify_signature(copy.wstring()), static_cast<LONG>(TRUST_E_BAD_DIGEST));
+  EXPECT_EQ(platform::verify_trust(nullptr, copy.c_str()), static_cast<LONG>(TRUST_E_BAD_DIGEST));
   fs::remove(copy);
 }
 

@@ -5,13 +5,12 @@
 
 #include "app/testing/program_runner.h"
 #include "library/qel_app_constants.h"
+#include "platform/win32/hidden_window.h"
+#include "platform/win32/scoped_handle.h"
 #include "res/product_version.h"
 
 #include <sddl.h>
 #include <shlobj.h>
-#include <wintrust.h>
-
-#include <softpub.h>
 
 namespace fs = std::filesystem;
 
@@ -185,7 +184,7 @@ bool user_key_exists(const wchar_t* key) {
   HKEY handle = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
     return false;
-  RegCloseKey(handle);
+  platform::ScopedRegKey opened(handle);
   return true;
 }
 
@@ -204,32 +203,12 @@ std::wstring file_version(const std::wstring& path) {
 }
 
 std::wstring process_image(DWORD pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  platform::ScopedKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process)
     return L"<none>";
   wchar_t path[MAX_PATH] = {};
   DWORD size = MAX_PATH;
-  std::wstring image = QueryFullProcessImageNameW(process, 0, path, &size) ? path : L"<none>";
-  CloseHandle(process);
-  return image;
-}
-
-LONG verify_signature(const std::wstring& path) {
-  WINTRUST_FILE_INFO file = {};
-  file.cbStruct = sizeof file;
-  file.pcwszFilePath = path.c_str();
-  WINTRUST_DATA data = {};
-  data.cbStruct = sizeof data;
-  data.dwUIChoice = WTD_UI_NONE;
-  data.fdwRevocationChecks = WTD_REVOKE_NONE;
-  data.dwUnionChoice = WTD_CHOICE_FILE;
-  data.pFile = &file;
-  data.dwStateAction = WTD_STATEACTION_VERIFY;
-  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  LONG result = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-  data.dwStateAction = WTD_STATEACTION_CLOSE;
-  WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-  return result;
+  return QueryFullProcessImageNameW(process.get(), 0, path, &size) ? path : L"<none>";
 }
 
 HWND wait_for_dialog(DWORD pid, int control_id) {
@@ -270,32 +249,37 @@ void press(HWND dialog, int button_id) {
 ScopedProcess::ScopedProcess(DWORD pid)
     : handle_(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {}
 
-ScopedProcess::~ScopedProcess() {
-  if (handle_)
-    CloseHandle(handle_);
-}
-
 long ScopedProcess::WaitExit(DWORD timeout_ms) {
-  if (!handle_ || WaitForSingleObject(handle_, timeout_ms) != WAIT_OBJECT_0)
+  if (!handle_ || WaitForSingleObject(handle_.get(), timeout_ms) != WAIT_OBJECT_0)
     return -1;
   DWORD code = 0;
-  GetExitCodeProcess(handle_, &code);
+  GetExitCodeProcess(handle_.get(), &code);
   return static_cast<long>(code);
 }
 
+ScopedProcess start_command_line(std::wstring command) {
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
+    return ScopedProcess(static_cast<HANDLE>(nullptr));
+  platform::ScopedKernelHandle thread(pi.hThread);
+  return ScopedProcess(pi.hProcess);
+}
+
 ReadOnlyClassKey::ReadOnlyClassKey(std::wstring name) : name_(std::move(name)) {
-  HKEY key = nullptr;
+  HKEY raw = nullptr;
   if (RegCreateKeyExW(HKEY_CLASSES_ROOT, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &key, nullptr) != ERROR_SUCCESS)
+                      &raw, nullptr) != ERROR_SUCCESS)
     return;
+  platform::ScopedRegKey key(raw);
   PSECURITY_DESCRIPTOR sd = nullptr;
   // Everyone may read; nobody may write.
   if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1, &sd,
                                                            nullptr)) {
-    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+    RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, sd);
     LocalFree(sd);
   }
-  RegCloseKey(key);
 }
 
 ReadOnlyClassKey::~ReadOnlyClassKey() {
@@ -306,27 +290,24 @@ HungTopWindow::HungTopWindow()
     : ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
   thread_ = std::thread([this] {
-    WNDCLASSA cls = {};
-    cls.lpfnWndProc = DefWindowProcA;
-    cls.hInstance = GetModuleHandleA(nullptr);
-    cls.lpszClassName = g_qel_app_top_wnd_class;
-    RegisterClassA(&cls);
-    wnd_ = CreateWindowExA(0, g_qel_app_top_wnd_class, "", WS_POPUP | WS_DISABLED, 0, 0, 0, 0,
-                           nullptr, nullptr, cls.hInstance, nullptr);
-    SetEvent(ready_);
+    // Class names are ASCII: the wide name is the class FindWindowA looks for.
+    const std::string ansi = g_qel_app_top_wnd_class;
+    const std::wstring name(ansi.begin(), ansi.end());
+    platform::HiddenWindow window;
+    window.Create(name.c_str(), WS_POPUP | WS_DISABLED, nullptr, nullptr);
+    wnd_ = window.hwnd();
+    SetEvent(ready_.get());
     // No message is taken until the test lets go.
-    WaitForSingleObject(release_, INFINITE);
-    DestroyWindow(wnd_);
-    UnregisterClassA(g_qel_app_top_wnd_class, cls.hInstance);
+    WaitForSingleObject(release_.get(), INFINITE);
+    window.Destroy();
+    UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
   });
-  WaitForSingleObject(ready_, 10000);
+  WaitForSingleObject(ready_.get(), 10000);
 }
 
 HungTopWindow::~HungTopWindow() {
-  SetEvent(release_);
+  SetEvent(release_.get());
   thread_.join();
-  CloseHandle(ready_);
-  CloseHandle(release_);
 }
 
 }  // namespace qel_testing

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 
 namespace qel_testing {
@@ -56,8 +57,6 @@ bool user_key_exists(const wchar_t* key);
 // The fixed version numbers of a file's version resource as "a.b.c.d".
 std::wstring file_version(const std::wstring& path);
 std::wstring process_image(DWORD pid);
-// WinVerifyTrust's answer for a file's Authenticode signature.
-LONG verify_signature(const std::wstring& path);
 
 // A top-level dialog of process `pid` that holds a control `control_id` (0xFFFF: a message
 // box's text), waited for; null when none comes.
@@ -66,18 +65,24 @@ std::wstring control_text(HWND dialog, int control_id);
 // Presses a dialog's button as a click would.
 void press(HWND dialog, int button_id);
 
-// A process this test did not start, to learn how it ended.
+// A process this test did not start, or started by a command line, to learn how it ended.
 class ScopedProcess {
  public:
   explicit ScopedProcess(DWORD pid);
-  ~ScopedProcess();
+  // Takes over the handle.
+  explicit ScopedProcess(HANDLE process) : handle_(process) {}
+  bool started() const { return static_cast<bool>(handle_); }
   ScopedProcess(const ScopedProcess&) = delete;
   ScopedProcess& operator=(const ScopedProcess&) = delete;
   long WaitExit(DWORD timeout_ms = 20000);
 
  private:
-  HANDLE handle_ = nullptr;
+  platform::ScopedKernelHandle handle_;
 };
+
+// Runs a command line as the system runs one (a "Run" value, an uninstall string): as it is,
+// without quotes added. Not started() when it could not start.
+ScopedProcess start_command_line(std::wstring command);
 
 // A key under HKEY_CLASSES_ROOT that may be read but not written; removed again at the end.
 class ReadOnlyClassKey {
@@ -102,8 +107,8 @@ class HungTopWindow {
   bool exists() const { return IsWindow(wnd_) != 0; }
 
  private:
-  HANDLE ready_ = nullptr;
-  HANDLE release_ = nullptr;
+  platform::ScopedKernelHandle ready_;
+  platform::ScopedKernelHandle release_;
   HWND wnd_ = nullptr;
   std::thread thread_;
 };

@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/verify_trust.h"
 
 namespace platform {
 
 struct InstallerFileTag {
-  HANDLE handle;
+  ScopedFileHandle handle;
 };
 
 namespace {
@@ -65,26 +66,6 @@ struct ChainTraits {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle h) { CertFreeCertificateChain(h); }
 };
-
-LONG verify_trust(HANDLE file, const std::u16string& path) {
-  WINTRUST_FILE_INFO info = {};
-  info.cbStruct = sizeof info;
-  info.pcwszFilePath = as_wide(path.c_str());
-  info.hFile = file;
-  WINTRUST_DATA data = {};
-  data.cbStruct = sizeof data;
-  data.dwUIChoice = WTD_UI_NONE;
-  data.fdwRevocationChecks = WTD_REVOKE_NONE;
-  data.dwUnionChoice = WTD_CHOICE_FILE;
-  data.pFile = &info;
-  data.dwStateAction = WTD_STATEACTION_VERIFY;
-  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  HWND no_ui = static_cast<HWND>(INVALID_HANDLE_VALUE);
-  LONG status = WinVerifyTrust(no_ui, &action, &data);
-  data.dwStateAction = WTD_STATEACTION_CLOSE;
-  WinVerifyTrust(no_ui, &action, &data);
-  return status;
-}
 
 // The certificate that signed the file, found in the signature's own store.
 ScopedHandle<CertContextTraits> signer_certificate(const std::u16string& path,
@@ -191,7 +172,7 @@ InstallerFile installer_create(std::u16string* path) {
                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       *path = candidate;
-      return new InstallerFileTag{h};
+      return new InstallerFileTag{ScopedFileHandle(h)};
     }
     DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
@@ -204,7 +185,7 @@ bool installer_write(InstallerFile file, const void* data, uint32_t len) {
   const char* p = static_cast<const char*>(data);
   while (len > 0) {
     DWORD written = 0;
-    if (!WriteFile(file->handle, p, len, &written, nullptr) || written == 0)
+    if (!WriteFile(file->handle.get(), p, len, &written, nullptr) || written == 0)
       return false;
     p += written;
     len -= written;
@@ -217,13 +198,10 @@ InstallerFile installer_hold(const std::u16string& path) {
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return nullptr;
-  return new InstallerFileTag{h};
+  return new InstallerFileTag{ScopedFileHandle(h)};
 }
 
 void installer_close(InstallerFile file) {
-  if (!file)
-    return;
-  CloseHandle(file->handle);
   delete file;
 }
 
@@ -235,7 +213,7 @@ bool installer_inspect(InstallerFile held, const std::u16string& path, Installer
   *facts = InstallerFacts();
   if (!held)
     return false;
-  facts->trust_status = verify_trust(held->handle, path);
+  facts->trust_status = verify_trust(held->handle.get(), as_wide(path.c_str()));
   facts->file_version = file_version(path);
   ScopedHandle<CertStoreTraits> store;
   ScopedHandle<CertContextTraits> cert = signer_certificate(path, &store);
@@ -256,8 +234,8 @@ bool installer_start(const std::u16string& path) {
   if (!CreateProcessW(as_wide(path.c_str()), as_wide(command.data()), nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &process))
     return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  ScopedKernelHandle thread(process.hThread);
+  ScopedKernelHandle started(process.hProcess);
   return true;
 }
 
