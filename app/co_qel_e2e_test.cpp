@@ -17,6 +17,7 @@
 #include "library/qel_app_constants.h"
 #include "library/qel_avi_file.h"
 #include "library/qel_profile.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 // The list's messages and the shell's icon record need the Windows types first.
 #include <commctrl.h>
@@ -116,10 +117,8 @@ class ComE2eTest : public ::testing::Test {
     } else {
       HKEY cache = nullptr;
       std::string path = std::string(g_qel_settings_path) + "\\avi_file_info_cache";
-      if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &cache) == 0) {
-        RegDeleteValueA(cache, "dest_dir");
-        RegCloseKey(cache);
-      }
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &cache) == 0)
+        RegDeleteValueA(platform::ScopedRegKey(cache).get(), "dest_dir");
     }
   }
   static ZulProfileValue DestDir() {

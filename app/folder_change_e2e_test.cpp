@@ -13,6 +13,7 @@
 #include "library/avi_test_builder.h"
 #include "library/qel_app_constants.h"
 #include "library/recording_test_util.h"
+#include "platform/win32/scoped_handle.h"
 #include "res/resource.h"
 #include "ui/qel_ui_cmd.h"
 #include "ui/testing/dialog_driver.h"
@@ -37,8 +38,7 @@ void forget_folder_history() {
   HKEY key = nullptr;
   if (RegOpenKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &key) != ERROR_SUCCESS)
     return;
-  RegDeleteKeyA(key, "FolderHistory");
-  RegCloseKey(key);
+  RegDeleteKeyA(platform::ScopedRegKey(key).get(), "FolderHistory");
 }
 
 class FolderChangeE2eTest : public ::testing::Test {

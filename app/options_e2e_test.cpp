@@ -6,6 +6,7 @@
 
 #include "app/testing/program_runner.h"
 #include "library/qel_app_constants.h"
+#include "platform/win32/scoped_handle.h"
 #include "res/resource.h"
 #include "ui/qel_ui_cmd.h"
 #include "ui/testing/dialog_driver.h"
@@ -27,12 +28,13 @@ void forget_outputs() {
 
 // -1 when the value is missing.
 long stored(const char* name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyA(HKEY_CURRENT_USER, outputs_path().c_str(), &key) != ERROR_SUCCESS)
+  HKEY opened = nullptr;
+  if (RegOpenKeyA(HKEY_CURRENT_USER, outputs_path().c_str(), &opened) != ERROR_SUCCESS)
     return -1;
+  platform::ScopedRegKey key(opened);
   DWORD value = 0, size = sizeof value;
-  LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
-  RegCloseKey(key);
+  LONG rc =
+      RegQueryValueExA(key.get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
   return rc == ERROR_SUCCESS ? static_cast<long>(value) : -1;
 }
 

@@ -7,6 +7,7 @@
 
 #include "app/testing/messenger_sim_process.h"
 #include "library/qel_app_constants.h"
+#include "platform/win32/scoped_handle.h"
 
 namespace {
 
@@ -66,20 +67,19 @@ std::string box_text(HWND box) {
 class HookDllName {
  public:
   HookDllName() {
-    RegCreateKeyA(HKEY_LOCAL_MACHINE, g_qel_settings_path, &key_);
-    RegDeleteValueA(key_, "hookDllName");
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, g_qel_settings_path, &key);
+    key_.reset(key);
+    RegDeleteValueA(key_.get(), "hookDllName");
   }
-  ~HookDllName() {
-    RegDeleteValueA(key_, "hookDllName");
-    RegCloseKey(key_);
-  }
+  ~HookDllName() { RegDeleteValueA(key_.get(), "hookDllName"); }
   void Set(const char* name) {
-    RegSetValueExA(key_, "hookDllName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+    RegSetValueExA(key_.get(), "hookDllName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
                    static_cast<DWORD>(strlen(name) + 1));
   }
 
  private:
-  HKEY key_ = nullptr;
+  platform::ScopedRegKey key_;
 };
 
 class MessengerE2eTest : public ::testing::Test {

@@ -7,6 +7,7 @@
 #include "library/qel_avi_file.h"
 #include "library/qel_chunk_writer.h"
 #include "library/recording_test_util.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_assert_capture.h"
 
@@ -80,16 +81,16 @@ TEST(AviHandlerCompat, LockedRecordingIsLeftAlone) {
   Bytes before = build(s);
   rec_test::write_bytes(folder.native("held.avi"), before);
   std::u16string path = folder.file(u"held.avi");
-  HANDLE lock = CreateFileW(as_wide(path.c_str()), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  platform::ScopedFileHandle lock(CreateFileW(as_wide(path.c_str()), GENERIC_READ | GENERIC_WRITE,
+                                              0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(lock);
   AssertCapture asserts;
   qel_avi_file f;
   ASSERT_TRUE(f.create(path.c_str(), cache.key()));
   EXPECT_FALSE(f.dojob_load_file_info());
   EXPECT_FALSE(f.dojob_read_qel_chunk());
   EXPECT_FALSE(f.set_start_time(9, true));
-  CloseHandle(lock);
+  lock.reset();
   EXPECT_EQ(before, rec_test::read_bytes(folder.native("held.avi")));
   EXPECT_TRUE(f.dojob_read_qel_chunk());
 }

@@ -4,6 +4,7 @@
 
 #include "library/qel_app_constants.h"
 #include "messenger/messenger_test_env.h"
+#include "platform/win32/scoped_handle.h"
 #include "qel_lib/qel_assert_capture.h"
 
 namespace {
@@ -13,18 +14,19 @@ using Paths = std::vector<std::string>;
 class HookDllTest : public ::testing::Test {
  protected:
   HookDllTest() {
-    RegCreateKeyA(HKEY_LOCAL_MACHINE, g_qel_settings_path, &key_);
-    RegDeleteValueA(key_, "hookDllName");
+    HKEY key = nullptr;
+    RegCreateKeyA(HKEY_LOCAL_MACHINE, g_qel_settings_path, &key);
+    key_.reset(key);
+    RegDeleteValueA(key_.get(), "hookDllName");
   }
   ~HookDllTest() override {
-    RegDeleteValueA(key_, "hookDllName");
-    RegCloseKey(key_);
+    RegDeleteValueA(key_.get(), "hookDllName");
     fake_hook().tables_present = true;
     // The live registry's component stays loaded for the other tests.
     LoadHookDll(machine_key());
   }
   void Configure(const char* name) {
-    RegSetValueExA(key_, "hookDllName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+    RegSetValueExA(key_.get(), "hookDllName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
                    static_cast<DWORD>(strlen(name) + 1));
   }
   Paths Load() {
@@ -32,7 +34,7 @@ class HookDllTest : public ::testing::Test {
     EXPECT_TRUE(LoadHookDll(machine_key()));
     return fake_hook().opened;
   }
-  HKEY key_ = nullptr;
+  platform::ScopedRegKey key_;
   AssertCapture capture;
 };
 

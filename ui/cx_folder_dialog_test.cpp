@@ -13,6 +13,7 @@
 
 #include "library/qel_app_constants.h"
 #include "library/qel_profile.h"
+#include "platform/win32/scoped_handle.h"
 #include "ui/qel_profile_store.h"
 #include "ui/qel_select_folder.h"
 #include "ui/testing/dialog_driver.h"
@@ -64,9 +65,9 @@ class FolderDialogTest : public testing::Test {
     CreateDirectoryW(base_.c_str(), nullptr);
     for (const wchar_t* sub : {L"\\alpha", L"\\beta", L"\\gamma", L"\\gamma\\inner"})
       CreateDirectoryW((base_ + sub).c_str(), nullptr);
-    HANDLE file = CreateFileW((base_ + L"\\notes.txt").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
-    CloseHandle(file);
+    // An empty file, closed at once.
+    platform::ScopedFileHandle(CreateFileW((base_ + L"\\notes.txt").c_str(), GENERIC_WRITE, 0,
+                                           nullptr, CREATE_ALWAYS, 0, nullptr));
     History().Remove();
   }
 

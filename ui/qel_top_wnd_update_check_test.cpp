@@ -9,6 +9,7 @@
 #include "library/qel_app_constants.h"
 #include "net/testing/port_agent.h"
 #include "net/testing/test_servers.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "res/resource.h"
@@ -70,8 +71,7 @@ void forget_first_check() {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kUpdateKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
     return;
-  RegDeleteValueA(key, "first_check");
-  RegCloseKey(key);
+  RegDeleteValueA(platform::ScopedRegKey(key).get(), "first_check");
 }
 
 BOOL CALLBACK collect_visible_dialog(HWND hwnd, LPARAM out) {

@@ -1,14 +1,8 @@
 #include "winkit/wk_registry_script.h"
 
-namespace {
+#include "platform/win32/scoped_handle.h"
 
-struct RegKeyCloser {
-  HKEY key;
-  ~RegKeyCloser() {
-    if (key)
-      RegCloseKey(key);
-  }
-};
+namespace {
 
 LONG set_string(HKEY key, const std::wstring& name, const std::wstring& data) {
   return RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
@@ -20,19 +14,20 @@ LONG register_key(HKEY parent, const WkRegKey& k, const WkRegReplacements& r) {
   std::wstring name = WkRegExpand(k.name, r);
   if (k.removal == WkRegKey::kForceRemove)
     RegDeleteTreeW(parent, name.c_str());
-  RegKeyCloser key{nullptr};
-  LONG rc = RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key,
+  HKEY created = nullptr;
+  LONG rc = RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
                             nullptr);
+  platform::ScopedRegKey key(created);
   if (rc != ERROR_SUCCESS)
     return rc;
-  if (k.has_default && (rc = set_string(key.key, L"", WkRegExpand(k.default_value, r))))
+  if (k.has_default && (rc = set_string(key.get(), L"", WkRegExpand(k.default_value, r))))
     return rc;
   for (const WkRegValue& v : k.values) {
-    if ((rc = set_string(key.key, WkRegExpand(v.name, r), WkRegExpand(v.data, r))))
+    if ((rc = set_string(key.get(), WkRegExpand(v.name, r), WkRegExpand(v.data, r))))
       return rc;
   }
   for (const WkRegKey& child : k.children) {
-    if ((rc = register_key(key.key, child, r)))
+    if ((rc = register_key(key.get(), child, r)))
       return rc;
   }
   return ERROR_SUCCESS;
@@ -51,25 +46,25 @@ LONG unregister_key(HKEY parent, const WkRegKey& k, const WkRegReplacements& r) 
     LONG rc = RegDeleteTreeW(parent, name.c_str());
     return rc == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : rc;
   }
-  RegKeyCloser key{nullptr};
-  LONG rc = RegOpenKeyExW(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key.key);
+  HKEY opened = nullptr;
+  LONG rc = RegOpenKeyExW(parent, name.c_str(), 0, KEY_ALL_ACCESS, &opened);
+  platform::ScopedRegKey key(opened);
   if (rc == ERROR_FILE_NOT_FOUND)
     return ERROR_SUCCESS;
   if (rc != ERROR_SUCCESS)
     return rc;
   for (const WkRegKey& child : k.children) {
-    if ((rc = unregister_key(key.key, child, r)))
+    if ((rc = unregister_key(key.get(), child, r)))
       return rc;
   }
   if (k.removal == WkRegKey::kNoRemove) {
     // Only the values the script wrote go; the key and everything else in it stay.
     for (const WkRegValue& v : k.values)
-      RegDeleteValueW(key.key, WkRegExpand(v.name, r).c_str());
+      RegDeleteValueW(key.get(), WkRegExpand(v.name, r).c_str());
     return ERROR_SUCCESS;
   }
-  bool keep = has_subkeys(key.key);
-  RegCloseKey(key.key);
-  key.key = nullptr;
+  bool keep = has_subkeys(key.get());
+  key.reset();
   return keep ? ERROR_SUCCESS : RegDeleteKeyW(parent, name.c_str());
 }
 

@@ -10,27 +10,25 @@ constexpr char kMainWndShow[] = "ui_main_wnd_show";
 }  // namespace
 
 AutoStartSetting::AutoStartSetting() {
-  RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &key_);
-}
-
-AutoStartSetting::~AutoStartSetting() {
-  RegCloseKey(key_);
+  HKEY key = nullptr;
+  RegCreateKeyA(HKEY_CURRENT_USER, g_qel_settings_path, &key);
+  key_.reset(key);
 }
 
 void AutoStartSetting::Set(DWORD value) {
-  RegSetValueExA(key_, kAutoStartEnable, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+  RegSetValueExA(key_.get(), kAutoStartEnable, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                  sizeof value);
 }
 
 void AutoStartSetting::SetMainWindowShown(DWORD value) {
-  RegSetValueExA(key_, kMainWndShow, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+  RegSetValueExA(key_.get(), kMainWndShow, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                  sizeof value);
 }
 
 long AutoStartSetting::Get() const {
   DWORD value = 0, size = sizeof value;
-  if (RegQueryValueExA(key_, kAutoStartEnable, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                       &size) != ERROR_SUCCESS)
+  if (RegQueryValueExA(key_.get(), kAutoStartEnable, nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
     return -1;
   return static_cast<long>(value);
 }

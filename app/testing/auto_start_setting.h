@@ -2,6 +2,7 @@
 // tests set it before a start and read it afterwards.
 #pragma once
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 
 namespace qel_testing {
@@ -9,7 +10,6 @@ namespace qel_testing {
 class AutoStartSetting {
  public:
   AutoStartSetting();
-  ~AutoStartSetting();
   AutoStartSetting(const AutoStartSetting&) = delete;
   AutoStartSetting& operator=(const AutoStartSetting&) = delete;
 
@@ -20,7 +20,7 @@ class AutoStartSetting {
   void SetMainWindowShown(DWORD value);
 
  private:
-  HKEY key_ = nullptr;
+  platform::ScopedRegKey key_;
 };
 
 }  // namespace qel_testing

@@ -1,5 +1,6 @@
 #include "app/testing/com_registration.h"
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 
 namespace qel_testing {
@@ -8,7 +9,7 @@ bool key_exists(const std::wstring& path) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
     return false;
-  RegCloseKey(key);
+  platform::ScopedRegKey opened(key);
   return true;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 
 namespace qel_testing {
@@ -21,7 +22,7 @@ class DestDirSetting {
   std::wstring Get() const;
 
  private:
-  HKEY key_ = nullptr;
+  platform::ScopedRegKey key_;
   bool had_value_ = false;
   DWORD type_ = 0;
   std::vector<BYTE> saved_;

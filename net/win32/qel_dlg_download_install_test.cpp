@@ -11,6 +11,7 @@
 #include "net/testing/port_agent.h"
 #include "net/testing/test_servers.h"
 #include "platform/installer.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 #include "qel_lib/qel_assert_capture.h"
 
@@ -42,15 +43,14 @@ bool exists(const std::wstring& path) {
 
 std::vector<BYTE> read_all(const std::wstring& path) {
   std::vector<BYTE> bytes;
-  HANDLE h =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE)
+  platform::ScopedFileHandle h(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!h)
     return bytes;
-  bytes.resize(GetFileSize(h, nullptr));
+  bytes.resize(GetFileSize(h.get(), nullptr));
   DWORD got = 0;
-  ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  ReadFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
   bytes.resize(got);
-  CloseHandle(h);
   return bytes;
 }
 
@@ -121,13 +121,11 @@ void expect_started(Download& d) {
   std::wstring path = d.path;
   ASSERT_TRUE(exists(path));
   // Held from the check until the start: nobody may write, rename or delete it.
-  HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  platform::ScopedFileHandle writer(CreateFileW(
+      path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, 0, nullptr));
+  EXPECT_FALSE(writer);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
-  if (writer != INVALID_HANDLE_VALUE)
-    CloseHandle(writer);
   EXPECT_FALSE(MoveFileW(path.c_str(), (path + L".moved").c_str()));
   EXPECT_FALSE(DeleteFileW(path.c_str()));
   d.view->Press(dlg_download_cmd_yes);

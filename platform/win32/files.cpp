@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 
 #include <ctime>
@@ -7,7 +8,7 @@
 namespace platform {
 
 struct FileTag {
-  HANDLE handle;
+  ScopedFileHandle handle;
 };
 
 struct FindTag {
@@ -21,13 +22,10 @@ File file_open(const std::u16string& path, FileMode mode) {
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return nullptr;
-  return new FileTag{h};
+  return new FileTag{ScopedFileHandle(h)};
 }
 
 void file_close(File file) {
-  if (!file)
-    return;
-  CloseHandle(file->handle);
   delete file;
 }
 
@@ -42,7 +40,7 @@ bool file_read_at(File file, uint64_t offset, void* data, uint32_t len, uint32_t
   *got = 0;
   OVERLAPPED ov = at(offset);
   DWORD n = 0;
-  if (!ReadFile(file->handle, data, len, &n, &ov))
+  if (!ReadFile(file->handle.get(), data, len, &n, &ov))
     return GetLastError() == ERROR_HANDLE_EOF;
   *got = n;
   return true;
@@ -51,12 +49,12 @@ bool file_read_at(File file, uint64_t offset, void* data, uint32_t len, uint32_t
 bool file_write_at(File file, uint64_t offset, const void* data, uint32_t len) {
   OVERLAPPED ov = at(offset);
   DWORD n = 0;
-  return WriteFile(file->handle, data, len, &n, &ov) && n == len;
+  return WriteFile(file->handle.get(), data, len, &n, &ov) && n == len;
 }
 
 bool file_size(File file, uint64_t* size) {
   LARGE_INTEGER li;
-  if (!GetFileSizeEx(file->handle, &li))
+  if (!GetFileSizeEx(file->handle.get(), &li))
     return false;
   *size = static_cast<uint64_t>(li.QuadPart);
   return true;
@@ -65,11 +63,11 @@ bool file_size(File file, uint64_t* size) {
 bool file_truncate(File file, uint64_t size) {
   FILE_END_OF_FILE_INFO info;
   info.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
-  return SetFileInformationByHandle(file->handle, FileEndOfFileInfo, &info, sizeof info);
+  return SetFileInformationByHandle(file->handle.get(), FileEndOfFileInfo, &info, sizeof info);
 }
 
 bool file_flush(File file) {
-  return FlushFileBuffers(file->handle) != 0;
+  return FlushFileBuffers(file->handle.get()) != 0;
 }
 
 bool file_replace(const std::u16string& from, const std::u16string& to) {

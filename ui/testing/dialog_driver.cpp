@@ -1,5 +1,7 @@
 #include "ui/testing/dialog_driver.h"
 
+#include "platform/win32/scoped_handle.h"
+
 namespace dlg_testing {
 
 HWND wait_for_window(const std::function<HWND()>& find, DWORD timeout_ms) {
@@ -92,14 +94,13 @@ bool save_window_bmp(HWND hwnd, const std::wstring& path) {
   DWORD size = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
   BITMAPFILEHEADER file = {0x4d42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + size),
                            0, 0, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
-  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  platform::ScopedFileHandle out(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  bool ok = out != INVALID_HANDLE_VALUE && bits &&
-            WriteFile(out, &file, sizeof file, &written, nullptr) &&
-            WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-            WriteFile(out, bits, size, &written, nullptr);
-  if (out != INVALID_HANDLE_VALUE)
-    CloseHandle(out);
+  bool ok = out && bits && WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
+            WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+            WriteFile(out.get(), bits, size, &written, nullptr);
+  out.reset();
   SelectObject(mem, old);
   DeleteObject(bitmap);
   DeleteDC(mem);

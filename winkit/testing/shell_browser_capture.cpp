@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/scoped_handle.h"
+
 namespace {
 
 // The shell reads the handler of http addresses here (Wine does not merge the user's
@@ -22,14 +24,13 @@ bool read_default(std::wstring* value) {
 }
 
 bool write_default(const std::wstring& value) {
-  HKEY key;
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kHttpOpen, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+  HKEY created;
+  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kHttpOpen, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &created,
                       nullptr) != ERROR_SUCCESS)
     return false;
-  LONG rc = RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-  return rc == ERROR_SUCCESS;
+  platform::ScopedRegKey key(created);
+  return RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 void pump_for(DWORD ms) {
@@ -78,14 +79,14 @@ std::string ShellBrowserCapture::Wait(DWORD timeout_ms) {
     pump_for(50);
   }
   std::string address;
-  HANDLE h = CreateFileW(out_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
+  {
+    platform::ScopedFileHandle h(CreateFileW(out_.c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
     char buf[4096];
     DWORD got = 0;
-    if (ReadFile(h, buf, sizeof buf, &got, nullptr))
+    if (h && ReadFile(h.get(), buf, sizeof buf, &got, nullptr))
       address.assign(buf, got);
-    CloseHandle(h);
   }
   DeleteFileW(out_.c_str());
   return address;
