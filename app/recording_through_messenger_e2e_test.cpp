@@ -25,25 +25,9 @@ namespace {
 using namespace messenger_e2e;
 using namespace qel_testing;
 
-// Shares every access: the engine and the program may still be writing.
-std::string read_file(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return {};
-  std::string data;
-  char buf[65536];
-  DWORD n = 0;
-  while (ReadFile(file, buf, sizeof buf, &n, nullptr) && n > 0)
-    data.append(buf, n);
-  CloseHandle(file);
-  return data;
-}
-
 // The text after `event ` on the engine log's line for that event, or empty.
 std::string log_value(const std::wstring& log, const std::string& event) {
-  std::string text = read_file(log);
+  std::string text = read_shared_file(log);
   size_t pos = text.find(event + " ");
   if (pos == std::string::npos)
     return {};
@@ -61,25 +45,28 @@ TEST(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEngine
   DeleteFileW(log.c_str());
   Program program;
   Sim sim(L"--call \"--engine-log=" + log + L"\"");
-  ASSERT_TRUE(wait_until([&] { return read_file(log).find("streams") != std::string::npos; }))
-      << read_file(log);
+  ASSERT_TRUE(wait_until([&] {
+    return read_shared_file(log).find("streams") != std::string::npos;
+  })) << read_shared_file(log);
 
   HWND main = main_wnd();
   ASSERT_NE(main, nullptr);
   PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
-  ASSERT_TRUE(wait_until([&] { return !log_value(log, "started").empty(); })) << read_file(log);
+  ASSERT_TRUE(wait_until([&] { return !log_value(log, "started").empty(); }))
+      << read_shared_file(log);
   std::string path = log_value(log, "request_record");
   EXPECT_TRUE(std::regex_match(
       path, std::regex(R"(.*\\Quorvantine Records for Msn\\\d{4}-\d\d-\d\d \d\d-\d\d-\d\d)")))
       << path;
 
   PostMessageW(main, WM_COMMAND, kQelWndStop, 0);
-  ASSERT_TRUE(wait_until([&] { return !log_value(log, "stopped").empty(); })) << read_file(log);
+  ASSERT_TRUE(wait_until([&] { return !log_value(log, "stopped").empty(); }))
+      << read_shared_file(log);
   std::wstring avi = widen(path + ".avi");
   EXPECT_EQ(log_value(log, "stopped").substr(0, path.size() + 4), path + ".avi");
   // Filed by the program: the private chunk is written into the engine's file.
-  EXPECT_TRUE(wait_until([&] { return read_file(avi).find("_qel") != std::string::npos; }));
-  std::string bytes = read_file(avi);
+  EXPECT_TRUE(wait_until([&] { return read_shared_file(avi).find("_qel") != std::string::npos; }));
+  std::string bytes = read_shared_file(avi);
   EXPECT_EQ(bytes.substr(0, 4), "RIFF");
   EXPECT_EQ(bytes.substr(8, 4), "AVI ");
 
@@ -94,7 +81,7 @@ TEST(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEngine
 // Our reader's view of a recording: its length in whole seconds as the list shows it, or -1
 // when it is not an AVI; *whole tells whether it has its sizes and index.
 int read_seconds(const std::wstring& path, bool* whole) {
-  std::string bytes = read_file(path);
+  std::string bytes = read_shared_file(path);
   MemoryByteFile file(std::vector<uint8_t>(bytes.begin(), bytes.end()));
   AviLayout layout;
   *whole = read_avi_layout(file, &layout) && layout.has_idx1;
@@ -391,12 +378,14 @@ TEST(RecordingThroughMessengerE2eTest, RecordingOfAKilledEngineIsListedAndRepair
   DeleteFileW(log.c_str());
   auto program = std::make_unique<Program>();
   Sim sim(L"--call \"--engine-log=" + log + L"\"");
-  ASSERT_TRUE(wait_until([&] { return read_file(log).find("streams") != std::string::npos; }))
-      << read_file(log);
+  ASSERT_TRUE(wait_until([&] {
+    return read_shared_file(log).find("streams") != std::string::npos;
+  })) << read_shared_file(log);
   HWND main = main_wnd();
   ASSERT_NE(main, nullptr);
   PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
-  ASSERT_TRUE(wait_until([&] { return !log_value(log, "started").empty(); })) << read_file(log);
+  ASSERT_TRUE(wait_until([&] { return !log_value(log, "started").empty(); }))
+      << read_shared_file(log);
   std::string path = log_value(log, "request_record");
   std::wstring avi = widen(path + ".avi");
   std::wstring title = widen(path.substr(path.rfind('\\') + 1));

@@ -59,6 +59,20 @@ bool end_running_program() {
   });
 }
 
+std::string read_shared_file(const std::wstring& path) {
+  platform::ScopedFileHandle file(CreateFileW(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, 0, nullptr));
+  if (!file)
+    return {};
+  std::string data;
+  char buf[65536];
+  DWORD n = 0;
+  while (ReadFile(file.get(), buf, sizeof buf, &n, nullptr) && n > 0)
+    data.append(buf, n);
+  return data;
+}
+
 std::string narrow(const std::wstring& w) {
   int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
   std::string s(n > 0 ? n - 1 : 0, '\0');
@@ -77,34 +91,34 @@ Process::Process(const std::wstring& exe, const std::wstring& args) {
   std::wstring cmd = L"\"" + exe + L"\" " + args;
   STARTUPINFOW si = {};
   si.cb = sizeof si;
-  started_ = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi_) != 0;
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return;
+  platform::ScopedKernelHandle thread(pi.hThread);
+  process_.reset(pi.hProcess);
+  pid_ = pi.dwProcessId;
 }
 
 Process::~Process() {
-  if (!started_)
-    return;
   Kill();
-  CloseHandle(pi_.hThread);
-  CloseHandle(pi_.hProcess);
 }
 
 bool Process::Running() const {
-  return started_ && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT;
+  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 void Process::Kill() {
   if (Running()) {
-    TerminateProcess(pi_.hProcess, 99);
-    WaitForSingleObject(pi_.hProcess, 5000);
+    TerminateProcess(process_.get(), 99);
+    WaitForSingleObject(process_.get(), 5000);
   }
 }
 
 long Process::WaitExit(DWORD timeout_ms) {
-  if (!started_ || WaitForSingleObject(pi_.hProcess, timeout_ms) != WAIT_OBJECT_0)
+  if (!process_ || WaitForSingleObject(process_.get(), timeout_ms) != WAIT_OBJECT_0)
     return -1;
   DWORD code = 0;
-  GetExitCodeProcess(pi_.hProcess, &code);
+  GetExitCodeProcess(process_.get(), &code);
   return static_cast<long>(code);
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 
 namespace qel_testing {
@@ -32,6 +33,10 @@ void send_shutdown();
 // Asks until no program runs any more; false when one is still there in the end.
 bool end_running_program();
 
+// The whole file, read while others may go on writing, renaming or deleting it; empty when it
+// cannot be opened.
+std::string read_shared_file(const std::wstring& path);
+
 std::string narrow(const std::wstring& w);
 std::wstring widen(const std::string& s);
 
@@ -43,16 +48,16 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
 
-  bool started() const { return started_; }
-  DWORD pid() const { return started_ ? pi_.dwProcessId : 0; }
+  bool started() const { return static_cast<bool>(process_); }
+  DWORD pid() const { return pid_; }
   bool Running() const;
   void Kill();
   // The exit code, or -1 when it did not end in time.
   long WaitExit(DWORD timeout_ms = kWaitMs);
 
  private:
-  PROCESS_INFORMATION pi_ = {};
-  bool started_ = false;
+  platform::ScopedKernelHandle process_;
+  DWORD pid_ = 0;
 };
 
 // The program as a user starts it. One killed by force would leave its COM class registered

@@ -6,25 +6,15 @@
 #include <sstream>
 #include <vector>
 
+#include "app/testing/program_runner.h"
+
 namespace {
+
+using qel_testing::read_shared_file;
 
 constexpr wchar_t kProc[] = L"Z:\\proc\\";
 // The host's clock ticks per second for utime and stime.
 constexpr double kTicksPerSecond = 100;
-
-std::string read_text(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return {};
-  std::string text;
-  char buf[4096];
-  DWORD n = 0;
-  while (ReadFile(file, buf, sizeof buf, &n, nullptr) && n > 0)
-    text.append(buf, n);
-  CloseHandle(file);
-  return text;
-}
 
 double field(const std::string& status, const char* name) {
   size_t at = status.find(name);
@@ -51,7 +41,7 @@ std::vector<std::wstring> subdirs(const std::wstring& dir) {
 // The host process that runs the program under this Wine prefix: other prefixes on the same
 // host may run a program of the same name.
 bool IdleRates::Find() {
-  if (!proc_dir_.empty() && !read_text(proc_dir_ + L"stat").empty())
+  if (!proc_dir_.empty() && !read_shared_file(proc_dir_ + L"stat").empty())
     return true;
   proc_dir_.clear();
   std::string image(image_.begin(), image_.end());
@@ -60,10 +50,10 @@ bool IdleRates::Find() {
   if (GetEnvironmentVariableA("WINEPREFIX", prefix, MAX_PATH))
     env += prefix + std::string(1, '\0');
   for (const std::wstring& pid : subdirs(kProc)) {
-    std::string cmd = read_text(kProc + pid + L"\\cmdline");
+    std::string cmd = read_shared_file(kProc + pid + L"\\cmdline");
     if (cmd.find(image) == std::string::npos || cmd.find("Regserver") != std::string::npos)
       continue;
-    if (prefix[0] && read_text(kProc + pid + L"\\environ").find(env) == std::string::npos)
+    if (prefix[0] && read_shared_file(kProc + pid + L"\\environ").find(env) == std::string::npos)
       continue;
     proc_dir_ = kProc + pid + L"\\";
     return true;
@@ -72,7 +62,7 @@ bool IdleRates::Find() {
 }
 
 bool IdleRates::Read(Reading* out) const {
-  std::string stat = read_text(proc_dir_ + L"stat");
+  std::string stat = read_shared_file(proc_dir_ + L"stat");
   size_t paren = stat.rfind(')');
   if (paren == std::string::npos)
     return false;
@@ -87,7 +77,7 @@ bool IdleRates::Read(Reading* out) const {
   out->cpu_ticks = std::atof(fields[11].c_str()) + std::atof(fields[12].c_str());
   out->switches = 0;
   for (const std::wstring& tid : subdirs(proc_dir_ + L"task\\")) {
-    std::string status = read_text(proc_dir_ + L"task\\" + tid + L"\\status");
+    std::string status = read_shared_file(proc_dir_ + L"task\\" + tid + L"\\status");
     out->switches += field(status, "\nvoluntary_ctxt_switches:") +
                      field(status, "\nnonvoluntary_ctxt_switches:");
   }

@@ -24,21 +24,6 @@ constexpr char kDiscardSuffix[] = ".discard.tmp";
 // The folder dialog's history combo, which takes the place of the file-name field.
 constexpr int kFolderComboId = 0x600;
 
-std::string read_all(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return {};
-  std::string data;
-  char buf[16384];
-  DWORD n = 0;
-  while (ReadFile(file, buf, sizeof buf, &n, nullptr) && n > 0)
-    data.append(buf, n);
-  CloseHandle(file);
-  return data;
-}
-
 void post_command(WORD id) {
   PostMessageW(main_wnd(), WM_COMMAND, id, 0);
 }
@@ -71,7 +56,7 @@ bool SoakRun::Fail(const std::string& what) {
 }
 
 std::string SoakRun::EngineLog() const {
-  return read_all(log_path_);
+  return read_shared_file(log_path_);
 }
 
 int SoakRun::LogCount(const std::string& prefix) const {
