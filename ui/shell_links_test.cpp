@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "ui/dlg_download.h"
 #include "ui/qel_dlg_about.h"
+#include "ui/testing/port_download.h"
 #include "winkit/testing/shell_browser_capture.h"
 #include "winkit/testing/window_probe.h"
 #include "winkit/wk_frame_wnd.h"
@@ -34,17 +35,10 @@ class ShellLinks : public testing::Test {
 // address in the browser and the dialog closes.
 TEST_F(ShellLinks, TheFailedDownloadsLinkOpensItsAddress) {
   QEL_NEED_SERVER(port, "scripted");
-  const std::u16string path = u"/reset/2048/1000";
-  qel_dlg_download_texts texts{u"Quorvantine for Msn", u"1.3.0.0", u"127.0.0.1", path, u""};
-  auto window = std::make_unique<DlgDownload>(texts);
-  DlgDownload* dlg = window.get();
-  DlgDownloadCore::Args args{texts.product_name, texts.version, texts.host, 80, path, u"1.2.0.3"};
-  shared_ptr<DlgDownloadCore> core(
-      new DlgDownloadCore(args, std::move(window), qel_platform_download_system(),
-                          [port] { return shared_ptr<ZulHttpAgent>(new PortAgent(port)); }));
-  ASSERT_TRUE(core->Create());
-  HWND hwnd = dlg->m_hWnd;
-  SendMessageW(GetDlgItem(hwnd, IDC_DOWNLOAD_YES), BM_CLICK, 0, 0);
+  dlg_testing::PortDownload download = dlg_testing::start_port_download(port, u"/reset/2048/1000");
+  ASSERT_TRUE(download.hwnd);
+  HWND hwnd = download.hwnd;
+  shared_ptr<DlgDownloadCore>& core = download.core;
   ASSERT_TRUE(RunUntil([&] { return core->phase() == phase_download_failed; }));
   EXPECT_EQ(WkReadControlText(hwnd), L"Download Error");
   EXPECT_EQ(WkReadDlgItemText(hwnd, IDC_DOWNLOAD_LINK), L"http://127.0.0.1/reset/2048/1000");
