@@ -7,6 +7,7 @@
 #include "library/avi_stream_info.h"
 #include "library/avi_test_builder.h"
 #include "library/qel_avi_file.h"
+#include "library/recording_file_test.h"
 #include "library/recording_test_util.h"
 #include "qel_lib/qel_assert_capture.h"
 
@@ -215,17 +216,9 @@ TEST(AviCutScan, OnlyFilesWithoutAnIndexAreCounted) {
   EXPECT_TRUE(avi_needs_chunk_count(layout_of(Bytes(r.bytes.begin(), r.bytes.end() - 30))));
 }
 
-class AviCutFileTest : public ::testing::Test {
+class AviCutFileTest : public rec_test::RecordFileTest {
  protected:
-  std::shared_ptr<qel_avi_file> record(const std::u16string& path) {
-    auto f = std::make_shared<qel_avi_file>();
-    EXPECT_TRUE(f->create(path.c_str(), cache_.key()));
-    return f;
-  }
-  rec_test::RegistryLock lock_;
-  rec_test::TestCacheKey cache_;
-  rec_test::ScratchFolder folder_{"cut"};
-  AssertCapture asserts_;
+  AviCutFileTest() : RecordFileTest("cut") {}
 };
 
 // A cut recording gets its length and marks, and stays byte for byte as it was.

@@ -9,6 +9,7 @@
 #include "library/avi_stream_info.h"
 #include "library/avi_test_builder.h"
 #include "library/qel_avi_file.h"
+#include "library/recording_file_test.h"
 #include "library/recording_test_util.h"
 #include "qel_lib/qel_assert_capture.h"
 
@@ -137,17 +138,9 @@ TEST(AviRepair, AnInterruptedCopyLeavesTheOriginal) {
 }
 
 #if !defined(_WIN32)
-class AviRepairFileTest : public ::testing::Test {
+class AviRepairFileTest : public rec_test::RecordFileTest {
  protected:
-  std::shared_ptr<qel_avi_file> record(const std::u16string& path) {
-    auto f = std::make_shared<qel_avi_file>();
-    EXPECT_TRUE(f->create(path.c_str(), cache_.key()));
-    return f;
-  }
-  rec_test::RegistryLock lock_;
-  rec_test::TestCacheKey cache_;
-  rec_test::ScratchFolder folder_{"repair"};
-  AssertCapture asserts_;
+  AviRepairFileTest() : RecordFileTest("repair") {}
 };
 
 // ffmpeg's recordings cut short: ffprobe reads the repaired file with the streams and the

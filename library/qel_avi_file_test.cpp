@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "library/avi_test_builder.h"
+#include "library/recording_file_test.h"
 #include "library/recording_test_util.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "qel_lib/qel_ptr.h"
@@ -14,24 +15,14 @@
 namespace {
 
 using namespace avi_test;
-using rec_test::ScratchFolder;
 
-class QelAviFileTest : public ::testing::Test {
+class QelAviFileTest : public rec_test::RecordFileTest {
  protected:
-  shared_ptr<qel_avi_file> record(const std::u16string& path) {
-    shared_ptr<qel_avi_file> f(new qel_avi_file);
-    EXPECT_TRUE(f->create(path.c_str(), cache_.key()));
-    return f;
-  }
+  QelAviFileTest() : RecordFileTest("avi_file") {}
   std::u16string put(const std::string& name, const Bytes& bytes) {
     rec_test::write_bytes(folder_.native(name), bytes);
     return folder_.file(std::u16string(name.begin(), name.end()));
   }
-
-  rec_test::RegistryLock lock_;
-  rec_test::TestCacheKey cache_;
-  ScratchFolder folder_{"avi_file"};
-  AssertCapture asserts_;
 };
 
 TEST_F(QelAviFileTest, CacheEntryIsNamedAfterTheFileAndRoundTrips) {
