@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/split_delivery.h"
 #include "net/qel_http_agent.h"
 #include "net/testing/scripted_socket.h"
 #include "qel_lib/qel_assert.h"
@@ -18,14 +19,14 @@ void crash_on_report(const char*) {
 
 class Checker : public ZulIObject {
  public:
-  void OnEvent(const _ZulHttpAgentEvt* e) {
+  void OnEvent(const ZulHttpAgentEvt* e) {
     if (done || !agent->IsBusy())
       std::abort();
-    if (e->mType == _ZulHttpAgentEvt::kFailed)
+    if (e->mType == ZulHttpAgentEvt::kFailed)
       done = true;
-    if (e->mType == _ZulHttpAgentEvt::kHeader)
+    if (e->mType == ZulHttpAgentEvt::kHeader)
       announced = e->mContentLen;
-    if (e->mType == _ZulHttpAgentEvt::kContent) {
+    if (e->mType == ZulHttpAgentEvt::kContent) {
       if (e->mContentPos != received || e->mContentLen != announced)
         std::abort();
       received += static_cast<int64_t>(e->mContent.GetLength());
@@ -46,10 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   qel_set_assert_sink(crash_on_report);
   if (size < 8)
     return 0;
-  uint64_t seed = 0;
-  for (int i = 0; i < 8; ++i)
-    seed = (seed << 8) | data[i];
-  seed |= 1;
+  uint64_t seed = split_seed(data);
   std::string reply(reinterpret_cast<const char*>(data) + 8, size - 8);
 
   shared_ptr<ScriptedSocket> socket;
@@ -66,15 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   shared_ptr<ScriptedSocket> live = socket;
   live->FireConnect();
   live->FireSend();
-  size_t pos = 0;
-  while (pos < reply.size() && agent->IsBusy()) {
-    seed ^= seed << 13;
-    seed ^= seed >> 7;
-    seed ^= seed << 17;
-    size_t n = 1 + seed % (seed & 0x100 ? 4096 : 16);
-    live->Deliver(reply.substr(pos, n));
-    pos += n;
-  }
+  deliver_split(live.get(), reply, seed, [&] { return agent->IsBusy(); });
   if (agent->IsBusy())
     live->PeerClose();
   if (agent->IsBusy())

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz/split_delivery.h"
 #include "net/qel_update_checker.h"
 #include "net/testing/scripted_socket.h"
 #include "platform/text.h"
@@ -60,10 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 9)
     return 0;
   uint8_t mode = data[0] % 3;
-  uint64_t seed = 0;
-  for (int i = 1; i < 9; ++i)
-    seed = (seed << 8) | data[i];
-  seed |= 1;
+  uint64_t seed = split_seed(data + 1);
   std::string body(reinterpret_cast<const char*>(data) + 9, size - 9);
   std::string reply;
   if (mode == 0)
@@ -93,15 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   live->FireConnect();
   live->FireSend();
   bool had_content = false;
-  size_t pos = 0;
-  while (pos < reply.size() && checker->IsChecking()) {
-    seed ^= seed << 13;
-    seed ^= seed >> 7;
-    seed ^= seed << 17;
-    size_t n = 1 + seed % (seed & 0x100 ? 4096 : 16);
-    live->Deliver(reply.substr(pos, n));
-    pos += n;
-  }
+  deliver_split(live.get(), reply, seed, [&] { return checker->IsChecking(); });
   had_content = reply.find("\r\n\r\n") != std::string::npos;
   if (checker->IsChecking())
     live->PeerClose();
