@@ -12,6 +12,7 @@
 #include <cwchar>
 #include <string>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 #include "res/resource.h"
 #include "ui/qel_ui_cmd.h"
@@ -28,6 +29,8 @@ constexpr WPARAM kMarker = 0x51E1;
 struct Started {
   PROCESS_INFORMATION pi = {};
   bool ok = false;
+  platform::ScopedKernelHandle process;
+  platform::ScopedKernelHandle thread;
 };
 
 Started start(const wchar_t* exe) {
@@ -36,6 +39,10 @@ Started start(const wchar_t* exe) {
   Started s;
   s.ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &s.pi) != 0;
+  if (s.ok) {
+    s.process.reset(s.pi.hProcess);
+    s.thread.reset(s.pi.hThread);
+  }
   return s;
 }
 
@@ -56,8 +63,6 @@ int finish(Started& s, HWND wnd) {
     PostMessageW(wnd, WM_COMMAND, kQelWndExit, 0);
   if (WaitForSingleObject(s.pi.hProcess, 15000) != WAIT_OBJECT_0)
     TerminateProcess(s.pi.hProcess, 1);
-  CloseHandle(s.pi.hThread);
-  CloseHandle(s.pi.hProcess);
   return 0;
 }
 

@@ -86,8 +86,8 @@ bool ZulMsnOCInstWrap::Create(const qel_oc_info* _oc_info, shared_ptr<ZulMsnOCIn
 // A messenger that is killed or crashes sends no "instance ended": without this its wrapper
 // and static window would stay for the rest of the program's life.
 void ZulMsnOCInstWrap::dojob_watch_process() {
-  m_process = OpenProcess(SYNCHRONIZE, FALSE, m_proc_id);
-  if (m_process && !RegisterWaitForSingleObject(&m_process_wait, m_process, &on_process_ended,
+  m_process.reset(OpenProcess(SYNCHRONIZE, FALSE, m_proc_id));
+  if (m_process && !RegisterWaitForSingleObject(&m_process_wait, m_process.get(), &on_process_ended,
                                                 m_hwndStatic, INFINITE, WT_EXECUTEONLYONCE))
     m_process_wait = nullptr;
 }
@@ -97,9 +97,7 @@ void ZulMsnOCInstWrap::dojob_unwatch_process() {
   if (m_process_wait)
     UnregisterWaitEx(m_process_wait, INVALID_HANDLE_VALUE);
   m_process_wait = nullptr;
-  if (m_process)
-    CloseHandle(m_process);
-  m_process = nullptr;
+  m_process.reset();
 }
 
 void ZulMsnOCInstWrap::OnProcessEnded() {

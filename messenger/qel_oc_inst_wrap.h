@@ -3,6 +3,7 @@
 #pragma once
 
 #include "messenger/qel_hook_contract.h"
+#include "platform/win32/scoped_handle.h"
 #include "qel_lib/qel_ptr.h"
 
 class ZulMsnOCInstWrapRep;
@@ -47,7 +48,7 @@ class ZulMsnOCInstWrap : public ZulIObject {
   // The program's main window, the registry's owner window.
   HWND m_hwndZulApp = nullptr;
   // The instance's process and the thread-pool wait that reports its end.
-  HANDLE m_process = nullptr;
+  platform::ScopedKernelHandle m_process;
   HANDLE m_process_wait = nullptr;
 };
 

@@ -15,6 +15,7 @@
 #include "library/qel_app_constants.h"
 #include "library/qel_app_setting.h"
 #include "platform/files.h"
+#include "platform/win32/scoped_handle.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "res/resource.h"
 #include "ui/core/foo_button_layout.h"
@@ -28,33 +29,28 @@ constexpr const char* kTouchedValues[] = {"ui_main_wnd_show", "ui_main_wnd_x",
                                           "ui_main_wnd_y",    "ui_main_wnd_w",
                                           "ui_main_wnd_h",    "legal_warning_showed"};
 
-HKEY settings_key() {
+platform::ScopedRegKey settings_key() {
   HKEY key = nullptr;
   RegCreateKeyExA(HKEY_CURRENT_USER, g_qel_settings_path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                   &key, nullptr);
-  return key;
+  return platform::ScopedRegKey(key);
 }
 
 void set_dword(const char* name, DWORD value) {
-  HKEY key = settings_key();
-  RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-  RegCloseKey(key);
+  RegSetValueExA(settings_key().get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                 sizeof value);
 }
 
 bool get_dword(const char* name, DWORD* value) {
-  HKEY key = settings_key();
   DWORD size = sizeof *value;
-  bool ok =
-      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == 0;
-  RegCloseKey(key);
-  return ok;
+  return RegQueryValueExA(settings_key().get(), name, nullptr, nullptr,
+                          reinterpret_cast<BYTE*>(value), &size) == 0;
 }
 
 void forget_window_settings() {
-  HKEY key = settings_key();
+  platform::ScopedRegKey key = settings_key();
   for (const char* name : kTouchedValues)
-    RegDeleteValueA(key, name);
-  RegCloseKey(key);
+    RegDeleteValueA(key.get(), name);
 }
 
 // Runs the thread's messages until the condition holds or the time is up.

@@ -1,6 +1,7 @@
 // Stands in for the web browser: registered by a test as the shell's handler of http
 // addresses, it writes the address it was started with into the file named first.
-#include <windows.h>
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/win.h"
 
 #include <shellapi.h>
 
@@ -17,12 +18,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   WideCharToMultiByte(CP_UTF8, 0, argv[2], -1, address.data(), len, nullptr, nullptr);
   // Written aside and renamed, so a reader never sees half an address.
   std::wstring part = out + L".part";
-  HANDLE h = CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE)
-    return 1;
-  DWORD written = 0;
-  BOOL ok = WriteFile(h, address.data(), static_cast<DWORD>(address.size()), &written, nullptr);
-  CloseHandle(h);
+  BOOL ok = FALSE;
+  {
+    platform::ScopedFileHandle h(
+        CreateFileW(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!h)
+      return 1;
+    DWORD written = 0;
+    ok = WriteFile(h.get(), address.data(), static_cast<DWORD>(address.size()), &written, nullptr);
+  }
   if (!ok || !MoveFileExW(part.c_str(), out.c_str(), MOVEFILE_REPLACE_EXISTING))
     return 1;
   LocalFree(argv);

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cwctype>
 
+#include "app/testing/program_runner.h"
 #include "library/qel_app_constants.h"
+#include "platform/win32/scoped_handle.h"
 #include "qel_lib/base64.h"
 
 namespace library_view {
@@ -32,12 +34,12 @@ std::wstring cache_name(const std::wstring& leaf) {
   return std::wstring(text.begin(), text.begin() + static_cast<ptrdiff_t>(len));
 }
 
-HKEY open_cache(REGSAM access) {
+platform::ScopedRegKey open_cache(REGSAM access) {
   HKEY key = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, cache_key_path().c_str(), 0, nullptr, 0, access, nullptr,
                       &key, nullptr) != ERROR_SUCCESS)
-    return nullptr;
-  return key;
+    return platform::ScopedRegKey();
+  return platform::ScopedRegKey(key);
 }
 
 // Wine passes the host's home on as WINEHOMEDIR (\??\Z:\home\user) when HOME is not kept.
@@ -79,7 +81,7 @@ bool cache_entry_exists(const std::wstring& leaf) {
   std::wstring path = cache_key_path() + L"\\" + cache_name(leaf);
   if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
     return false;
-  RegCloseKey(key);
+  platform::ScopedRegKey opened(key);
   return true;
 }
 
@@ -88,27 +90,28 @@ void delete_cache_entry(const std::wstring& leaf) {
 }
 
 int cache_entry_count() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, cache_key_path().c_str(), 0, KEY_READ, &key) !=
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, cache_key_path().c_str(), 0, KEY_READ, &opened) !=
       ERROR_SUCCESS)
     return -1;
+  platform::ScopedRegKey key(opened);
   DWORD subkeys = 0;
-  LONG rc = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr);
-  RegCloseKey(key);
+  LONG rc = RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr);
   return rc == ERROR_SUCCESS ? static_cast<int>(subkeys) : -1;
 }
 
 bool read_dest_dir(std::vector<BYTE>* raw) {
-  HKEY key = open_cache(KEY_READ);
+  platform::ScopedRegKey key = open_cache(KEY_READ);
   if (!key)
     return false;
   DWORD size = 0;
-  bool found = RegQueryValueExW(key, kDestDir, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
+  bool found =
+      RegQueryValueExW(key.get(), kDestDir, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
   raw->assign(size, 0);
   if (found && size)
-    found = RegQueryValueExW(key, kDestDir, nullptr, nullptr, raw->data(), &size) == ERROR_SUCCESS;
-  RegCloseKey(key);
+    found = RegQueryValueExW(key.get(), kDestDir, nullptr, nullptr, raw->data(), &size) ==
+            ERROR_SUCCESS;
   return found;
 }
 
@@ -120,10 +123,8 @@ std::wstring dest_dir() {
 }
 
 void write_dest_dir(const std::vector<BYTE>& raw) {
-  if (HKEY key = open_cache(KEY_WRITE)) {
-    RegSetValueExW(key, kDestDir, 0, REG_BINARY, raw.data(), static_cast<DWORD>(raw.size()));
-    RegCloseKey(key);
-  }
+  if (platform::ScopedRegKey key = open_cache(KEY_WRITE))
+    RegSetValueExW(key.get(), kDestDir, 0, REG_BINARY, raw.data(), static_cast<DWORD>(raw.size()));
 }
 
 void write_dest_dir(const std::wstring& folder) {
@@ -132,25 +133,11 @@ void write_dest_dir(const std::wstring& folder) {
 }
 
 void delete_dest_dir() {
-  if (HKEY key = open_cache(KEY_WRITE)) {
-    RegDeleteValueW(key, kDestDir);
-    RegCloseKey(key);
-  }
+  if (platform::ScopedRegKey key = open_cache(KEY_WRITE))
+    RegDeleteValueW(key.get(), kDestDir);
 }
 
 namespace {
-
-std::string read_small_file(const std::wstring& path) {
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE)
-    return {};
-  char buf[8192];
-  DWORD n = 0;
-  ReadFile(file, buf, sizeof buf, &n, nullptr);
-  CloseHandle(file);
-  return std::string(buf, n);
-}
 
 // "Path=" of a trash info file, with its %XX escapes undone.
 std::wstring recorded_path(const std::string& info) {
@@ -201,7 +188,7 @@ std::map<std::wstring, std::wstring> trash_entries() {
     return entries;
   do {
     std::wstring name = data.cFileName;
-    std::wstring original = recorded_path(read_small_file(info + name));
+    std::wstring original = recorded_path(qel_testing::read_shared_file(info + name));
     if (!original.empty())
       entries[original] = name.substr(0, name.size() - 10);  // without ".trashinfo"
   } while (FindNextFileW(find, &data));

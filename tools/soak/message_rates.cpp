@@ -14,10 +14,8 @@ MessageRates::~MessageRates() {
 void MessageRates::Unmap() {
   if (counts_)
     UnmapViewOfFile(counts_);
-  if (map_)
-    CloseHandle(map_);
+  map_.reset();
   counts_ = nullptr;
-  map_ = nullptr;
   pid_ = 0;
 }
 
@@ -25,11 +23,11 @@ bool MessageRates::Map(DWORD pid) {
   if (counts_ && pid == pid_)
     return true;
   Unmap();
-  map_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                            sizeof(SoakMessageCounts), soak_message_counts_name(pid).c_str());
+  map_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                sizeof(SoakMessageCounts), soak_message_counts_name(pid).c_str()));
   if (map_)
     counts_ = static_cast<SoakMessageCounts*>(
-        MapViewOfFile(map_, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SoakMessageCounts)));
+        MapViewOfFile(map_.get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SoakMessageCounts)));
   pid_ = counts_ ? pid : 0;
   return counts_ != nullptr;
 }

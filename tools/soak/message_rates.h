@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/win32/scoped_handle.h"
 #include "tools/soak/message_counts.h"
 #include "tools/soak/soak_plan.h"
 
@@ -26,6 +27,6 @@ class MessageRates {
 
   std::wstring hook_dll_;
   DWORD pid_ = 0;
-  HANDLE map_ = nullptr;
+  platform::ScopedKernelHandle map_;
   SoakMessageCounts* counts_ = nullptr;
 };

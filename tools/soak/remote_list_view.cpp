@@ -7,18 +7,17 @@ constexpr DWORD kAnswerMs = 5000;
 RemoteListView::RemoteListView(HWND list) : list_(list) {
   DWORD pid = 0;
   GetWindowThreadProcessId(list, &pid);
-  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  process_.reset(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
   if (process_)
-    remote_ = static_cast<char*>(VirtualAllocEx(process_, nullptr,
+    remote_ = static_cast<char*>(VirtualAllocEx(process_.get(), nullptr,
                                                 sizeof(LVITEMW) + kTextChars * sizeof(wchar_t),
                                                 MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
 }
 
 RemoteListView::~RemoteListView() {
   if (remote_)
-    VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
-  if (process_)
-    CloseHandle(process_);
+    VirtualFreeEx(process_.get(), remote_, 0, MEM_RELEASE);
 }
 
 int RemoteListView::Rows() const {
@@ -29,7 +28,7 @@ int RemoteListView::Rows() const {
 }
 
 bool RemoteListView::Send(UINT msg, WPARAM wparam, const LVITEMW& item, LRESULT* result) const {
-  if (!remote_ || !WriteProcessMemory(process_, remote_, &item, sizeof item, nullptr))
+  if (!remote_ || !WriteProcessMemory(process_.get(), remote_, &item, sizeof item, nullptr))
     return false;
   DWORD_PTR answer = 0;
   if (!SendMessageTimeoutW(list_, msg, wparam, reinterpret_cast<LPARAM>(remote_), SMTO_ABORTIFHUNG,
@@ -49,7 +48,7 @@ std::wstring RemoteListView::Cell(int row, int column) const {
   if (!Send(LVM_GETITEMTEXTW, row, item, &length) || length <= 0)
     return {};
   std::wstring text(static_cast<size_t>(length), L'\0');
-  if (!ReadProcessMemory(process_, item.pszText, text.data(), text.size() * sizeof(wchar_t),
+  if (!ReadProcessMemory(process_.get(), item.pszText, text.data(), text.size() * sizeof(wchar_t),
                          nullptr))
     return {};
   return text;
@@ -74,7 +73,7 @@ int RemoteListView::Image(int row, int column) const {
   item.iImage = -1;
   LRESULT done = 0;
   if (!Send(LVM_GETITEMW, 0, item, &done) || !done ||
-      !ReadProcessMemory(process_, remote_, &item, sizeof item, nullptr))
+      !ReadProcessMemory(process_.get(), remote_, &item, sizeof item, nullptr))
     return -1;
   return item.iImage;
 }
@@ -83,10 +82,10 @@ bool RemoteListView::RowRect(int row, RECT* rect) const {
   // LVM_GETITEMRECT reads the wanted part from the rectangle's left field.
   RECT in = {LVIR_BOUNDS, 0, 0, 0};
   DWORD_PTR done = 0;
-  if (!remote_ || !WriteProcessMemory(process_, remote_, &in, sizeof in, nullptr) ||
+  if (!remote_ || !WriteProcessMemory(process_.get(), remote_, &in, sizeof in, nullptr) ||
       !SendMessageTimeoutW(list_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote_),
                            SMTO_ABORTIFHUNG, kAnswerMs, &done) ||
       !done)
     return false;
-  return ReadProcessMemory(process_, remote_, rect, sizeof *rect, nullptr) != 0;
+  return ReadProcessMemory(process_.get(), remote_, rect, sizeof *rect, nullptr) != 0;
 }

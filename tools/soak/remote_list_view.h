@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 
 #include <commctrl.h>
@@ -32,6 +33,6 @@ class RemoteListView {
   bool Send(UINT msg, WPARAM wparam, const LVITEMW& item, LRESULT* result) const;
 
   HWND list_;
-  HANDLE process_ = nullptr;
+  platform::ScopedKernelHandle process_;
   char* remote_ = nullptr;
 };
