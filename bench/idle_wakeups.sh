@@ -8,8 +8,6 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 seconds=${QEL_BENCH_IDLE_SECONDS:-30}
 source "$top/bench/main_wnd_env.bash"
-trap wine_env_stop EXIT
-wine_env_start
 empty_library
 
 trace=$(mktemp)

@@ -13,6 +13,9 @@ cmake --build "$windows_dir" -j 2 --target quorvantine_msn qel_msn_hook main_wnd
   >"$windows_dir.bench-build.log" 2>&1 || { tail -n 30 "$windows_dir.bench-build.log"; exit 1; }
 
 source "$top/scripts/wine-env"
+# The Wine session lasts until the benchmark ends.
+trap wine_env_stop EXIT
+wine_env_start
 exe=$(winepath -w "$windows_dir/app/quorvantine_msn.exe" 2>/dev/null)
 probe="$windows_dir/bench/main_wnd_probe.exe"
 settings='HKCU\Software\Corvelle Software\Quorvantine for Msn'

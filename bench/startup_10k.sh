@@ -8,8 +8,6 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 rounds=${QEL_BENCH_ROUNDS:-5}
 source "$top/bench/main_wnd_env.bash"
-trap wine_env_stop EXIT
-wine_env_start
 
 # Prints the median start-up time in ms for a library of that many rows.
 measure() {
