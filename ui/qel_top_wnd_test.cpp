@@ -53,6 +53,21 @@ void forget_window_settings() {
     RegDeleteValueA(key.get(), name);
 }
 
+// Another thread answers the delete question with `button` and reports the question's text.
+std::thread answer_delete_question(int button, std::wstring* question) {
+  return std::thread([button, question] {
+    HWND box = nullptr;
+    for (int i = 0; i < 300 && !box; ++i, Sleep(10))
+      box = FindWindowW(L"#32770", L"Confirm File Delete?");
+    if (!box)
+      return;
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    *question = text;
+    PostMessageW(box, WM_COMMAND, button, 0);
+  });
+}
+
 // Runs the thread's messages until the condition holds or the time is up.
 bool pump_until(const std::function<bool()>& done, int ms = 3000) {
   auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
@@ -534,30 +549,16 @@ TEST_F(TopWndTest, DeleteAsksAboutTheSelectedRowsAndPublishesOnYes) {
   Create(0);
   wnd_->add_file_infos({record(5, u"first", 1700000300, 10), record(6, u"second", 1700000200, 10),
                         record(7, u"third", 1700000100, 10)});
-  // Another thread answers the question box and reports its text.
-  auto answer = [](int button, std::wstring* question) {
-    return std::thread([button, question] {
-      HWND box = nullptr;
-      for (int i = 0; i < 300 && !box; ++i, Sleep(10))
-        box = FindWindowW(L"#32770", L"Confirm File Delete?");
-      if (!box)
-        return;
-      wchar_t text[256] = {};
-      GetDlgItemTextW(box, 0xFFFF, text, 256);
-      *question = text;
-      PostMessageW(box, WM_COMMAND, button, 0);
-    });
-  };
   ListView_SetItemState(list(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   std::wstring question;
-  std::thread no = answer(IDNO, &question);
+  std::thread no = answer_delete_question(IDNO, &question);
   Command(kQelWndDelete);
   no.join();
   EXPECT_EQ(question, L"Are you sure you want to delete the file second?");
   EXPECT_TRUE(log_->cmds.empty());
 
   ListView_SetItemState(list(), 2, LVIS_SELECTED, LVIS_SELECTED);
-  std::thread yes = answer(IDYES, &question);
+  std::thread yes = answer_delete_question(IDYES, &question);
   Command(kQelWndDelete);
   yes.join();
   EXPECT_EQ(question, L"Are you sure you want to delete the 2 files?");
@@ -600,17 +601,7 @@ TEST_F(TopWndTest, TabWalksTheControlsAndDeleteInTheListAsks) {
   SetFocus(list());
   ListView_SetItemState(list(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   std::wstring question;
-  std::thread no([&question] {
-    HWND box = nullptr;
-    for (int i = 0; i < 300 && !box; ++i, Sleep(10))
-      box = FindWindowW(L"#32770", L"Confirm File Delete?");
-    if (!box)
-      return;
-    wchar_t text[256] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 256);
-    question = text;
-    PostMessageW(box, WM_COMMAND, IDNO, 0);
-  });
+  std::thread no = answer_delete_question(IDNO, &question);
   press(VK_DELETE);
   no.join();
   EXPECT_EQ(question, L"Are you sure you want to delete the file only?");
