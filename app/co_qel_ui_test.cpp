@@ -15,6 +15,7 @@
 #include "app/qel_app.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_profile.h"
+#include "platform/win32/scoped_handle.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "res/resource.h"
 #include "tools/engine_sim/avi_writer.h"
@@ -95,10 +96,8 @@ class CoQelUiTest : public ::testing::Test {
       // Left behind, the removed folder would become the next program's recording folder.
       std::string key = std::string(g_qel_settings_path) + "\\avi_file_info_cache";
       HKEY cache = nullptr;
-      if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &cache) == 0) {
-        RegDeleteValueA(cache, "dest_dir");
-        RegCloseKey(cache);
-      }
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &cache) == 0)
+        RegDeleteValueA(platform::ScopedRegKey(cache).get(), "dest_dir");
     }
     std::error_code ec;
     fs::remove_all(*dir_, ec);

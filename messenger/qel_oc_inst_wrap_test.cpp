@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "messenger/messenger_test_env.h"
+#include "platform/win32/scoped_handle.h"
 #include "qel_lib/qel_assert_capture.h"
 
 namespace {
@@ -148,26 +149,29 @@ class ChildProcess {
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     wchar_t cmd[] = L"cmd.exe";
-    started_ = CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                              nullptr, &si, &pi_);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, cmd, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                        &si, &pi))
+      return;
+    process_.reset(pi.hProcess);
+    thread_.reset(pi.hThread);
+    pid_ = pi.dwProcessId;
   }
   ~ChildProcess() {
-    if (!started_)
-      return;
-    Kill();
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
+    if (started())
+      Kill();
   }
-  DWORD pid() const { return pi_.dwProcessId; }
-  bool started() const { return started_; }
+  DWORD pid() const { return pid_; }
+  bool started() const { return static_cast<bool>(process_); }
   void Kill() {
-    TerminateProcess(pi_.hProcess, 1);
-    WaitForSingleObject(pi_.hProcess, 5000);
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
   }
 
  private:
-  PROCESS_INFORMATION pi_ = {};
-  bool started_ = false;
+  platform::ScopedKernelHandle process_;
+  platform::ScopedKernelHandle thread_;
+  DWORD pid_ = 0;
 };
 
 // Delivers the UI thread's messages until done() or the time is up.
