@@ -209,11 +209,11 @@ int count_of(const std::string& text, const std::string& needle) {
 // did not.
 Recording record(HWND main, const std::wstring& log) {
   Recording r;
-  int before = count_of(read_file(log), "started ");
+  int before = count_of(read_shared_file(log), "started ");
   PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
-  if (!wait_until([&] { return count_of(read_file(log), "started ") > before; }))
+  if (!wait_until([&] { return count_of(read_shared_file(log), "started ") > before; }))
     return r;
-  std::string text = read_file(log);
+  std::string text = read_shared_file(log);
   size_t req = text.rfind("request_record ");
   size_t started = text.rfind("started ");
   r.path = text.substr(req + 15, text.find_first_of("\r\n", req) - req - 15);
@@ -240,12 +240,13 @@ TEST(RecordingThroughMessengerE2eTest, EngineKilledMidRecordingIsNoticedWithoutS
   HWND icon = nullptr;
   ASSERT_TRUE(wait_until([&] { return (icon = WineTray::FindIcon(kTrayTip)) != nullptr; }));
   auto sim = std::make_unique<Sim>(L"--call \"--engine-log=" + log + L"\"");
-  ASSERT_TRUE(wait_until([&] { return read_file(log).find("streams") != std::string::npos; }));
+  ASSERT_TRUE(
+      wait_until([&] { return read_shared_file(log).find("streams") != std::string::npos; }));
   long files = total_files(main);
 
   Recording first = record(main, log);
   DWORD started = GetTickCount();
-  ASSERT_FALSE(first.path.empty()) << read_file(log);
+  ASSERT_FALSE(first.path.empty()) << read_shared_file(log);
   Sleep(500);
   EXPECT_TRUE(moves(main, icon)) << "the panel counts and the icon blinks while recording";
   DWORD elapsed = GetTickCount() - started;
@@ -287,9 +288,10 @@ TEST(RecordingThroughMessengerE2eTest, EngineKilledMidRecordingIsNoticedWithoutS
   std::wstring log2 = temp_dir() + L"qel_sim_engine_died_2.log";
   DeleteFileW(log2.c_str());
   sim = std::make_unique<Sim>(L"--call \"--engine-log=" + log2 + L"\"");
-  ASSERT_TRUE(wait_until([&] { return read_file(log2).find("streams") != std::string::npos; }));
+  ASSERT_TRUE(
+      wait_until([&] { return read_shared_file(log2).find("streams") != std::string::npos; }));
   Recording second = record(main, log2);
-  ASSERT_FALSE(second.path.empty()) << read_file(log2);
+  ASSERT_FALSE(second.path.empty()) << read_shared_file(log2);
   Sleep(1500);
   sim->Kill();
   ASSERT_TRUE(wait_until([&] { return row_titled(list, second.title) >= 0; }, 5000));
@@ -324,7 +326,7 @@ TEST(RecordingThroughMessengerE2eTest, IdleEnginesAndMessengersThatQuitEndQuietl
   HWND main = nullptr;
   ASSERT_TRUE(wait_until([&] { return (main = main_wnd()) != nullptr; }));
   auto connected = [](const std::wstring& log) {
-    return wait_until([&] { return read_file(log).find("connected") != std::string::npos; });
+    return wait_until([&] { return read_shared_file(log).find("connected") != std::string::npos; });
   };
   Sim in_call(L"--call \"--engine-log=" + log_a + L"\"");
   ASSERT_TRUE(connected(log_a));
@@ -340,7 +342,7 @@ TEST(RecordingThroughMessengerE2eTest, IdleEnginesAndMessengersThatQuitEndQuietl
   idle = std::make_unique<Sim>(L"\"--engine-log=" + log_b + L"\"");
   ASSERT_TRUE(connected(log_b));
   Recording r = record(main, log_a);
-  ASSERT_FALSE(r.path.empty()) << read_file(log_a);
+  ASSERT_FALSE(r.path.empty()) << read_shared_file(log_a);
   EXPECT_TRUE(wait_until([&] { return !log_value(log_b, "request_record").empty(); }));
   EXPECT_TRUE(log_value(log_b, "started").empty()) << "no call, nothing to record";
   idle->Kill();
