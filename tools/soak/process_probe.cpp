@@ -6,6 +6,8 @@
 #include <psapi.h>
 #include <winternl.h>
 
+#include "platform/win32/scoped_handle.h"
+
 namespace {
 
 struct WindowCount {
@@ -216,7 +218,9 @@ std::map<std::string, int> window_census(DWORD pid) {
 
 SoakSample probe_process(DWORD pid) {
   SoakSample s;
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  platform::ScopedKernelHandle owner(
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+  HANDLE process = owner.get();
   if (!process) {
     std::string why = "the process cannot be opened, error " + std::to_string(GetLastError());
     for (const char* name : {kSoakPrivateBytes, "working set", "handles"})
@@ -243,6 +247,5 @@ SoakSample probe_process(DWORD pid) {
   s.push_back(gui_objects(process, pid, GR_GDIOBJECTS, "GDI objects"));
   s.push_back(gui_objects(process, pid, GR_USEROBJECTS, "USER objects"));
   s.push_back(figure("windows", SoakBudget::kNoGrowth, window_count(pid), ""));
-  CloseHandle(process);
   return s;
 }

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/testing/program_runner.h"
+#include "platform/win32/scoped_handle.h"
 #include "tools/soak/engine_links.h"
 #include "tools/soak/library_view.h"
 #include "tools/soak/message_rates.h"
@@ -83,7 +84,7 @@ TEST(SoakProbesTest, CacheEntriesAreNamedByTheLeafAndTitlesDropTheExtension) {
       L"cQBlAGwAXwBzAG8AYQBrAF8AcAByAG8AYgBlAC4AYQB2AGkA";
   HKEY created = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_CURRENT_USER, key.c_str(), &created));
-  RegCloseKey(created);
+  platform::ScopedRegKey key_handle(created);
   EXPECT_TRUE(lib::cache_entry_exists(L"qel_soak_probe.avi"));
   lib::delete_cache_entry(L"qel_soak_probe.avi");
   EXPECT_FALSE(lib::cache_entry_exists(L"qel_soak_probe.avi"));
@@ -105,12 +106,11 @@ TEST(SoakProbesTest, RecycleBinEntriesAreFoundByTheirOriginalPath) {
         L"Z:" + whome + L"\\.local\\share\\Trash", info})
     CreateDirectoryW(dir.c_str(), nullptr);
   auto put = [&](const std::wstring& name, const char* path) {
-    HANDLE f =
-        CreateFileW((info + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    platform::ScopedFileHandle f(
+        CreateFileW((info + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     std::string text = std::string("[Trash Info]\nPath=") + path + "\nDeletionDate=x\n";
     DWORD n = 0;
-    WriteFile(f, text.data(), DWORD(text.size()), &n, nullptr);
-    CloseHandle(f);
+    WriteFile(f.get(), text.data(), DWORD(text.size()), &n, nullptr);
   };
   put(L"a b.avi.trashinfo", "/pfx/dosdevices/c:/rec/a%20b.avi");
   put(L"a b.avi-5fc894f0.trashinfo", "/other/dosdevices/c:/rec/a%20b.avi");
@@ -165,7 +165,8 @@ TEST(SoakProbesTest, GdiObjectsOfAProcessAreCounted) {
 // DLL is missing.
 TEST(SoakProbesTest, MessageHookCountsTheTimersOfTheWatchedThread) {
   HWND wnd = nullptr;
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  platform::ScopedKernelHandle owner(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HANDLE ready = owner.get();
   std::thread ui([&] {
     wnd =
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -181,7 +182,6 @@ TEST(SoakProbesTest, MessageHookCountsTheTimersOfTheWatchedThread) {
   SoakSample missing = MessageRates(qel_testing::bin_dir() + L"no_such.dll").Measure(wnd, 10);
   PostThreadMessageW(GetWindowThreadProcessId(wnd, nullptr), WM_QUIT, 0, 0);
   ui.join();
-  CloseHandle(ready);
   ASSERT_EQ(2u, rates.size());
   EXPECT_EQ("", rates[0].unavailable);
   EXPECT_GT(rates[1].value, 5) << "timer messages/s";
