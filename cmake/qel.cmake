@@ -24,6 +24,9 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
 endif()
 
 if(WIN32)
+  # The Windows version and the lean <windows.h> for every Windows target, set here because
+  # mingw's _mingw.h defines _WIN32_WINNT before any header of ours could; win.h checks it.
+  add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
   # One statically linked .exe: no libstdc++/winpthread DLL beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_library(qel_win_system_libs INTERFACE)

@@ -1,17 +1,12 @@
-// The one gateway to <windows.h>: fixes the target version before anything includes it.
+// The one gateway to <windows.h>.
 #pragma once
 
-#ifndef _WIN32_WINNT
-#define _WIN32_WINNT 0x0601
-#endif
-#ifndef WINVER
-#define WINVER 0x0601
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
+// The build defines the version for every Windows target (cmake/qel.cmake): mingw's _mingw.h
+// sets its own default as soon as any standard header is read, so a definition here would
+// come too late.
+static_assert(_WIN32_WINNT == 0x0601 && WINVER == 0x0601, "the build sets the Windows version");
+#if !defined(NOMINMAX) || !defined(WIN32_LEAN_AND_MEAN)
+#error "the build defines NOMINMAX and WIN32_LEAN_AND_MEAN for every Windows target"
 #endif
 
 #include <winsock2.h>
