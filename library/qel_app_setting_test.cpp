@@ -11,8 +11,8 @@
 #include "library/qel_app_constants.h"
 #include "library/recording_test_util.h"
 #include "platform/paths.h"
-#include "qel_lib/qel_assert_capture.h"
 #include "platform/testing/test_env.h"
+#include "qel_lib/qel_assert_capture.h"
 #if defined(_WIN32)
 #include "platform/win32/win.h"
 // After the gateway: shellapi.h needs windows.h first.

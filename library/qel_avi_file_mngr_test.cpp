@@ -51,9 +51,7 @@ class QelAviFileMngrTest : public ::testing::Test {
   ZulProfileKey product() {
     return ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path);
   }
-  ZulProfileKey cache() {
-    return product().GetSubKey("avi_file_info_cache");
-  }
+  ZulProfileKey cache() { return product().GetSubKey("avi_file_info_cache"); }
   std::u16string put(const std::string& name, const Bytes& bytes) {
     rec_test::write_bytes(folder_.native(name), bytes);
     return folder_.file(std::u16string(name.begin(), name.end()));
@@ -405,8 +403,7 @@ TEST_F(QelAviFileMngrTest, ReadOnlyFolderIsRefusedAndNothingChanges) {
 // a folder that is really a file gives an empty library and stays as it was.
 TEST_F(QelAviFileMngrTest, UnreadableEntriesAndUnlistableFoldersLoseNothing) {
   if (test_env::kNative) {  // a dangling link, which Wine's files cannot make
-    rec_test::fs::create_symlink(folder_.native("vanished-target.avi"),
-                                 folder_.native("gone.avi"));
+    rec_test::fs::create_symlink(folder_.native("vanished-target.avi"), folder_.native("gone.avi"));
     ASSERT_TRUE(mngr_.create(product()));
     EXPECT_EQ(1, mngr_.get_total_files());
     EXPECT_EQ(0, mngr_.get_total_minutes());

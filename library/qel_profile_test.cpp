@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "qel_lib/qel_assert_capture.h"
 #include "platform/testing/test_env.h"
+#include "qel_lib/qel_assert_capture.h"
 
 namespace {
 

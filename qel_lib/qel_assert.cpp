@@ -10,7 +10,9 @@ namespace {
 
 constexpr size_t kMaxReport = 4000;
 
-void show_in_message_box(const char* text) { platform::message_box(text, "Error", platform::kMbOk); }
+void show_in_message_box(const char* text) {
+  platform::message_box(text, "Error", platform::kMbOk);
+}
 
 QelAssertSink g_sink = show_in_message_box;
 
@@ -34,25 +36,30 @@ void qel_assert_report(const char* fmt, ...) {
 std::string qel_report_file_name(const char* file) {
   const char* base = file;
   for (const char* p = file; *p; ++p)
-    if (*p == '/' || *p == '\\') base = p + 1;
+    if (*p == '/' || *p == '\\')
+      base = p + 1;
   std::string name(base);
   size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  if (dot != std::string::npos && dot > 0)
+    name.resize(dot);
   return "..\\" + name;
 }
 
 std::string qel_qualified_function_name(const char* pretty) {
   std::string s(pretty);
   size_t with = s.find(" [with ");
-  if (with != std::string::npos) s.resize(with);
+  if (with != std::string::npos)
+    s.resize(with);
   // The parameter list starts at the first '(' outside template brackets, skipping the
   // parentheses of "operator()".
   int depth = 0;
   size_t paren = std::string::npos;
   for (size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
-    if (c == '<') ++depth;
-    if (c == '>' && depth > 0) --depth;
+    if (c == '<')
+      ++depth;
+    if (c == '>' && depth > 0)
+      --depth;
     if (c == '(' && depth == 0) {
       if (i >= 8 && s.compare(i - 8, 8, "operator") == 0 && i + 1 < s.size() && s[i + 1] == ')') {
         ++i;
@@ -67,19 +74,24 @@ std::string qel_qualified_function_name(const char* pretty) {
   size_t start = 0;
   for (size_t i = 0; i < head.size(); ++i) {
     char c = head[i];
-    if (c == '<') ++depth;
-    if (c == '>' && depth > 0) --depth;
+    if (c == '<')
+      ++depth;
+    if (c == '>' && depth > 0)
+      --depth;
     if (c == ' ' && depth == 0 && !(i >= 8 && head.compare(i - 8, 8, "operator") == 0))
       start = i + 1;
   }
   std::string name = head.substr(start);
   // The reports name assignment operators as "X::operator =".
   size_t op = name.rfind("::operator=");
-  if (op != std::string::npos && op + 11 == name.size()) name.insert(op + 10, " ");
+  if (op != std::string::npos && op + 11 == name.size())
+    name.insert(op + 10, " ");
   return name;
 }
 
-void qel_assert_failed(const char* file, int line, const char* pretty_function,
+void qel_assert_failed(const char* file,
+                       int line,
+                       const char* pretty_function,
                        const char* expression) {
   qel_assert_report("file %s: line %d: function %s:\n assertion `%s' failed",
                     qel_report_file_name(file).c_str(), line,

@@ -13,7 +13,9 @@ void qel_assert_report(const char* fmt, ...)
     ;
 
 // Reports "file ..\name: line N: function Class::Func:\n assertion `expr' failed".
-void qel_assert_failed(const char* file, int line, const char* pretty_function,
+void qel_assert_failed(const char* file,
+                       int line,
+                       const char* pretty_function,
                        const char* expression);
 
 // "bool c_quorvantine_app::Create(const char16_t*)" -> "c_quorvantine_app::Create".

@@ -34,9 +34,9 @@ TEST(AssertReporter, NamesFunctionsTheWayTheReportsDo) {
             "c_quorvantine_app::Create");
   EXPECT_EQ(qel_qualified_function_name("t_ZulIObject::t_ZulIObject(const t_ZulIObject&)"),
             "t_ZulIObject::t_ZulIObject");
-  EXPECT_EQ(qel_qualified_function_name(
-                "t_ZulIObject& t_ZulIObject::operator=(const t_ZulIObject&)"),
-            "t_ZulIObject::operator =");
+  EXPECT_EQ(
+      qel_qualified_function_name("t_ZulIObject& t_ZulIObject::operator=(const t_ZulIObject&)"),
+      "t_ZulIObject::operator =");
   EXPECT_EQ(qel_qualified_function_name("void MyTimerProc(uintptr_t)"), "MyTimerProc");
   EXPECT_EQ(qel_qualified_function_name(
                 "void SimpleSubject<Tag, R, A>::Notify(A) [with Tag = void*; R = void]"),

@@ -77,7 +77,8 @@ class shared_ptr {
   shared_ptr(T* p, detail_count* block, int) : mPtr(p), mDetail(block) {}
 
   shared_ptr& assign(T* p, detail_count* block) {
-    if (block == mDetail) return *this;
+    if (block == mDetail)
+      return *this;
     ++block->shared_count;
     detail_count* old = mDetail;
     mPtr = p;
@@ -124,9 +125,11 @@ class weak_ptr {
 
   // A strong pointer to the object, or an empty one (with a fresh block) once it is gone.
   shared_ptr<T> lock() const {
-    if (mDetail->shared_count == 0 || !mDetail->object) return shared_ptr<T>();
+    if (mDetail->shared_count == 0 || !mDetail->object)
+      return shared_ptr<T>();
     T* p = dynamic_cast<T*>(mDetail->object);
-    if (!p) return shared_ptr<T>();
+    if (!p)
+      return shared_ptr<T>();
     ++mDetail->shared_count;
     return shared_ptr<T>::adopt(p, mDetail);
   }
@@ -135,7 +138,8 @@ class weak_ptr {
 
  private:
   weak_ptr& assign(detail_count* block) {
-    if (block == mDetail) return *this;
+    if (block == mDetail)
+      return *this;
     ++block->weak_count;
     detail_count* old = mDetail;
     mDetail = block;

@@ -58,7 +58,8 @@ class SimpleSubject : public ISubject<Tag, R, A> {
     std::list<Entry> copy = mObservers;
     for (const Entry& e : copy) {
       shared_ptr<IObserver> o = e.observer.lock();
-      if (o.valid()) o->OnEvent(arg);
+      if (o.valid())
+        o->OnEvent(arg);
     }
   }
 
@@ -83,9 +84,11 @@ class ObserverAdapter : public Subject::IObserverAdapter {
   class Observer : public Subject::IObserver {
    public:
     void OnEvent(A arg) override {
-      if (!mHandler || !mOwner.valid()) return;
+      if (!mHandler || !mOwner.valid())
+        return;
       shared_ptr<Owner> owner = mOwner.lock();
-      if (owner.valid()) (owner.get()->*mHandler)(arg);
+      if (owner.valid())
+        (owner.get()->*mHandler)(arg);
     }
     weak_ptr<Owner> mOwner;
     Handler mHandler = nullptr;

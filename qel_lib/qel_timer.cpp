@@ -16,14 +16,19 @@ TimerRegistry& timer_registry() {
 
 }  // namespace
 
-TimerBase::~TimerBase() { Finalize(); }
+TimerBase::~TimerBase() {
+  Finalize();
+}
 
 bool TimerBase::Start(unsigned interval_ms) {
   Finalize();
-  if (interval_ms == 0) return true;
-  if (!QEL_ASSERT(mDetail)) return false;
+  if (interval_ms == 0)
+    return true;
+  if (!QEL_ASSERT(mDetail))
+    return false;
   uintptr_t id = platform::set_thread_timer(interval_ms, &MyTimerProc);
-  if (!id) return false;
+  if (!id)
+    return false;
   mTimerId = id;
   timer_registry()[id] = shared_ptr<TimerBase>(this);
   return true;
@@ -35,10 +40,12 @@ bool TimerBase::Stop() {
 }
 
 void TimerBase::Finalize() {
-  if (!mTimerId) return;
+  if (!mTimerId)
+    return;
   platform::kill_thread_timer(mTimerId);
   auto it = timer_registry().find(mTimerId);
-  if (QEL_ASSERT(it != timer_registry().end())) timer_registry().erase(it);
+  if (QEL_ASSERT(it != timer_registry().end()))
+    timer_registry().erase(it);
   mTimerId = 0;
 }
 
@@ -50,7 +57,8 @@ void MyTimerProc(uintptr_t timer_id) {
     return;
   }
   shared_ptr<TimerBase> timer = it->second.lock();
-  if (!timer.valid()) return;
+  if (!timer.valid())
+    return;
   timer->Finalize();
   timer->OnTimer();
 }

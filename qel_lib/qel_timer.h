@@ -32,7 +32,8 @@ class ZulTimer : public TimerBase {
 
   void OnTimer() override {
     shared_ptr<T> owner = mOwner.lock();
-    if (owner.valid() && mHandler) (owner.get()->*mHandler)();
+    if (owner.valid() && mHandler)
+      (owner.get()->*mHandler)();
   }
 
   virtual void Bind(const shared_ptr<T>& owner, Handler handler) {

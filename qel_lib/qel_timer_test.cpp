@@ -11,7 +11,8 @@ class Owner : public ZulIObject {
  public:
   void Fire() {
     ++fired;
-    if (restart && fired < 3) timer->Start(5);
+    if (restart && fired < 3)
+      timer->Start(5);
   }
   shared_ptr<ZulTimer<Owner>> timer{new ZulTimer<Owner>};
   int fired = 0;

@@ -55,16 +55,21 @@ bool dispatch_one(int wait_ms) {
   }
   for (auto& [id, t] : l.timers) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(t.due - now).count() + 1;
-    if (left < wait_ms) wait_ms = static_cast<int>(left);
+    if (left < wait_ms)
+      wait_ms = static_cast<int>(left);
   }
   std::vector<pollfd> pfds;
-  for (auto& [fd, w] : l.fds) pfds.push_back({fd, w.first, 0});
+  for (auto& [fd, w] : l.fds)
+    pfds.push_back({fd, w.first, 0});
   int n = poll(pfds.data(), pfds.size(), wait_ms < 0 ? 0 : wait_ms);
-  if (n <= 0) return false;
+  if (n <= 0)
+    return false;
   for (auto& p : pfds) {
-    if (!p.revents) continue;
+    if (!p.revents)
+      continue;
     auto it = l.fds.find(p.fd);
-    if (it == l.fds.end()) continue;  // unwatched by an earlier callback
+    if (it == l.fds.end())
+      continue;  // unwatched by an earlier callback
     FdCallback cb = it->second.second;
     cb(p.fd, p.revents);
     return true;
@@ -75,7 +80,8 @@ bool dispatch_one(int wait_ms) {
 }  // namespace
 
 uintptr_t set_thread_timer(unsigned interval_ms, TimerProc proc) {
-  if (!proc) return 0;
+  if (!proc)
+    return 0;
   Loop& l = loop();
   uintptr_t id = l.next_timer_id++;
   auto interval = std::chrono::milliseconds(interval_ms);
@@ -83,15 +89,20 @@ uintptr_t set_thread_timer(unsigned interval_ms, TimerProc proc) {
   return id;
 }
 
-void kill_thread_timer(uintptr_t timer_id) { loop().timers.erase(timer_id); }
+void kill_thread_timer(uintptr_t timer_id) {
+  loop().timers.erase(timer_id);
+}
 
-void post_task(std::function<void()> fn) { loop().tasks.push_back(std::move(fn)); }
+void post_task(std::function<void()> fn) {
+  loop().tasks.push_back(std::move(fn));
+}
 
 bool run_loop_until(const std::function<bool()>& done, unsigned timeout_ms) {
   auto end = Clock::now() + std::chrono::milliseconds(timeout_ms);
   while (!done()) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-    if (left <= 0) return done();
+    if (left <= 0)
+      return done();
     dispatch_one(static_cast<int>(left < 50 ? left : 50));
   }
   return true;
@@ -106,6 +117,8 @@ void watch_fd(int fd, short events, FdCallback callback) {
   loop().fds[fd] = {events, std::move(callback)};
 }
 
-void unwatch_fd(int fd) { loop().fds.erase(fd); }
+void unwatch_fd(int fd) {
+  loop().fds.erase(fd);
+}
 
 }  // namespace platform

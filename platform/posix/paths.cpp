@@ -24,7 +24,9 @@ std::string program_path_ansi() {
   }
 }
 
-std::u16string program_path() { return from_ansi(program_path_ansi()); }
+std::u16string program_path() {
+  return from_ansi(program_path_ansi());
+}
 
 std::u16string program_folder() {
   std::u16string path = program_path();
@@ -42,9 +44,11 @@ bool documents_folder(std::u16string* out) {
   } else {
     return false;
   }
-  if (dir.empty()) return false;
+  if (dir.empty())
+    return false;
   struct stat st;
-  if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0755) != 0) return false;
+  if (stat(dir.c_str(), &st) != 0 && mkdir(dir.c_str(), 0755) != 0)
+    return false;
   *out = from_ansi(dir);
   return true;
 }

@@ -45,7 +45,8 @@ std::u16string from_ansi(std::string_view text) {
     bool ok = true;
     for (int k = 1; k <= extra; ++k) {
       unsigned char cb = static_cast<unsigned char>(text[i + k]);
-      if ((cb & 0xC0) != 0x80) ok = false;
+      if ((cb & 0xC0) != 0x80)
+        ok = false;
       c = (c << 6) | (cb & 0x3F);
     }
     if (!ok) {

@@ -22,7 +22,8 @@ class ScopedHandle {
   }
   ~ScopedHandle() { reset(); }
   void reset(Handle h = Traits::Invalid()) {
-    if (h_ != Traits::Invalid()) Traits::Close(h_);
+    if (h_ != Traits::Invalid())
+      Traits::Close(h_);
     h_ = h;
   }
   Handle get() const { return h_; }

@@ -397,23 +397,28 @@ void SoakRun::CompareWithFreshStart(const SoakSample& warm, const SoakSample& en
   lib::write_dest_dir(empty);
   SoakSample none = FreshStart(0);
   lib::write_dest_dir(folder_);
-  double with = figure_value(fresh, kSoakPrivateBytes), without = figure_value(none, kSoakPrivateBytes);
-  double at_warm = figure_value(warm, kSoakPrivateBytes), at_end = figure_value(end, kSoakPrivateBytes);
+  double with = figure_value(fresh, kSoakPrivateBytes),
+         without = figure_value(none, kSoakPrivateBytes);
+  double at_warm = figure_value(warm, kSoakPrivateBytes),
+         at_end = figure_value(end, kSoakPrivateBytes);
   int kept = rows - static_cast<int>(figure_value(warm, "history rows"));
   if (rows <= 0 || with <= 0 || without <= 0 || at_warm <= 0 || at_end <= 0) {
     std::printf("library's own cost per recording: not measured\n");
     return;
   }
   double per_recording = (with - without) / rows;
-  std::printf("library's own cost: %.0f bytes per recording (a fresh program with %d recordings: "
-              "%.0f, with none: %.0f)\n",
-              per_recording, rows, with, without);
-  std::printf("growth after the warm-up: %.0f bytes, %d more recordings listed, which account for "
-              "%.0f of it\n",
-              at_end - at_warm, kept, per_recording * kept);
-  std::printf("private bytes net of the recordings listed since the warm-up: %.0f -> %.0f "
-              "(ratio %.3f, goal: at most 1.05)\n",
-              at_warm, at_end - per_recording * kept, (at_end - per_recording * kept) / at_warm);
+  std::printf(
+      "library's own cost: %.0f bytes per recording (a fresh program with %d recordings: "
+      "%.0f, with none: %.0f)\n",
+      per_recording, rows, with, without);
+  std::printf(
+      "growth after the warm-up: %.0f bytes, %d more recordings listed, which account for "
+      "%.0f of it\n",
+      at_end - at_warm, kept, per_recording * kept);
+  std::printf(
+      "private bytes net of the recordings listed since the warm-up: %.0f -> %.0f "
+      "(ratio %.3f, goal: at most 1.05)\n",
+      at_warm, at_end - per_recording * kept, (at_end - per_recording * kept) / at_warm);
 }
 
 void SoakRun::Cleanup() {
@@ -453,9 +458,10 @@ void SoakRun::Cleanup() {
 int SoakRun::Run() {
   warmup_ = options_.warmup < options_.cycles ? options_.warmup : options_.cycles / 2;
   int warmup = warmup_;
-  std::printf("soak: %d cycles, sampled after a warm-up of %d (with one event of each kind) and "
-              "at the end\n",
-              options_.cycles, warmup);
+  std::printf(
+      "soak: %d cycles, sampled after a warm-up of %d (with one event of each kind) and "
+      "at the end\n",
+      options_.cycles, warmup);
   std::fflush(stdout);
   SoakSample warm, end;
   bool ran = Setup();

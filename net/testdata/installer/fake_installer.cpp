@@ -9,7 +9,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (path.empty())
     return 1;
   path += u".ran";
-  platform::ScopedFileHandle h(CreateFileW(as_wide(path.c_str()), GENERIC_WRITE, 0, nullptr,
-                                           CREATE_ALWAYS, 0, nullptr));
+  platform::ScopedFileHandle h(
+      CreateFileW(as_wide(path.c_str()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   return h ? 0 : 1;
 }
