@@ -1,7 +1,5 @@
-// Socket addresses in the BSD layout.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
+// Socket addresses in the system's own layout; the backend folder supplies its headers.
+#include "socket_headers.h"
 
 #include <cstring>
 
