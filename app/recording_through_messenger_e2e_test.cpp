@@ -19,6 +19,7 @@
 #include "res/resource.h"
 #include "tools/soak/remote_list_view.h"
 #include "ui/qel_ui_cmd.h"
+#include "winkit/testing/window_probe.h"
 
 namespace {
 
@@ -133,28 +134,9 @@ long total_files(HWND main) {
 uint64_t screen_digest(HWND wnd) {
   RECT r = {};
   GetWindowRect(wnd, &r);
-  int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
   uint64_t digest = 14695981039346656037ull;
-  for (size_t i = 0; bits && i < size_t(w) * h; ++i)
-    digest = (digest ^ static_cast<const uint32_t*>(bits)[i]) * 1099511628211ull;
-  SelectObject(mem, old);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
+  for (uint32_t pixel : WkScreenPixels(r).rgb)
+    digest = (digest ^ pixel) * 1099511628211ull;
   return digest;
 }
 

@@ -1,6 +1,10 @@
 #include "ui/testing/dialog_driver.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/win32/scoped_handle.h"
+#include "winkit/testing/window_probe.h"
 
 namespace dlg_testing {
 
@@ -75,37 +79,37 @@ bool save_window_bmp(HWND hwnd, const std::wstring& path) {
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT r = {};
   GetWindowRect(hwnd, &r);
-  int w = r.right - r.left;
-  int h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  DWORD size = static_cast<DWORD>(((w * 3 + 3) & ~3) * h);
-  BITMAPFILEHEADER file = {0x4d42, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader + size),
-                           0, 0, static_cast<DWORD>(sizeof file + sizeof info.bmiHeader)};
+  WkPixels pixels = WkScreenPixels(r);
+  if (pixels.empty())
+    return false;
+  // Bottom-up rows of blue, green, red, each padded to four bytes.
+  int stride = (pixels.width * 3 + 3) & ~3;
+  std::vector<uint8_t> bits(static_cast<size_t>(stride) * pixels.height);
+  for (int y = 0; y < pixels.height; ++y) {
+    uint8_t* row = bits.data() + static_cast<size_t>(pixels.height - 1 - y) * stride;
+    for (int x = 0; x < pixels.width; ++x) {
+      uint32_t v = pixels.rgb[static_cast<size_t>(y) * pixels.width + x];
+      row[3 * x] = v & 0xFF;
+      row[3 * x + 1] = (v >> 8) & 0xFF;
+      row[3 * x + 2] = (v >> 16) & 0xFF;
+    }
+  }
+  BITMAPINFOHEADER header = {};
+  header.biSize = sizeof header;
+  header.biWidth = pixels.width;
+  header.biHeight = pixels.height;
+  header.biPlanes = 1;
+  header.biBitCount = 24;
+  header.biCompression = BI_RGB;
+  DWORD size = static_cast<DWORD>(bits.size());
+  BITMAPFILEHEADER file = {0x4d42, static_cast<DWORD>(sizeof file + sizeof header + size), 0, 0,
+                           static_cast<DWORD>(sizeof file + sizeof header)};
   platform::ScopedFileHandle out(
       CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  bool ok = out && bits && WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
-            WriteFile(out.get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-            WriteFile(out.get(), bits, size, &written, nullptr);
-  out.reset();
-  SelectObject(mem, old);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return ok;
+  return out && WriteFile(out.get(), &file, sizeof file, &written, nullptr) &&
+         WriteFile(out.get(), &header, sizeof header, &written, nullptr) &&
+         WriteFile(out.get(), bits.data(), size, &written, nullptr);
 }
 
 }  // namespace dlg_testing

@@ -1,5 +1,7 @@
 #include "winkit/testing/window_probe.h"
 
+#include <functional>
+
 #include "winkit/wk_gdi.h"
 // After the gateway: shellapi.h needs windows.h first.
 #include <shellapi.h>
@@ -52,18 +54,18 @@ WkPixels WkBitmapPixels(HBITMAP bitmap) {
   return pixels;
 }
 
-WkPixels WkRenderClient(HWND hwnd, COLORREF background) {
-  RECT client = {};
-  if (!GetClientRect(hwnd, &client) || client.right <= 0 || client.bottom <= 0)
-    return WkPixels();
+namespace {
+
+// Paints into a memory DC compatible with the screen and reads its pixels back.
+WkPixels paint_and_read(int width,
+                        int height,
+                        const std::function<void(HDC memory, HDC screen)>& paint) {
   HDC screen = GetDC(nullptr);
   WkPixels pixels;
   {
-    WkMemoryDC memory(screen, client.right, client.bottom);
+    WkMemoryDC memory(screen, width, height);
     if (memory.valid()) {
-      WkBrush fill(CreateSolidBrush(background));
-      FillRect(memory.dc(), &client, fill.get());
-      SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.dc()), PRF_CLIENT);
+      paint(memory.dc(), screen);
       GdiFlush();
       // The bitmap must leave the DC before its bits are read.
       HBITMAP scratch = CreateCompatibleBitmap(screen, 1, 1);
@@ -75,6 +77,29 @@ WkPixels WkRenderClient(HWND hwnd, COLORREF background) {
   }
   ReleaseDC(nullptr, screen);
   return pixels;
+}
+
+}  // namespace
+
+WkPixels WkRenderClient(HWND hwnd, COLORREF background) {
+  RECT client = {};
+  if (!GetClientRect(hwnd, &client) || client.right <= 0 || client.bottom <= 0)
+    return WkPixels();
+  return paint_and_read(client.right, client.bottom, [&](HDC dc, HDC) {
+    WkBrush fill(CreateSolidBrush(background));
+    FillRect(dc, &client, fill.get());
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  });
+}
+
+WkPixels WkScreenPixels(const RECT& area) {
+  int width = area.right - area.left;
+  int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0)
+    return WkPixels();
+  return paint_and_read(width, height, [&](HDC dc, HDC screen) {
+    BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  });
 }
 
 std::wstring WkReadControlText(HWND control) {

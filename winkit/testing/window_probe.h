@@ -26,6 +26,8 @@ struct WkPixels {
 WkPixels WkRenderClient(HWND hwnd, COLORREF background = RGB(255, 255, 255));
 // The pixels of a bitmap.
 WkPixels WkBitmapPixels(HBITMAP bitmap);
+// What the screen shows in the rectangle, in screen coordinates.
+WkPixels WkScreenPixels(const RECT& area);
 
 // A control's text through WM_GETTEXT, which Windows carries across processes.
 std::wstring WkReadControlText(HWND control);
