@@ -36,38 +36,102 @@ std::string log_value(const std::wstring& log, const std::string& event) {
   return text.substr(pos + event.size() + 1, end - pos - event.size() - 1);
 }
 
-TEST(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEnginesAvi) {
-  ASSERT_TRUE(end_running_program());
-  // The engine finds the program by its registered class.
-  Program regserver(L"/Regserver");
-  ASSERT_EQ(regserver.WaitExit(), 0);
+// Whether the engine writing to `log` has logged that event by the time it should have.
+bool logged(const std::wstring& log, const std::string& event) {
+  return wait_until([&] { return read_shared_file(log).find(event) != std::string::npos; });
+}
 
-  std::wstring log = temp_dir() + L"qel_sim_engine.log";
-  DeleteFileW(log.c_str());
+int count_of(const std::string& text, const std::string& needle) {
+  int n = 0;
+  for (size_t at = 0; (at = text.find(needle, at)) != std::string::npos; at += needle.size())
+    ++n;
+  return n;
+}
+
+// A recording that a messenger's engine runs for the test.
+struct Recording {
+  std::string path;  // as requested, without ".avi"
+  std::wstring avi;
+  std::wstring title;
+  int64_t engine_start = 0;
+};
+
+// Record at the main window, once the engine writing to `log` has started; empty when it
+// did not.
+Recording record(HWND main, const std::wstring& log) {
+  Recording r;
+  int before = count_of(read_shared_file(log), "started ");
+  PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
+  if (!wait_until([&] { return count_of(read_shared_file(log), "started ") > before; }))
+    return r;
+  std::string text = read_shared_file(log);
+  size_t req = text.rfind("request_record ");
+  size_t started = text.rfind("started ");
+  r.path = text.substr(req + 15, text.find_first_of("\r\n", req) - req - 15);
+  r.engine_start = std::stoll(text.substr(started + 8));
+  r.avi = widen(r.path + ".avi");
+  r.title = widen(r.path.substr(r.path.rfind('\\') + 1));
+  return r;
+}
+
+// Each test starts with no program running and the program's class registered, by which
+// the engines find the program the test starts. The engines' logs and recordings go at the
+// end.
+class RecordingThroughMessengerE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(end_running_program());
+    Program regserver(L"/Regserver");
+    ASSERT_EQ(regserver.WaitExit(), 0);
+  }
+  void TearDown() override {
+    for (const std::wstring& file : leftovers_)
+      DeleteFileW(file.c_str());
+  }
+
+  // The path of an engine log that does not exist yet.
+  std::wstring NewLog(const wchar_t* name) {
+    std::wstring log = temp_dir() + name;
+    DeleteFileW(log.c_str());
+    leftovers_.push_back(log);
+    return log;
+  }
+  void LeavesFile(const std::wstring& path) { leftovers_.push_back(path); }
+
+  // Records at the main window once the engine writing to `log` has reported its call's
+  // streams.
+  void RecordInCall(const std::wstring& log, HWND* main, Recording* r) {
+    ASSERT_TRUE(logged(log, "streams")) << read_shared_file(log);
+    *main = main_wnd();
+    ASSERT_NE(*main, nullptr);
+    *r = record(*main, log);
+    ASSERT_FALSE(r->path.empty()) << read_shared_file(log);
+    LeavesFile(r->avi);
+  }
+
+ private:
+  std::vector<std::wstring> leftovers_;
+};
+
+TEST_F(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEnginesAvi) {
+  std::wstring log = NewLog(L"qel_sim_engine.log");
   Program program;
   Sim sim(L"--call \"--engine-log=" + log + L"\"");
-  ASSERT_TRUE(wait_until([&] {
-    return read_shared_file(log).find("streams") != std::string::npos;
-  })) << read_shared_file(log);
-
-  HWND main = main_wnd();
-  ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
-  ASSERT_TRUE(wait_until([&] { return !log_value(log, "started").empty(); }))
-      << read_shared_file(log);
-  std::string path = log_value(log, "request_record");
+  HWND main = nullptr;
+  Recording r;
+  ASSERT_NO_FATAL_FAILURE(RecordInCall(log, &main, &r));
   EXPECT_TRUE(std::regex_match(
-      path, std::regex(R"(.*\\Quorvantine Records for Msn\\\d{4}-\d\d-\d\d \d\d-\d\d-\d\d)")))
-      << path;
+      r.path, std::regex(R"(.*\\Quorvantine Records for Msn\\\d{4}-\d\d-\d\d \d\d-\d\d-\d\d)")))
+      << r.path;
 
   PostMessageW(main, WM_COMMAND, kQelWndStop, 0);
   ASSERT_TRUE(wait_until([&] { return !log_value(log, "stopped").empty(); }))
       << read_shared_file(log);
-  std::wstring avi = widen(path + ".avi");
-  EXPECT_EQ(log_value(log, "stopped").substr(0, path.size() + 4), path + ".avi");
+  EXPECT_EQ(log_value(log, "stopped").substr(0, r.path.size() + 4), r.path + ".avi");
   // Filed by the program: the private chunk is written into the engine's file.
-  EXPECT_TRUE(wait_until([&] { return read_shared_file(avi).find("_qel") != std::string::npos; }));
-  std::string bytes = read_shared_file(avi);
+  EXPECT_TRUE(
+      wait_until([&] { return read_shared_file(r.avi).find("_qel") != std::string::npos; }));
+  std::string bytes = read_shared_file(r.avi);
   EXPECT_EQ(bytes.substr(0, 4), "RIFF");
   EXPECT_EQ(bytes.substr(8, 4), "AVI ");
 
@@ -75,8 +139,6 @@ TEST(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEngine
   EXPECT_EQ(sim.WaitExit(), 0);
   send_shutdown();
   EXPECT_EQ(program.WaitExit(), 0);
-  DeleteFileW(avi.c_str());
-  DeleteFileW(log.c_str());
 }
 
 // Our reader's view of a recording: its length in whole seconds as the list shows it, or -1
@@ -140,6 +202,31 @@ uint64_t screen_digest(HWND wnd) {
   return digest;
 }
 
+// The row of a recording whose engine was killed three seconds in, listed within five seconds
+// of the kill with its length, three or four seconds, and the torn-film mark.
+void expect_cut_row(const RemoteListView& list,
+                    const std::wstring& title,
+                    DWORD killed,
+                    std::wstring* length) {
+  ASSERT_TRUE(wait_until([&] { return row_titled(list, title) >= 0; }, 5000));
+  EXPECT_LE(GetTickCount() - killed, 5000u);
+  int row = row_titled(list, title);
+  *length = list.Cell(row, 2);
+  EXPECT_TRUE(*length == L"00:03" || *length == L"00:04") << narrow(*length);
+  EXPECT_EQ(list.Image(row, 0), 2) << "the torn-film mark";
+}
+
+// The program's message box that a recording ended unexpectedly, and its two lines.
+void expect_ended_box(DWORD pid) {
+  HWND box = nullptr;
+  ASSERT_TRUE(wait_until([&] { return (box = program_window(nullptr, kEndedTitle, pid)); }));
+  wchar_t line[256] = {};
+  GetDlgItemTextW(box, IDC_MSGBOX_LINE1, line, 256);
+  EXPECT_STREQ(line, L"The recording ended unexpectedly.");
+  GetDlgItemTextW(box, IDC_MSGBOX_LINE2, line, 256);
+  EXPECT_STREQ(line, L"The part recorded until then is saved in your library.");
+}
+
 // Whether anything moves in the window or the tray icon over a second and a half.
 bool moves(HWND main, HWND tray_icon) {
   uint64_t before = screen_digest(main);
@@ -172,63 +259,26 @@ std::wstring cut_files_value() {
   return std::wstring(text.begin(), text.end());
 }
 
-// A recording that a messenger's engine runs for the test.
-struct Recording {
-  std::string path;  // as requested, without ".avi"
-  std::wstring avi;
-  std::wstring title;
-  int64_t engine_start = 0;
-};
-
-int count_of(const std::string& text, const std::string& needle) {
-  int n = 0;
-  for (size_t at = 0; (at = text.find(needle, at)) != std::string::npos; at += needle.size())
-    ++n;
-  return n;
-}
-
-// Record at the main window, once the engine writing to `log` has started; empty when it
-// did not.
-Recording record(HWND main, const std::wstring& log) {
-  Recording r;
-  int before = count_of(read_shared_file(log), "started ");
-  PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
-  if (!wait_until([&] { return count_of(read_shared_file(log), "started ") > before; }))
-    return r;
-  std::string text = read_shared_file(log);
-  size_t req = text.rfind("request_record ");
-  size_t started = text.rfind("started ");
-  r.path = text.substr(req + 15, text.find_first_of("\r\n", req) - req - 15);
-  r.engine_start = std::stoll(text.substr(started + 8));
-  r.avi = widen(r.path + ".avi");
-  r.title = widen(r.path.substr(r.path.rfind('\\') + 1));
-  return r;
-}
-
 // The engine dies three seconds into a recording and nobody presses anything: the program
 // notices its process end, lists what it wrote with its length and the torn-film mark,
 // counts it in the totals, caches it, stops the panel and the tray animation and says so in
 // one message box. A second engine dying the same way while the box is still up adds its
 // recording and still shows one box; Stop pressed afterwards changes nothing.
-TEST(RecordingThroughMessengerE2eTest, EngineKilledMidRecordingIsNoticedWithoutStop) {
-  ASSERT_TRUE(end_running_program());
-  Program regserver(L"/Regserver");
-  ASSERT_EQ(regserver.WaitExit(), 0);
-  std::wstring log = temp_dir() + L"qel_sim_engine_died.log";
-  DeleteFileW(log.c_str());
+TEST_F(RecordingThroughMessengerE2eTest, EngineKilledMidRecordingIsNoticedWithoutStop) {
+  std::wstring log = NewLog(L"qel_sim_engine_died.log");
   Program program;
   HWND main = nullptr;
   ASSERT_TRUE(wait_until([&] { return (main = main_wnd()) != nullptr; }));
   HWND icon = nullptr;
   ASSERT_TRUE(wait_until([&] { return (icon = WineTray::FindIcon(kTrayTip)) != nullptr; }));
   auto sim = std::make_unique<Sim>(L"--call \"--engine-log=" + log + L"\"");
-  ASSERT_TRUE(
-      wait_until([&] { return read_shared_file(log).find("streams") != std::string::npos; }));
+  ASSERT_TRUE(logged(log, "streams")) << read_shared_file(log);
   long files = total_files(main);
 
   Recording first = record(main, log);
   DWORD started = GetTickCount();
   ASSERT_FALSE(first.path.empty()) << read_shared_file(log);
+  LeavesFile(first.avi);
   Sleep(500);
   EXPECT_TRUE(moves(main, icon)) << "the panel counts and the icon blinks while recording";
   DWORD elapsed = GetTickCount() - started;
@@ -237,21 +287,10 @@ TEST(RecordingThroughMessengerE2eTest, EngineKilledMidRecordingIsNoticedWithoutS
   sim->Kill();
   DWORD killed = GetTickCount();
   RemoteListView list(GetDlgItem(main, IDC_HISTORY_LIST));
-  ASSERT_TRUE(wait_until([&] { return row_titled(list, first.title) >= 0; }, 5000));
-  EXPECT_LE(GetTickCount() - killed, 5000u);
-  int row = row_titled(list, first.title);
-  std::wstring length = list.Cell(row, 2);
-  EXPECT_TRUE(length == L"00:03" || length == L"00:04") << narrow(length);
-  EXPECT_EQ(list.Image(row, 0), 2) << "the torn-film mark";
+  std::wstring length;
+  ASSERT_NO_FATAL_FAILURE(expect_cut_row(list, first.title, killed, &length));
   EXPECT_EQ(total_files(main), files + 1);
-  HWND box = nullptr;
-  ASSERT_TRUE(
-      wait_until([&] { return (box = program_window(nullptr, kEndedTitle, program.pid())); }));
-  wchar_t line[256] = {};
-  GetDlgItemTextW(box, IDC_MSGBOX_LINE1, line, 256);
-  EXPECT_STREQ(line, L"The recording ended unexpectedly.");
-  GetDlgItemTextW(box, IDC_MSGBOX_LINE2, line, 256);
-  EXPECT_STREQ(line, L"The part recorded until then is saved in your library.");
+  ASSERT_NO_FATAL_FAILURE(expect_ended_box(program.pid()));
   Sleep(1000);
   EXPECT_FALSE(moves(main, icon)) << "the panel is gone and the icon still";
 
@@ -267,13 +306,12 @@ TEST(RecordingThroughMessengerE2eTest, EngineKilledMidRecordingIsNoticedWithoutS
   EXPECT_FALSE(whole) << "never written until the user repairs it";
 
   // The box is still up when the next engine dies.
-  std::wstring log2 = temp_dir() + L"qel_sim_engine_died_2.log";
-  DeleteFileW(log2.c_str());
+  std::wstring log2 = NewLog(L"qel_sim_engine_died_2.log");
   sim = std::make_unique<Sim>(L"--call \"--engine-log=" + log2 + L"\"");
-  ASSERT_TRUE(
-      wait_until([&] { return read_shared_file(log2).find("streams") != std::string::npos; }));
+  ASSERT_TRUE(logged(log2, "streams")) << read_shared_file(log2);
   Recording second = record(main, log2);
   ASSERT_FALSE(second.path.empty()) << read_shared_file(log2);
+  LeavesFile(second.avi);
   Sleep(1500);
   sim->Kill();
   ASSERT_TRUE(wait_until([&] { return row_titled(list, second.title) >= 0; }, 5000));
@@ -287,33 +325,21 @@ TEST(RecordingThroughMessengerE2eTest, EngineKilledMidRecordingIsNoticedWithoutS
 
   send_shutdown();
   EXPECT_EQ(program.WaitExit(), 0);
-  DeleteFileW(first.avi.c_str());
-  DeleteFileW(second.avi.c_str());
-  DeleteFileW(log.c_str());
-  DeleteFileW(log2.c_str());
 }
 
 // Nothing is said when an engine dies with nothing recording, when an engine that did not
 // take the recording dies while another records, or when a messenger quits after its
 // recording was stopped.
-TEST(RecordingThroughMessengerE2eTest, IdleEnginesAndMessengersThatQuitEndQuietly) {
-  ASSERT_TRUE(end_running_program());
-  Program regserver(L"/Regserver");
-  ASSERT_EQ(regserver.WaitExit(), 0);
-  std::wstring log_a = temp_dir() + L"qel_sim_engine_a.log";
-  std::wstring log_b = temp_dir() + L"qel_sim_engine_b.log";
-  DeleteFileW(log_a.c_str());
-  DeleteFileW(log_b.c_str());
+TEST_F(RecordingThroughMessengerE2eTest, IdleEnginesAndMessengersThatQuitEndQuietly) {
+  std::wstring log_a = NewLog(L"qel_sim_engine_a.log");
+  std::wstring log_b = NewLog(L"qel_sim_engine_b.log");
   Program program;
   HWND main = nullptr;
   ASSERT_TRUE(wait_until([&] { return (main = main_wnd()) != nullptr; }));
-  auto connected = [](const std::wstring& log) {
-    return wait_until([&] { return read_shared_file(log).find("connected") != std::string::npos; });
-  };
   Sim in_call(L"--call \"--engine-log=" + log_a + L"\"");
-  ASSERT_TRUE(connected(log_a));
+  ASSERT_TRUE(logged(log_a, "connected"));
   auto idle = std::make_unique<Sim>(L"\"--engine-log=" + log_b + L"\"");
-  ASSERT_TRUE(connected(log_b));
+  ASSERT_TRUE(logged(log_b, "connected"));
   long files = total_files(main);
 
   idle->Kill();
@@ -322,9 +348,10 @@ TEST(RecordingThroughMessengerE2eTest, IdleEnginesAndMessengersThatQuitEndQuietl
 
   DeleteFileW(log_b.c_str());
   idle = std::make_unique<Sim>(L"\"--engine-log=" + log_b + L"\"");
-  ASSERT_TRUE(connected(log_b));
+  ASSERT_TRUE(logged(log_b, "connected"));
   Recording r = record(main, log_a);
   ASSERT_FALSE(r.path.empty()) << read_shared_file(log_a);
+  LeavesFile(r.avi);
   EXPECT_TRUE(wait_until([&] { return !log_value(log_b, "request_record").empty(); }));
   EXPECT_TRUE(log_value(log_b, "started").empty()) << "no call, nothing to record";
   idle->Kill();
@@ -345,34 +372,19 @@ TEST(RecordingThroughMessengerE2eTest, IdleEnginesAndMessengersThatQuitEndQuietl
 
   send_shutdown();
   EXPECT_EQ(program.WaitExit(), 0);
-  DeleteFileW(r.avi.c_str());
-  DeleteFileW(log_a.c_str());
-  DeleteFileW(log_b.c_str());
 }
 
 // The engine is killed three seconds into a recording and the user presses Stop: the failed
 // request tells the program, which at once lists what the engine wrote, with its length and
 // the torn-film mark, and says what happened; after a restart it is still listed, and Repair
 // from its row's menu makes the file whole.
-TEST(RecordingThroughMessengerE2eTest, RecordingOfAKilledEngineIsListedAndRepaired) {
-  ASSERT_TRUE(end_running_program());
-  Program regserver(L"/Regserver");
-  ASSERT_EQ(regserver.WaitExit(), 0);
-  std::wstring log = temp_dir() + L"qel_sim_engine_killed.log";
-  DeleteFileW(log.c_str());
+TEST_F(RecordingThroughMessengerE2eTest, RecordingOfAKilledEngineIsListedAndRepaired) {
+  std::wstring log = NewLog(L"qel_sim_engine_killed.log");
   auto program = std::make_unique<Program>();
   Sim sim(L"--call \"--engine-log=" + log + L"\"");
-  ASSERT_TRUE(wait_until([&] {
-    return read_shared_file(log).find("streams") != std::string::npos;
-  })) << read_shared_file(log);
-  HWND main = main_wnd();
-  ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
-  ASSERT_TRUE(wait_until([&] { return !log_value(log, "started").empty(); }))
-      << read_shared_file(log);
-  std::string path = log_value(log, "request_record");
-  std::wstring avi = widen(path + ".avi");
-  std::wstring title = widen(path.substr(path.rfind('\\') + 1));
+  HWND main = nullptr;
+  Recording r;
+  ASSERT_NO_FATAL_FAILURE(RecordInCall(log, &main, &r));
   Sleep(3000);
   sim.Kill();
   DWORD killed = GetTickCount();
@@ -380,26 +392,11 @@ TEST(RecordingThroughMessengerE2eTest, RecordingOfAKilledEngineIsListedAndRepair
   PostMessageW(main, WM_COMMAND, kQelWndStop, 0);
 
   std::wstring length;
-  {
-    RemoteListView list(GetDlgItem(main, IDC_HISTORY_LIST));
-    ASSERT_TRUE(wait_until([&] { return row_titled(list, title) >= 0; }, 5000));
-    EXPECT_LE(GetTickCount() - killed, 5000u);
-    int row = row_titled(list, title);
-    length = list.Cell(row, 2);
-    EXPECT_TRUE(length == L"00:03" || length == L"00:04") << narrow(length);
-    EXPECT_EQ(list.Image(row, 0), 2) << "the torn-film mark";
-  }
-  HWND box = nullptr;
-  ASSERT_TRUE(wait_until([&] {
-    return (box = program_window(nullptr, L"The recording ended unexpectedly.", program->pid()));
-  }));
-  wchar_t line[256] = {};
-  GetDlgItemTextW(box, IDC_MSGBOX_LINE1, line, 256);
-  EXPECT_STREQ(line, L"The recording ended unexpectedly.");
-  GetDlgItemTextW(box, IDC_MSGBOX_LINE2, line, 256);
-  EXPECT_STREQ(line, L"The part recorded until then is saved in your library.");
+  ASSERT_NO_FATAL_FAILURE(
+      expect_cut_row(RemoteListView(GetDlgItem(main, IDC_HISTORY_LIST)), r.title, killed, &length));
+  ASSERT_NO_FATAL_FAILURE(expect_ended_box(program->pid()));
   bool whole = true;
-  EXPECT_EQ(read_seconds(avi, &whole), std::stoi(narrow(length.substr(3))));
+  EXPECT_EQ(read_seconds(r.avi, &whole), std::stoi(narrow(length.substr(3))));
   EXPECT_FALSE(whole) << "never written until the user repairs it";
 
   send_shutdown();
@@ -409,8 +406,8 @@ TEST(RecordingThroughMessengerE2eTest, RecordingOfAKilledEngineIsListedAndRepair
     return (main = main_wnd()) != nullptr && GetDlgItem(main, IDC_HISTORY_LIST) != nullptr;
   }));
   RemoteListView list(GetDlgItem(main, IDC_HISTORY_LIST));
-  ASSERT_TRUE(wait_until([&] { return row_titled(list, title) >= 0; }));
-  int row = row_titled(list, title);
+  ASSERT_TRUE(wait_until([&] { return row_titled(list, r.title) >= 0; }));
+  int row = row_titled(list, r.title);
   EXPECT_EQ(list.Cell(row, 2), length);
   EXPECT_EQ(list.Image(row, 0), 2) << "still marked after a restart";
 
@@ -427,18 +424,16 @@ TEST(RecordingThroughMessengerE2eTest, RecordingOfAKilledEngineIsListedAndRepair
       wait_until([&] { return (menu = program_window(L"#32768", nullptr, program->pid())); }));
   // Its mnemonic, whatever item the pointer happens to rest on.
   PostMessageW(menu, WM_CHAR, L'r', 0);
-  ASSERT_TRUE(wait_until([&] { return read_seconds(avi, &whole) >= 0 && whole; }))
+  ASSERT_TRUE(wait_until([&] { return read_seconds(r.avi, &whole) >= 0 && whole; }))
       << "row " << row << " of " << list.Rows() << " at " << rect.top << "-" << rect.bottom
       << ", repair failed: "
       << (program_window(nullptr, L"Failed to repair the recording.", program->pid()) != nullptr);
-  EXPECT_EQ(read_seconds(avi, &whole), std::stoi(narrow(length.substr(3))));
-  EXPECT_TRUE(wait_until([&] { return list.Image(row_titled(list, title), 0) == -1; }));
-  EXPECT_EQ(list.Cell(row_titled(list, title), 2), length);
+  EXPECT_EQ(read_seconds(r.avi, &whole), std::stoi(narrow(length.substr(3))));
+  EXPECT_TRUE(wait_until([&] { return list.Image(row_titled(list, r.title), 0) == -1; }));
+  EXPECT_EQ(list.Cell(row_titled(list, r.title), 2), length);
 
   send_shutdown();
   EXPECT_EQ(program->WaitExit(), 0);
-  DeleteFileW(avi.c_str());
-  DeleteFileW(log.c_str());
 }
 
 }  // namespace
