@@ -53,9 +53,11 @@ void forget_window_settings() {
     RegDeleteValueA(key.get(), name);
 }
 
-// Another thread answers the delete question with `button` and reports the question's text.
-std::thread answer_delete_question(int button, std::wstring* question) {
-  return std::thread([button, question] {
+// The delete question that `ask` brings up, answered with `button` by another thread; empty
+// when none came.
+std::wstring delete_question(int button, const std::function<void()>& ask) {
+  std::wstring question;
+  std::thread answer([button, &question] {
     HWND box = nullptr;
     for (int i = 0; i < 300 && !box; ++i, Sleep(10))
       box = FindWindowW(L"#32770", L"Confirm File Delete?");
@@ -63,9 +65,12 @@ std::thread answer_delete_question(int button, std::wstring* question) {
       return;
     wchar_t text[256] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 256);
-    *question = text;
+    question = text;
     PostMessageW(box, WM_COMMAND, button, 0);
   });
+  ask();
+  answer.join();
+  return question;
 }
 
 // Runs the thread's messages until the condition holds or the time is up.
@@ -459,8 +464,25 @@ TEST_F(TopWndTest, TrayClickOpensTheMenuLaterAndADoubleClickOpensTheWindow) {
   KillTimer(nullptr, closer);
 }
 
-// What the user finds in the tray's right-click menu, read from the open menu's window, and
-// the key the user then types.
+// The menu open on the screen, read from its window inside the menu's own loop: the window,
+// or null while none shows, the items' ids and texts, and the menu.
+HWND read_open_menu(std::vector<std::pair<UINT, std::wstring>>* items, HMENU* menu = nullptr) {
+  HWND popup = FindWindowW(L"#32768", nullptr);
+  if (!popup || !IsWindowVisible(popup))
+    return nullptr;
+  auto shown = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+  items->clear();
+  for (int i = 0; i < GetMenuItemCount(shown); ++i) {
+    wchar_t text[64] = {};
+    GetMenuStringW(shown, i, text, 64, MF_BYPOSITION);
+    items->emplace_back(GetMenuItemID(shown, i), text);
+  }
+  if (menu)
+    *menu = shown;
+  return popup;
+}
+
+// What the user finds in the tray's right-click menu, and the key the user then types.
 struct OpenTrayMenu {
   std::vector<std::pair<UINT, std::wstring>> items;
   UINT default_id = 0;
@@ -470,15 +492,10 @@ struct OpenTrayMenu {
 OpenTrayMenu g_tray_menu;
 
 void CALLBACK read_tray_menu_and_choose(HWND, UINT, UINT_PTR, DWORD) {
-  HWND popup = FindWindowW(L"#32768", nullptr);
-  if (!popup || !IsWindowVisible(popup) || !g_tray_menu.items.empty())
+  HMENU menu = nullptr;
+  HWND popup = nullptr;
+  if (!g_tray_menu.items.empty() || !(popup = read_open_menu(&g_tray_menu.items, &menu)))
     return;
-  auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    wchar_t text[64] = {};
-    GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-    g_tray_menu.items.emplace_back(GetMenuItemID(menu, i), text);
-  }
   g_tray_menu.default_id = GetMenuDefaultItem(menu, FALSE, 0);
   PostMessageW(popup, WM_CHAR, g_tray_menu.key, 0);
 }
@@ -550,18 +567,13 @@ TEST_F(TopWndTest, DeleteAsksAboutTheSelectedRowsAndPublishesOnYes) {
   wnd_->add_file_infos({record(5, u"first", 1700000300, 10), record(6, u"second", 1700000200, 10),
                         record(7, u"third", 1700000100, 10)});
   ListView_SetItemState(list(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  std::wstring question;
-  std::thread no = answer_delete_question(IDNO, &question);
-  Command(kQelWndDelete);
-  no.join();
-  EXPECT_EQ(question, L"Are you sure you want to delete the file second?");
+  EXPECT_EQ(delete_question(IDNO, [&] { Command(kQelWndDelete); }),
+            L"Are you sure you want to delete the file second?");
   EXPECT_TRUE(log_->cmds.empty());
 
   ListView_SetItemState(list(), 2, LVIS_SELECTED, LVIS_SELECTED);
-  std::thread yes = answer_delete_question(IDYES, &question);
-  Command(kQelWndDelete);
-  yes.join();
-  EXPECT_EQ(question, L"Are you sure you want to delete the 2 files?");
+  EXPECT_EQ(delete_question(IDYES, [&] { Command(kQelWndDelete); }),
+            L"Are you sure you want to delete the 2 files?");
   ASSERT_EQ(log_->cmds.size(), 2u);
   EXPECT_EQ(log_->cmds[0].m_cmd_id, kQelCmdDelete);
   EXPECT_EQ(log_->cmds[0].m_param, 6);
@@ -600,11 +612,8 @@ TEST_F(TopWndTest, TabWalksTheControlsAndDeleteInTheListAsks) {
 
   SetFocus(list());
   ListView_SetItemState(list(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  std::wstring question;
-  std::thread no = answer_delete_question(IDNO, &question);
-  press(VK_DELETE);
-  no.join();
-  EXPECT_EQ(question, L"Are you sure you want to delete the file only?");
+  EXPECT_EQ(delete_question(IDNO, [&] { press(VK_DELETE); }),
+            L"Are you sure you want to delete the file only?");
   EXPECT_TRUE(log_->cmds.empty()) << "No keeps the file";
 }
 
@@ -761,8 +770,7 @@ void alt_tap(WORD vk) {
   key_strokes({{VK_MENU, true}, {vk, true}, {vk, false}, {VK_MENU, false}});
 }
 
-// The menu the keys opened, read from its window inside its own loop, and the letter then
-// typed in it.
+// The texts of the menu the keys opened, and the letter then typed in it.
 struct KeyedMenu {
   std::vector<std::wstring> items;
   WORD letter = 0;
@@ -770,15 +778,11 @@ struct KeyedMenu {
 KeyedMenu g_keyed;
 
 void CALLBACK read_menu_and_type(HWND, UINT, UINT_PTR, DWORD) {
-  HWND popup = FindWindowW(L"#32768", nullptr);
-  if (!popup || !IsWindowVisible(popup) || !g_keyed.items.empty())
+  std::vector<std::pair<UINT, std::wstring>> items;
+  if (!g_keyed.items.empty() || !read_open_menu(&items))
     return;
-  auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    wchar_t text[64] = {};
-    GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-    g_keyed.items.push_back(text);
-  }
+  for (const auto& item : items)
+    g_keyed.items.push_back(item.second);
   tap(g_keyed.letter);
 }
 
