@@ -120,6 +120,15 @@ struct Dialog {
   bool WaitPhaseAfter2() {
     return RunUntil([&] { return core->phase() > phase_downloading || !record.window; }, 20000);
   }
+  // Opens the dialog, answers Yes and runs until the download is over.
+  ::testing::AssertionResult Download() {
+    if (!core->Create())
+      return ::testing::AssertionFailure() << "not created";
+    Press(dlg_download_cmd_yes);
+    if (!WaitPhaseAfter2())
+      return ::testing::AssertionFailure() << "still in phase " << core->phase();
+    return ::testing::AssertionSuccess();
+  }
   Record record;
   FakeDownloadView* view;
   shared_ptr<DlgDownloadCore> core;
@@ -154,9 +163,7 @@ TEST(DlgDownloadCore, BytesPastTheAnnouncedLengthNeverReachTheFile) {
   QEL_NEED_SERVER(port, "scripted");
   AssertCapture capture;
   Dialog d(port, u"/over/" + DocPath(std::string(300, 'i')).substr(5) + u"/5000000");
-  ASSERT_TRUE(d.core->Create());
-  d.Press(dlg_download_cmd_yes);
-  ASSERT_TRUE(d.WaitPhaseAfter2());
+  ASSERT_TRUE(d.Download());
   EXPECT_EQ(d.core->phase(), phase_install_confirm);
   EXPECT_EQ(d.record.files[d.core->file_name()], std::string(300, 'i'));
   EXPECT_EQ(capture.count(), 0u);
@@ -183,9 +190,7 @@ TEST(DlgDownloadCore, RefusesInstallersThatFailAnyCheck) {
     AssertCapture capture;
     Dialog d(port, u"/chunks/10,10");
     c.spoil(&d.record.facts);
-    ASSERT_TRUE(d.core->Create());
-    d.Press(dlg_download_cmd_yes);
-    ASSERT_TRUE(d.WaitPhaseAfter2());
+    ASSERT_TRUE(d.Download());
     EXPECT_EQ(d.core->phase(), phase_download_failed);
     EXPECT_TRUE(d.record.not_verified);
     EXPECT_EQ(d.record.calls, "create write close hold inspect release delete");
@@ -207,9 +212,7 @@ TEST(DlgDownloadCore, FileSwappedBeforeYesIsNotStarted) {
   AssertCapture capture;
   Dialog d(port, u"/chunks/10,10");
   d.record.swap_before_start = true;
-  ASSERT_TRUE(d.core->Create());
-  d.Press(dlg_download_cmd_yes);
-  ASSERT_TRUE(d.WaitPhaseAfter2());
+  ASSERT_TRUE(d.Download());
   ASSERT_EQ(d.core->phase(), phase_install_confirm);
   d.Press(dlg_download_cmd_yes);
   EXPECT_EQ(d.core->phase(), phase_download_failed);
@@ -248,9 +251,7 @@ TEST(DlgDownloadCore, ServerGoingAwayOffersTheLink) {
   QEL_NEED_SERVER(port, "scripted");
   AssertCapture capture;
   Dialog d(port, u"/reset/5000/1000");
-  ASSERT_TRUE(d.core->Create());
-  d.Press(dlg_download_cmd_yes);
-  ASSERT_TRUE(d.WaitPhaseAfter2());
+  ASSERT_TRUE(d.Download());
   EXPECT_EQ(d.core->phase(), phase_download_failed);
   EXPECT_FALSE(d.record.not_verified);
   d.Press(dlg_download_cmd_link);
@@ -262,9 +263,7 @@ TEST(DlgDownloadCore, ServerGoingAwayOffersTheLink) {
 TEST(DlgDownloadCore, OversizedAnnouncementFailsBeforeAnyByteIsWritten) {
   QEL_NEED_SERVER(port, "scripted");
   Dialog d(port, u"/announce/536870913");
-  ASSERT_TRUE(d.core->Create());
-  d.Press(dlg_download_cmd_yes);
-  ASSERT_TRUE(d.WaitPhaseAfter2());
+  ASSERT_TRUE(d.Download());
   EXPECT_EQ(d.core->phase(), phase_download_failed);
   EXPECT_EQ(d.record.calls, "");
 }
@@ -273,9 +272,7 @@ TEST(DlgDownloadCore, NonOkStatusClosesTheWindowSilently) {
   QEL_NEED_SERVER(port, "scripted");
   AssertCapture capture;
   Dialog d(port, u"/not-found");
-  ASSERT_TRUE(d.core->Create());
-  d.Press(dlg_download_cmd_yes);
-  ASSERT_TRUE(d.WaitPhaseAfter2());
+  ASSERT_TRUE(d.Download());
   EXPECT_FALSE(d.record.window);
   EXPECT_EQ(d.core->phase(), phase_downloading);
   EXPECT_EQ(d.record.calls, "");

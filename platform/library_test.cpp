@@ -31,6 +31,26 @@ struct PlantedCopy {
   bool copied = false;
 };
 
+// A planted copy in a folder of its own, made the current directory until Leave; the folder
+// goes at the end.
+struct PlantedInCurrentDir {
+  explicit PlantedInCurrentDir(const char* name)
+      : folder(fs::temp_directory_path() / name), copy(folder), before(fs::current_path()) {
+    if (copy.copied)
+      fs::current_path(folder);
+  }
+  ~PlantedInCurrentDir() {
+    Leave();
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+  }
+  void Leave() { fs::current_path(before); }
+
+  fs::path folder;
+  PlantedCopy copy;
+  fs::path before;
+};
+
 TEST(Library, ProgramPathNamesTheRunningProgramAndItsFolder) {
   std::u16string path = program_path();
   std::u16string folder = program_folder();
@@ -42,13 +62,10 @@ TEST(Library, ProgramPathNamesTheRunningProgramAndItsFolder) {
 }
 
 TEST(Library, LoadsFromTheProgramsFolderButNotTheCurrentOne) {
-  fs::path cwd = fs::temp_directory_path() / "qel_planted_cwd";
-  PlantedCopy in_cwd(cwd);
-  ASSERT_TRUE(in_cwd.copied);
-  fs::path before = fs::current_path();
-  fs::current_path(cwd);
+  PlantedInCurrentDir in_cwd("qel_planted_cwd");
+  ASSERT_TRUE(in_cwd.copy.copied);
   EXPECT_EQ(library_load(test_env::kPlantedLibrary), nullptr);
-  fs::current_path(before);
+  in_cwd.Leave();
 
   PlantedCopy beside{fs::path(program_folder())};
   ASSERT_TRUE(beside.copied);
@@ -57,30 +74,23 @@ TEST(Library, LoadsFromTheProgramsFolderButNotTheCurrentOne) {
     EXPECT_NE(lib, nullptr);
   }
   library_free(lib);
-  std::error_code ec;
-  fs::remove_all(cwd, ec);
 }
 
 TEST(Library, FullPathLoadsOnlyThatFile) {
-  fs::path cwd = fs::temp_directory_path() / "qel_planted_cwd2";
-  PlantedCopy in_cwd(cwd);
-  ASSERT_TRUE(in_cwd.copied);
-  fs::path before = fs::current_path();
-  fs::current_path(cwd);
+  PlantedInCurrentDir in_cwd("qel_planted_cwd2");
+  ASSERT_TRUE(in_cwd.copy.copied);
   // A bare or relative name is refused, though the file is right there.
   EXPECT_EQ(library_load_full_path(from_ansi(test_env::kPlantedLibrary)), nullptr);
   EXPECT_EQ(library_load_full_path(u"." + std::u16string(1, fs::path::preferred_separator) +
                                    from_ansi(test_env::kPlantedLibrary)),
             nullptr);
-  fs::current_path(before);
+  in_cwd.Leave();
   EXPECT_EQ(library_load_full_path(u""), nullptr);
 
   LibraryHandle lib = library_load_full_path(from_ansi(test_env::kOtherSystemLibraryPath));
   ASSERT_NE(lib, nullptr);
   EXPECT_TRUE(library_is_loaded(test_env::kOtherSystemLibrary));
   library_free(lib);
-  std::error_code ec;
-  fs::remove_all(cwd, ec);
 }
 
 }  // namespace
