@@ -160,8 +160,45 @@ SoakFigure gui_objects(HANDLE process, DWORD pid, DWORD kind, const char* name) 
   return {name, SoakBudget::kNoGrowth, 0, why};
 }
 
-// The handle count as the system's process list gives it; Wine's GetProcessHandleCount
-// answers 0 for other processes, its process list does not.
+// The handles the process has open, counted in the system's list of all handles. Wine's
+// GetProcessHandleCount answers 0 for other processes, and the count in its process list is
+// the size of the handle table, which doubles at a peak and never quite shrinks back.
+long open_handle_count(DWORD pid) {
+  using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  struct Entry {
+    PVOID object;
+    ULONG_PTR pid;
+    ULONG_PTR handle;
+    ULONG access;
+    USHORT creator_back_trace_index;
+    USHORT type_index;
+    ULONG attributes;
+    ULONG reserved;
+  };
+  constexpr ULONG kSystemExtendedHandleInformation = 64;
+  if (!query)
+    return -1;
+  std::vector<char> buf(1 << 20);
+  ULONG len = 0;
+  NTSTATUS status = 0;
+  for (int i = 0; i < 5 && (status = query(kSystemExtendedHandleInformation, buf.data(),
+                                           ULONG(buf.size()), &len)) ==
+                                static_cast<NTSTATUS>(0xC0000004L);
+       ++i)
+    buf.resize(buf.size() * 4);
+  if (status != 0)
+    return -1;
+  ULONG_PTR n = *reinterpret_cast<ULONG_PTR*>(buf.data());
+  const auto* entries = reinterpret_cast<const Entry*>(buf.data() + 2 * sizeof(ULONG_PTR));
+  long count = 0;
+  for (ULONG_PTR i = 0; i < n && (i + 1) * sizeof(Entry) + 2 * sizeof(ULONG_PTR) <= buf.size(); ++i)
+    count += entries[i].pid == pid;
+  return count;
+}
+
+// The size of its handle table, where the list of all handles is not given.
 DWORD listed_handle_count(DWORD pid) {
   using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
   auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
@@ -240,10 +277,12 @@ SoakSample probe_process(DWORD pid) {
   s.push_back(figure("working set", SoakBudget::kInfo, double(mem.WorkingSetSize),
                      no_mem.empty() ? "GetProcessMemoryInfo reports no working set" : no_mem));
   DWORD handles = 0;
-  if (!GetProcessHandleCount(process, &handles) || handles == 0)
-    handles = listed_handle_count(pid);
+  if (!GetProcessHandleCount(process, &handles) || handles == 0) {
+    long open = open_handle_count(pid);
+    handles = open > 0 ? static_cast<DWORD>(open) : listed_handle_count(pid);
+  }
   s.push_back(figure("handles", SoakBudget::kNoGrowth, handles,
-                     "neither GetProcessHandleCount nor the process list gives a count"));
+                     "neither GetProcessHandleCount nor the system's lists give a count"));
   s.push_back(gui_objects(process, pid, GR_GDIOBJECTS, "GDI objects"));
   s.push_back(gui_objects(process, pid, GR_USEROBJECTS, "USER objects"));
   s.push_back(figure("windows", SoakBudget::kNoGrowth, window_count(pid), ""));

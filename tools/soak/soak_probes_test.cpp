@@ -161,6 +161,26 @@ TEST(SoakProbesTest, GdiObjectsOfAProcessAreCounted) {
   EXPECT_EQ(before.value, after.value);
 }
 
+// Handles are counted as they are open, not as the table that holds them has grown: a burst
+// that is closed again leaves the count where it was.
+TEST(SoakProbesTest, HandlesAreCountedAsTheyAreOpen) {
+  auto handles = [] {
+    for (const SoakFigure& f : probe_process(GetCurrentProcessId()))
+      if (f.name == "handles")
+        return f.value;
+    return -1.0;
+  };
+  double before = handles();
+  HANDLE events[300];
+  for (HANDLE& e : events)
+    e = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  double open = handles();
+  for (HANDLE e : events)
+    CloseHandle(e);
+  EXPECT_EQ(before + 300, open);
+  EXPECT_EQ(before, handles());
+}
+
 // A thread with a 20 ms timer: the hook sees its timer messages, and nothing once the hook
 // DLL is missing.
 TEST(SoakProbesTest, MessageHookCountsTheTimersOfTheWatchedThread) {
