@@ -160,26 +160,28 @@ SoakFigure gui_objects(HANDLE process, DWORD pid, DWORD kind, const char* name) 
   return {name, SoakBudget::kNoGrowth, 0, why};
 }
 
-// The handles the process has open, counted in the system's list of all handles. Wine's
-// GetProcessHandleCount answers 0 for other processes, and the count in its process list is
-// the size of the handle table, which doubles at a peak and never quite shrinks back.
-long open_handle_count(DWORD pid) {
+struct HandleEntry {
+  PVOID object;
+  ULONG_PTR pid;
+  ULONG_PTR handle;
+  ULONG access;
+  USHORT creator_back_trace_index;
+  USHORT type_index;
+  ULONG attributes;
+  ULONG reserved;
+};
+
+// The handles the process has open, from the system's list of all handles; false where the
+// list is not given. Wine's GetProcessHandleCount answers 0 for other processes, and the count
+// in its process list is the size of the handle table, which doubles at a peak and never
+// quite shrinks back.
+bool open_handles(DWORD pid, std::vector<HandleEntry>* out) {
   using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
   auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-  struct Entry {
-    PVOID object;
-    ULONG_PTR pid;
-    ULONG_PTR handle;
-    ULONG access;
-    USHORT creator_back_trace_index;
-    USHORT type_index;
-    ULONG attributes;
-    ULONG reserved;
-  };
   constexpr ULONG kSystemExtendedHandleInformation = 64;
   if (!query)
-    return -1;
+    return false;
   std::vector<char> buf(1 << 20);
   ULONG len = 0;
   NTSTATUS status = 0;
@@ -189,13 +191,36 @@ long open_handle_count(DWORD pid) {
        ++i)
     buf.resize(buf.size() * 4);
   if (status != 0)
-    return -1;
+    return false;
   ULONG_PTR n = *reinterpret_cast<ULONG_PTR*>(buf.data());
-  const auto* entries = reinterpret_cast<const Entry*>(buf.data() + 2 * sizeof(ULONG_PTR));
-  long count = 0;
-  for (ULONG_PTR i = 0; i < n && (i + 1) * sizeof(Entry) + 2 * sizeof(ULONG_PTR) <= buf.size(); ++i)
-    count += entries[i].pid == pid;
-  return count;
+  const auto* entries = reinterpret_cast<const HandleEntry*>(buf.data() + 2 * sizeof(ULONG_PTR));
+  out->clear();
+  for (ULONG_PTR i = 0; i < n && (i + 1) * sizeof(HandleEntry) + 2 * sizeof(ULONG_PTR) <= buf.size();
+       ++i)
+    if (entries[i].pid == pid)
+      out->push_back(entries[i]);
+  return true;
+}
+
+// The type name of another process's handle, read from a copy of it.
+std::string handle_type_name(HANDLE process, const HandleEntry& e) {
+  using QueryObject = NTSTATUS(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryObject>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  std::string name = "type " + std::to_string(e.type_index);
+  HANDLE copy = nullptr;
+  if (!query || !DuplicateHandle(process, reinterpret_cast<HANDLE>(e.handle), GetCurrentProcess(),
+                                 &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+    return name;
+  platform::ScopedKernelHandle owner(copy);
+  constexpr ULONG kObjectTypeInformation = 2;
+  std::vector<char> buf(4096);
+  ULONG len = 0;
+  if (query(copy, kObjectTypeInformation, buf.data(), ULONG(buf.size()), &len) != 0)
+    return name;
+  const auto* type = reinterpret_cast<const UNICODE_STRING*>(buf.data());
+  std::wstring w(type->Buffer, type->Length / sizeof(wchar_t));
+  return std::string(w.begin(), w.end());
 }
 
 // The size of its handle table, where the list of all handles is not given.
@@ -253,6 +278,22 @@ std::map<std::string, int> window_census(DWORD pid) {
   return c.windows;
 }
 
+std::map<std::string, int> handle_census(DWORD pid) {
+  std::map<std::string, int> kinds;
+  std::vector<HandleEntry> open;
+  platform::ScopedKernelHandle process(OpenProcess(PROCESS_DUP_HANDLE, FALSE, pid));
+  if (!process || !open_handles(pid, &open))
+    return kinds;
+  std::map<USHORT, std::string> names;
+  for (const HandleEntry& e : open) {
+    auto it = names.find(e.type_index);
+    if (it == names.end())
+      it = names.emplace(e.type_index, handle_type_name(process.get(), e)).first;
+    ++kinds[it->second];
+  }
+  return kinds;
+}
+
 SoakSample probe_process(DWORD pid) {
   SoakSample s;
   platform::ScopedKernelHandle owner(
@@ -277,10 +318,9 @@ SoakSample probe_process(DWORD pid) {
   s.push_back(figure("working set", SoakBudget::kInfo, double(mem.WorkingSetSize),
                      no_mem.empty() ? "GetProcessMemoryInfo reports no working set" : no_mem));
   DWORD handles = 0;
-  if (!GetProcessHandleCount(process, &handles) || handles == 0) {
-    long open = open_handle_count(pid);
-    handles = open > 0 ? static_cast<DWORD>(open) : listed_handle_count(pid);
-  }
+  std::vector<HandleEntry> open;
+  if (!GetProcessHandleCount(process, &handles) || handles == 0)
+    handles = open_handles(pid, &open) ? DWORD(open.size()) : listed_handle_count(pid);
   s.push_back(figure("handles", SoakBudget::kNoGrowth, handles,
                      "neither GetProcessHandleCount nor the system's lists give a count"));
   s.push_back(gui_objects(process, pid, GR_GDIOBJECTS, "GDI objects"));

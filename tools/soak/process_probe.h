@@ -16,3 +16,7 @@ std::vector<std::string> assertion_reports(DWORD pid);
 
 // The process's windows by class and, for top-level ones, title: "class 'title'" -> count.
 std::map<std::string, int> window_census(DWORD pid);
+
+// The process's open handles by type name ("Event", "Thread", ...): empty where the system
+// does not list them.
+std::map<std::string, int> handle_census(DWORD pid);

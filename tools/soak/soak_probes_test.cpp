@@ -162,7 +162,7 @@ TEST(SoakProbesTest, GdiObjectsOfAProcessAreCounted) {
 }
 
 // Handles are counted as they are open, not as the table that holds them has grown: a burst
-// that is closed again leaves the count where it was.
+// that is closed again leaves the count where it was, and the census tells their kind.
 TEST(SoakProbesTest, HandlesAreCountedAsTheyAreOpen) {
   auto handles = [] {
     for (const SoakFigure& f : probe_process(GetCurrentProcessId()))
@@ -175,10 +175,13 @@ TEST(SoakProbesTest, HandlesAreCountedAsTheyAreOpen) {
   for (HANDLE& e : events)
     e = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   double open = handles();
+  int events_open = handle_census(GetCurrentProcessId())["Event"];
   for (HANDLE e : events)
     CloseHandle(e);
   EXPECT_EQ(before + 300, open);
   EXPECT_EQ(before, handles());
+  EXPECT_EQ(handle_census(GetCurrentProcessId())["Event"], events_open - 300)
+      << "the census names the kind that grew";
 }
 
 // A thread with a 20 ms timer: the hook sees its timer messages, and nothing once the hook

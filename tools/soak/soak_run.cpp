@@ -14,6 +14,18 @@
 
 namespace {
 
+void print_census_changes(const char* what, const std::map<std::string, int>& warm,
+                          const std::map<std::string, int>& end) {
+  std::map<std::string, std::pair<int, int>> both;
+  for (const auto& [name, count] : warm)
+    both[name].first = count;
+  for (const auto& [name, count] : end)
+    both[name].second = count;
+  for (const auto& [name, counts] : both)
+    if (counts.first != counts.second)
+      std::printf("  %s %s: %d -> %d\n", what, name.c_str(), counts.first, counts.second);
+}
+
 using namespace qel_testing;
 namespace lib = library_view;
 
@@ -223,7 +235,6 @@ bool SoakRun::DeleteNewestRow() {
 bool SoakRun::Cycle(int n) {
   SoakCycle c = soak_cycle(n, warmup_);
   c.kill_engine &= options_.kills;
-  c.restart_messenger &= options_.kills;
   c.discard &= options_.discards;
   c.change_folder &= options_.folder_changes;
   c.delete_row &= options_.deletions;
@@ -470,7 +481,8 @@ int SoakRun::Run() {
     ran = Cycle(n);
     if (ran && n == warmup) {
       warm = SettledSample();
-      census_warm_ = window_census(program_->pid());
+      windows_warm_ = window_census(program_->pid());
+      handles_warm_ = handle_census(program_->pid());
     }
     if (ran && (n % 50 == 0 || n == options_.cycles)) {
       std::printf("cycle %d: %zu recordings, %d history rows, %.1f s\n", n, recordings_.size(),
@@ -480,7 +492,8 @@ int SoakRun::Run() {
   }
   if (ran) {
     end = SettledSample();
-    census_end_ = window_census(program_->pid());
+    windows_end_ = window_census(program_->pid());
+    handles_end_ = handle_census(program_->pid());
   }
   std::printf("engine kills: %d, messenger restarts: %d, folder changes: %d\n", kills_, restarts_,
               folder_changes_);
@@ -493,13 +506,9 @@ int SoakRun::Run() {
       std::printf("%s\n", line.c_str());
     for (const std::string& f : j.failures)
       Fail(f);
-    // Which windows came or went, so that a growth names its source.
-    for (const auto& [name, count] : census_end_)
-      if (count != census_warm_[name])
-        std::printf("  windows of class %s: %d -> %d\n", name.c_str(), census_warm_[name], count);
-    for (const auto& [name, count] : census_warm_)
-      if (!census_end_.count(name))
-        std::printf("  windows of class %s: %d -> 0\n", name.c_str(), count);
+    // Which windows and handles came or went, so that a growth names its source.
+    print_census_changes("windows of class", windows_warm_, windows_end_);
+    print_census_changes("handles of type", handles_warm_, handles_end_);
     CompareWithFreshStart(warm, end);
     Cleanup();
     std::printf("%s\n", failures_.empty() ? "soak: nothing lost, nothing grew" : "soak: FAILED");

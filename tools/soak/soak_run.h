@@ -27,7 +27,7 @@ struct SoakOptions {
   // Leaves the recordings, their cache entries and the settings as they are at the end.
   bool keep = false;
   // Leave out kinds of events, to tell which one leaves something behind.
-  bool kills = true;     // engine kills and messenger restarts
+  bool kills = true;     // engine kills
   bool discards = true;  // files handed back to discard
   bool folder_changes = true;
   bool deletions = true;
@@ -83,8 +83,8 @@ class SoakRun {
   std::vector<std::string> failures_;
   std::vector<std::string> skipped_;
   // The program's windows at the last sample.
-  std::map<std::string, int> census_warm_;
-  std::map<std::string, int> census_end_;
+  std::map<std::string, int> windows_warm_, windows_end_;
+  std::map<std::string, int> handles_warm_, handles_end_;
   int warmup_ = 0;
   int folder_changes_ = 0;
   int kills_ = 0;
