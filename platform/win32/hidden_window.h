@@ -9,7 +9,7 @@
 
 namespace platform {
 
-class HiddenWindow : public WindowHandler {
+class HiddenWindow final : public WindowHandler {
  public:
   // Every message of the window; DefWindowProcW is the caller's fallback.
   using Proc = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
