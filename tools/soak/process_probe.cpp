@@ -100,10 +100,31 @@ struct GdiTableEntry {
 constexpr size_t kGdiTableEntries = 0x10000;
 constexpr size_t kPebGdiTableOffset = 0xF8;
 
-// The process's own (not stock) GDI objects, counted in its handle table where
+std::string gdi_type_name(UCHAR type) {
+  switch (type & 0x1f) {
+    case 0x01:
+      return "DC";
+    case 0x04:
+      return "region";
+    case 0x05:  // a surface, as Windows keeps bitmaps
+    case 0x09:  // Wine's own bitmap type
+      return "bitmap";
+    case 0x08:
+      return "palette";
+    case 0x0a:
+      return "font";
+    case 0x10:
+      return "brush or pen";
+    default:
+      return "type " + std::to_string(type);
+  }
+}
+
+// The process's own (not stock) GDI objects by type, read from its handle table where
 // GetGuiResources is not implemented: Wine keeps one table per process, filled as Windows
-// fills its shared one, with the owner left 0.
-int gdi_table_count(HANDLE process, DWORD pid, std::string* why) {
+// fills its shared one, with the owner left 0. False with *why when the table is not found.
+bool gdi_table_census(HANDLE process, DWORD pid, std::map<std::string, int>* kinds,
+                      std::string* why) {
   using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
   auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
@@ -111,7 +132,7 @@ int gdi_table_count(HANDLE process, DWORD pid, std::string* why) {
   ULONG len = 0;
   if (!query || query(process, ProcessBasicInformation, &info, sizeof info, &len) != 0) {
     *why = "the process's environment block cannot be found";
-    return -1;
+    return false;
   }
   ULONG64 table = 0;
   SIZE_T got = 0;
@@ -119,20 +140,29 @@ int gdi_table_count(HANDLE process, DWORD pid, std::string* why) {
                          &table, sizeof table, &got) ||
       !table) {
     *why = "the process has no GDI handle table";
-    return -1;
+    return false;
   }
   std::vector<GdiTableEntry> entries(kGdiTableEntries);
   if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(),
                          entries.size() * sizeof(GdiTableEntry), &got)) {
     *why = "the GDI handle table cannot be read, error " + std::to_string(GetLastError());
-    return -1;
+    return false;
   }
-  int n = 0;
   for (size_t i = 0; i < got / sizeof(GdiTableEntry); ++i) {
     const GdiTableEntry& e = entries[i];
     if (e.type && !(e.ext_type & 0x80) && (e.owner_pid == 0 || e.owner_pid == (pid & 0xFFFF)))
-      ++n;
+      ++(*kinds)[gdi_type_name(e.type)];
   }
+  return true;
+}
+
+int gdi_table_count(HANDLE process, DWORD pid, std::string* why) {
+  std::map<std::string, int> kinds;
+  if (!gdi_table_census(process, pid, &kinds, why))
+    return -1;
+  int n = 0;
+  for (const auto& [name, count] : kinds)
+    n += count;
   return n;
 }
 
@@ -276,6 +306,16 @@ std::map<std::string, int> window_census(DWORD pid) {
   Census c{pid, {}};
   EnumWindows(&census_top, reinterpret_cast<LPARAM>(&c));
   return c.windows;
+}
+
+std::map<std::string, int> gdi_census(DWORD pid) {
+  std::map<std::string, int> kinds;
+  std::string why;
+  platform::ScopedKernelHandle process(
+      OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid));
+  if (process)
+    gdi_table_census(process.get(), pid, &kinds, &why);
+  return kinds;
 }
 
 std::map<std::string, int> handle_census(DWORD pid) {

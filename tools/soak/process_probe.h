@@ -20,3 +20,7 @@ std::map<std::string, int> window_census(DWORD pid);
 // The process's open handles by type name ("Event", "Thread", ...): empty where the system
 // does not list them.
 std::map<std::string, int> handle_census(DWORD pid);
+
+// The process's own GDI objects by type ("bitmap", "brush", ...), where its GDI handle table
+// can be read; empty elsewhere.
+std::map<std::string, int> gdi_census(DWORD pid);

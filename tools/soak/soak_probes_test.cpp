@@ -138,7 +138,7 @@ TEST(SoakProbesTest, RecycleBinEntriesAreFoundByTheirOriginalPath) {
 
 // GDI objects are counted wherever the platform keeps them: made and deleted here, they
 // come and go in the count, and stock objects never enter it.
-TEST(SoakProbesTest, GdiObjectsOfAProcessAreCounted) {
+TEST(SoakProbesTest, GdiObjectsOfAProcessAreCountedByKind) {
   auto gdi_objects = [] {
     for (const SoakFigure& f : probe_process(GetCurrentProcessId()))
       if (f.name.rfind("GDI objects", 0) == 0)
@@ -152,13 +152,19 @@ TEST(SoakProbesTest, GdiObjectsOfAProcessAreCounted) {
   HBRUSH brushes[5];
   for (int i = 0; i < 5; ++i)
     brushes[i] = CreateSolidBrush(RGB(i, 1, 2));
+  HBITMAP bitmap = CreateBitmap(4, 4, 1, 32, nullptr);
   GetStockObject(GRAY_BRUSH);
   SoakFigure made = gdi_objects();
+  std::map<std::string, int> kinds = gdi_census(GetCurrentProcessId());
   for (HBRUSH b : brushes)
     DeleteObject(b);
+  DeleteObject(bitmap);
   SoakFigure after = gdi_objects();
-  EXPECT_EQ(before.value + 5, made.value);
+  EXPECT_EQ(before.value + 6, made.value);
   EXPECT_EQ(before.value, after.value);
+  std::map<std::string, int> left = gdi_census(GetCurrentProcessId());
+  EXPECT_EQ(kinds["brush or pen"] - 5, left["brush or pen"]) << "the census tells the kind";
+  EXPECT_EQ(kinds["bitmap"] - 1, left["bitmap"]);
 }
 
 // Handles are counted as they are open, not as the table that holds them has grown: a burst

@@ -229,6 +229,7 @@ bool SoakRun::DeleteNewestRow() {
   for (Recording& r : recordings_)
     if (lib::title_of(r.avi) == title)
       r.deleted = true;
+  deleted_titles_.insert(title);
   return true;
 }
 
@@ -337,10 +338,20 @@ void SoakRun::CheckRecordings() {
   }
   if (bin_known && deleted_binned != deleted)
     Fail("deleted recordings not in the recycle bin: " + std::to_string(deleted - deleted_binned));
-  int cut_on_disk = 0, cut_listed = 0;
+  // A recording cut short is filed like any other, unless the deletion step took its row.
+  int cut_on_disk = 0, cut_listed = 0, cut_deleted = 0;
   for (const std::wstring& c : cut_) {
-    cut_on_disk += lib::file_exists(c);
-    cut_listed += listed.count(lib::title_of(c)) ? 1 : 0;
+    if (deleted_titles_.count(lib::title_of(c))) {
+      ++cut_deleted;
+      continue;
+    }
+    bool on_disk_now = lib::file_exists(c), listed_now = listed.count(lib::title_of(c)) > 0;
+    cut_on_disk += on_disk_now;
+    cut_listed += listed_now;
+    if (!on_disk_now)
+      Fail("cut short and lost from disk: " + narrow(c));
+    else if (!listed_now)
+      Fail("cut short and missing from the history list: " + narrow(c));
   }
   std::printf("recordings: %d stopped and kept: %d on disk, %d in the cache, %d listed\n", kept,
               on_disk, cached, in_list);
@@ -348,8 +359,8 @@ void SoakRun::CheckRecordings() {
               bin_known ? std::to_string(binned).c_str() : "n/a (the host's home is not known)");
   std::printf("deleted from the list: %d, in the recycle bin: %s\n", deleted,
               bin_known ? std::to_string(deleted_binned).c_str() : "n/a");
-  std::printf("cut short by a killed engine: %zu, on disk %d, listed %d\n", cut_.size(),
-              cut_on_disk, cut_listed);
+  std::printf("cut short by a killed engine: %zu, deleted from the list %d, on disk %d, listed %d\n",
+              cut_.size(), cut_deleted, cut_on_disk, cut_listed);
   std::printf("history rows: %d\n", rows);
 }
 
@@ -483,6 +494,7 @@ int SoakRun::Run() {
       warm = SettledSample();
       windows_warm_ = window_census(program_->pid());
       handles_warm_ = handle_census(program_->pid());
+      gdi_warm_ = gdi_census(program_->pid());
     }
     if (ran && (n % 50 == 0 || n == options_.cycles)) {
       std::printf("cycle %d: %zu recordings, %d history rows, %.1f s\n", n, recordings_.size(),
@@ -494,6 +506,7 @@ int SoakRun::Run() {
     end = SettledSample();
     windows_end_ = window_census(program_->pid());
     handles_end_ = handle_census(program_->pid());
+    gdi_end_ = gdi_census(program_->pid());
   }
   std::printf("engine kills: %d, messenger restarts: %d, folder changes: %d\n", kills_, restarts_,
               folder_changes_);
@@ -509,6 +522,7 @@ int SoakRun::Run() {
     // Which windows and handles came or went, so that a growth names its source.
     print_census_changes("windows of class", windows_warm_, windows_end_);
     print_census_changes("handles of type", handles_warm_, handles_end_);
+    print_census_changes("GDI objects of type", gdi_warm_, gdi_end_);
     CompareWithFreshStart(warm, end);
     Cleanup();
     std::printf("%s\n", failures_.empty() ? "soak: nothing lost, nothing grew" : "soak: FAILED");

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -80,11 +81,14 @@ class SoakRun {
   int messengers_ = 0;
   std::vector<Recording> recordings_;
   std::vector<std::wstring> cut_;
+  // Titles of the rows the deletion step took, whichever recording they were.
+  std::set<std::wstring> deleted_titles_;
   std::vector<std::string> failures_;
   std::vector<std::string> skipped_;
   // The program's windows at the last sample.
   std::map<std::string, int> windows_warm_, windows_end_;
   std::map<std::string, int> handles_warm_, handles_end_;
+  std::map<std::string, int> gdi_warm_, gdi_end_;
   int warmup_ = 0;
   int folder_changes_ = 0;
   int kills_ = 0;
