@@ -332,6 +332,14 @@ LRESULT CMyTopWndCore::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lparam));
+    case WM_CONTEXTMENU:
+      // Shift+F10 or the menu key on the list (-1, -1); a right click came as NM_RCLICK.
+      if (reinterpret_cast<HWND>(wparam) == m_quick_list.m_hWnd && LOWORD(lparam) == 0xFFFF &&
+          HIWORD(lparam) == 0xFFFF) {
+        OnListContextKey();
+        return 0;
+      }
+      break;
     case WM_COMMAND:
       return OnCommand(LOWORD(wparam), lparam);
     case WM_SETFOCUS:

@@ -166,6 +166,9 @@ class CMyTopWndCore : public WkFrameWnd {
   void OnTimer_system_tray_icon();
   void OnTimer_auto_record();
   void OnRClickList(const NMITEMACTIVATE* _item);
+  // The list's menu from the keyboard, for the focused row, below its name.
+  void OnListContextKey();
+  void dojob_show_list_popup(int _item, POINT _at);
   void OnDoubleClickList(const NMITEMACTIVATE* _item);
   void OnListKeyDown(const NMLVKEYDOWN* _key);
   bool OnTooltipText(NMTTDISPINFOW* _info);

@@ -140,20 +140,42 @@ LRESULT CMyTopWndCore::OnNotify(NMHDR* _header) {
 }
 
 void CMyTopWndCore::OnRClickList(const NMITEMACTIVATE* _item) {
-  if (_item->iItem < 0)
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  dojob_show_list_popup(_item->iItem, cursor);
+}
+
+void CMyTopWndCore::OnListContextKey() {
+  HWND list = m_quick_list.m_hWnd;
+  int item = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                           LVNI_FOCUSED | LVNI_SELECTED));
+  if (item < 0)
+    item = static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  if (item < 0)
+    return;
+  SendMessageW(list, LVM_ENSUREVISIBLE, item, FALSE);
+  RECT label = {};
+  label.left = LVIR_LABEL;
+  SendMessageW(list, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&label));
+  POINT at = {label.left, label.bottom};
+  ClientToScreen(list, &at);
+  dojob_show_list_popup(item, at);
+}
+
+void CMyTopWndCore::dojob_show_list_popup(int _item, POINT _at) {
+  if (_item < 0)
     return;
   HMENU popup = GetSubMenu(m_list_popup_menu.get(), 0);
   if (!popup)
     return;
-  shared_ptr<qel_ui_avi_file_info> info = m_ui_avi_file_info_list->get_at(_item->iItem);
+  shared_ptr<qel_ui_avi_file_info> info = m_ui_avi_file_info_list->get_at(_item);
   // Repair joins the menu only while it is open, usable for a recording cut short.
   bool cut = info.valid() && info->m_is_cut;
   AppendMenuW(popup, MF_STRING | (cut ? MF_ENABLED : MF_GRAYED), kQelWndRepair,
               qel_text(IDS_REPAIR));
-  POINT cursor = {};
-  GetCursorPos(&cursor);
   UINT chosen = WkTrackPopupMenu(
-      popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, cursor, m_hWnd);
+      popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, _at, m_hWnd);
   DeleteMenu(popup, kQelWndRepair, MF_BYCOMMAND);
   if (chosen && info.valid())
     OnCommand(static_cast<WORD>(chosen), static_cast<LPARAM>(info->m_id));

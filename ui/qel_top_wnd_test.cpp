@@ -786,8 +786,9 @@ void CALLBACK read_menu_and_type(HWND, UINT, UINT_PTR, DWORD) {
   tap(g_keyed.letter);
 }
 
-// The menu bar's and the drop-downs' mnemonics, typed: Alt+letter opens a menu of the bar,
-// Alt alone then a letter does too, and a letter in an open menu carries out its item.
+// The menu bar's, the drop-downs' and the history list's menus from the keyboard: Alt+letter
+// opens a menu of the bar, Alt alone then a letter does too, Shift+F10 or the menu key opens
+// the list's, and a letter in an open menu carries out its item.
 TEST_F(TopWndTest, MnemonicsTypedOnTheKeyboardOpenMenusAndCarryOutTheirItems) {
   set_dword("legal_warning_showed", 1);
   qel_app_setting::set_output_audio_settings(4);  // both
@@ -844,5 +845,23 @@ TEST_F(TopWndTest, MnemonicsTypedOnTheKeyboardOpenMenusAndCarryOutTheirItems) {
   EXPECT_EQ(g_keyed.items, (std::vector<std::wstring>{L"Microphone Only (&M)", L"Speaker Only (&S)",
                                                       L"Both (&B)"}));
   EXPECT_EQ(WkReadControlText(audio), L"Speaker Only");
+
+  // The history list's menu opens with Shift+F10 or the menu key on the focused row, and
+  // carries out its item for that row.
+  shared_ptr<qel_ui_avi_file_info> cut = record(8, u"cut", 1700000300, 3);
+  cut->m_is_cut = true;
+  wnd_->add_file_infos({cut, record(9, u"whole", 1700000200, 10)});
+  SetFocus(list());
+  ListView_SetItemState(list(), 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  EXPECT_TRUE(typed([] { key_strokes({{VK_SHIFT, true}, {VK_F10, true}, {VK_F10, false},
+                                       {VK_SHIFT, false}}); },
+                    'R', kQelCmdRepair));
+  EXPECT_EQ(g_keyed.items,
+            (std::vector<std::wstring>{L"Play (&P)", L"Delete (&D)", L"Repair (&R)"}));
+  EXPECT_EQ(log_->cmds.back().m_param, 8);
+  ListView_SetItemState(list(), -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(list(), 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  EXPECT_TRUE(typed([] { tap(VK_APPS); }, 'P', kQelCmdPlay));
+  EXPECT_EQ(log_->cmds.back().m_param, 9);
   KillTimer(nullptr, reader);
 }
