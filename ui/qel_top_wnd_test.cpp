@@ -845,6 +845,12 @@ TEST_F(TopWndTest, MnemonicsTypedOnTheKeyboardOpenMenusAndCarryOutTheirItems) {
   EXPECT_EQ(g_keyed.items, (std::vector<std::wstring>{L"Microphone Only (&M)", L"Speaker Only (&S)",
                                                       L"Both (&B)"}));
   EXPECT_EQ(WkReadControlText(audio), L"Speaker Only");
+  HWND video = GetDlgItem(hwnd(), kQelWndVideoButton);
+  SetFocus(video);
+  EXPECT_TRUE(typed([] { tap(VK_SPACE); }, 'S', kQelCmdVideoSideBySide));
+  EXPECT_EQ(g_keyed.items.size(), 6u);
+  EXPECT_EQ(g_keyed.items.back(), L"Separate Files (&T)");
+  EXPECT_EQ(WkReadControlText(video), L"Side By Side");
 
   // The history list's menu opens with Shift+F10 or the menu key on the focused row, and
   // carries out its item for that row.
