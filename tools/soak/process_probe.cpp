@@ -10,6 +10,29 @@
 
 namespace {
 
+// A function of ntdll that the SDK's import library does not offer.
+template <class Fn>
+Fn ntdll(const char* name) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+// One of the system's lists (processes, handles) into *buf, grown until it fits.
+bool query_system(ULONG kind, std::vector<char>* buf) {
+  using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+  auto query = ntdll<QuerySystemInformation>("NtQuerySystemInformation");
+  if (!query)
+    return false;
+  buf->assign(1 << 20, 0);
+  ULONG len = 0;
+  NTSTATUS status = 0;
+  for (int i = 0; i < 5 && (status = query(kind, buf->data(), ULONG(buf->size()), &len)) ==
+                                static_cast<NTSTATUS>(0xC0000004L);
+       ++i)
+    buf->resize(buf->size() * 4);
+  return status == 0;
+}
+
 struct WindowCount {
   DWORD pid;
   int count;
@@ -126,8 +149,7 @@ std::string gdi_type_name(UCHAR type) {
 bool gdi_table_census(HANDLE process, DWORD pid, std::map<std::string, int>* kinds,
                       std::string* why) {
   using QueryProcess = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-  auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  auto query = ntdll<QueryProcess>("NtQueryInformationProcess");
   PROCESS_BASIC_INFORMATION info = {};
   ULONG len = 0;
   if (!query || query(process, ProcessBasicInformation, &info, sizeof info, &len) != 0) {
@@ -206,21 +228,9 @@ struct HandleEntry {
 // in its process list is the size of the handle table, which doubles at a peak and never
 // quite shrinks back.
 bool open_handles(DWORD pid, std::vector<HandleEntry>* out) {
-  using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
-  auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
   constexpr ULONG kSystemExtendedHandleInformation = 64;
-  if (!query)
-    return false;
-  std::vector<char> buf(1 << 20);
-  ULONG len = 0;
-  NTSTATUS status = 0;
-  for (int i = 0; i < 5 && (status = query(kSystemExtendedHandleInformation, buf.data(),
-                                           ULONG(buf.size()), &len)) ==
-                                static_cast<NTSTATUS>(0xC0000004L);
-       ++i)
-    buf.resize(buf.size() * 4);
-  if (status != 0)
+  std::vector<char> buf;
+  if (!query_system(kSystemExtendedHandleInformation, &buf))
     return false;
   ULONG_PTR n = *reinterpret_cast<ULONG_PTR*>(buf.data());
   const auto* entries = reinterpret_cast<const HandleEntry*>(buf.data() + 2 * sizeof(ULONG_PTR));
@@ -235,8 +245,7 @@ bool open_handles(DWORD pid, std::vector<HandleEntry>* out) {
 // The type name of another process's handle, read from a copy of it.
 std::string handle_type_name(HANDLE process, const HandleEntry& e) {
   using QueryObject = NTSTATUS(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-  auto query = reinterpret_cast<QueryObject>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  auto query = ntdll<QueryObject>("NtQueryObject");
   std::string name = "type " + std::to_string(e.type_index);
   HANDLE copy = nullptr;
   if (!query || !DuplicateHandle(process, reinterpret_cast<HANDLE>(e.handle), GetCurrentProcess(),
@@ -255,17 +264,9 @@ std::string handle_type_name(HANDLE process, const HandleEntry& e) {
 
 // The size of its handle table, where the list of all handles is not given.
 DWORD listed_handle_count(DWORD pid) {
-  using QuerySystemInformation = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
-  auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-  if (!query)
+  std::vector<char> buf;
+  if (!query_system(SystemProcessInformation, &buf))
     return 0;
-  std::vector<char> buf(1 << 20);
-  ULONG len = 0;
-  for (int i = 0; i < 4 && query(SystemProcessInformation, buf.data(), ULONG(buf.size()), &len) ==
-                               static_cast<NTSTATUS>(0xC0000004L);
-       ++i)
-    buf.resize(buf.size() * 4);
   for (size_t at = 0; at < buf.size();) {
     auto* p = reinterpret_cast<SYSTEM_PROCESS_INFORMATION*>(buf.data() + at);
     if (static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(p->UniqueProcessId)) == pid)
