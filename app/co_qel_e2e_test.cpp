@@ -108,8 +108,9 @@ class ComE2eTest : public ::testing::Test {
   void TearDown() override {
     end_running_program();
     // Killed while it ends, the program could leave its class registered in Wine.
-    if (program_)
+    if (program_) {
       EXPECT_EQ(program_->WaitExit(), 0);
+    }
     std::error_code ec;
     fs::remove_all(dir_, ec);
     if (had_dest_) {

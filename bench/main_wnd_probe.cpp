@@ -35,7 +35,8 @@ struct Started {
 
 Started start(const wchar_t* exe) {
   std::wstring line = std::wstring(L"\"") + exe + L"\" /start_context user_manual";
-  STARTUPINFOW si = {sizeof si};
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
   Started s;
   s.ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &s.pi) != 0;

@@ -275,7 +275,7 @@ TEST_F(QelAviFileMngrTest, TwoRecordingsInOneSecondKeepTwoFiles) {
     ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
     std::u16string leaf = std::u16string(buf).substr(folder_.u16().size() + 1) + u".avi";
     AviShape s;
-    s.streams = {{"vids", 1, 25, 0, 25 * (i + 1)}};
+    s.streams = {{"vids", 1, 25, 0, static_cast<uint32_t>(25 * (i + 1))}};
     paths.push_back(put(std::string(leaf.begin(), leaf.end()), build(s)));
     shared_ptr<qel_avi_file> f = mngr_.insert_new_file(paths.back().c_str(), 1290000000 + i);
     ASSERT_TRUE(f);

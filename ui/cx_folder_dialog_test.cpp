@@ -249,7 +249,8 @@ TEST_F(FolderDialogTest, DoubleClickOnAFolderOpensItAndUpdatesTheField) {
         find.psz = L"gamma";
         LRESULT index = SendMessageW(list, LVM_FINDITEMW, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(&find));
-        RECT rect = {LVIR_LABEL};
+        RECT rect{};
+        rect.left = LVIR_LABEL;
         SendMessageW(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
         LPARAM at = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
         PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);

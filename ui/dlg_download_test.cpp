@@ -102,7 +102,10 @@ struct Dialog {
   void Click(int id) { SendMessageW(GetDlgItem(hwnd(), id), BM_CLICK, 0, 0); }
   // A key the way the message loop hands it to a modeless dialog.
   void Key(WPARAM vk) {
-    MSG msg = {GetFocus(), WM_KEYDOWN, vk, 0};
+    MSG msg{};
+    msg.hwnd = GetFocus();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = vk;
     if (!IsDialogMessageW(hwnd(), &msg))
       DispatchMessageW(&msg);
   }

@@ -173,10 +173,12 @@ TEST_F(DlgOptionsTest, OpensWithEveryControlInPlaceAndTheCurrentSettings) {
     MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
     EXPECT_EQ(r.left, e.rect.left) << e.id;
     EXPECT_EQ(r.top, e.rect.top) << e.id;
-    if (e.id != IDC_OPTIONS_HOME_LINK)
+    if (e.id != IDC_OPTIONS_HOME_LINK) {
       EXPECT_EQ(r.right, e.rect.right) << e.id;
-    if (e.id != IDC_OPTIONS_AUDIO_MODE && e.id != IDC_OPTIONS_LOCAL_POSITION)
+    }
+    if (e.id != IDC_OPTIONS_AUDIO_MODE && e.id != IDC_OPTIONS_LOCAL_POSITION) {
       EXPECT_EQ(r.bottom, e.rect.bottom) << e.id;
+    }
   }
   EXPECT_TRUE(GetWindowLongW(Control(IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
   EXPECT_EQ(window_text(Control(IDC_OPTIONS_HOME_LINK)), L"http://www.quorvantine.com");

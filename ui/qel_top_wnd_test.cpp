@@ -364,8 +364,9 @@ TEST_F(TopWndTest, NarrowListGivesTheNameColumnItsFallback) {
   SendMessageW(hwnd(), WM_SIZE, 0, MAKELPARAM(1, 1));
   RECT client;
   GetClientRect(list(), &client);
-  if (client.right < 233)
+  if (client.right < 233) {
     EXPECT_EQ(wnd_->GetFrame()->get_column_widths()[0], 200);
+  }
   EXPECT_EQ(wnd_->GetFrame()->get_column_widths()[2], 80);
 }
 
@@ -594,7 +595,10 @@ TEST_F(TopWndTest, TabWalksTheControlsAndDeleteInTheListAsks) {
   Create(0);
   wnd_->add_file_infos({record(8, u"only", 1700000300, 10)});
   auto press = [&](WPARAM key) {
-    MSG msg = {GetFocus(), WM_KEYDOWN, key, 0};
+    MSG msg{};
+    msg.hwnd = GetFocus();
+    msg.message = WM_KEYDOWN;
+    msg.wParam = key;
     if (!wnd_->GetFrame()->PreTranslateMessage(&msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);

@@ -258,7 +258,8 @@ long ScopedProcess::WaitExit(DWORD timeout_ms) {
 }
 
 ScopedProcess start_command_line(std::wstring command) {
-  STARTUPINFOW si = {sizeof si};
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                       &pi))
