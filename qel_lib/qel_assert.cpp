@@ -85,7 +85,7 @@ std::string qel_qualified_function_name(const char* pretty) {
   // The reports name assignment operators as "X::operator =".
   size_t op = name.rfind("::operator=");
   if (op != std::string::npos && op + 11 == name.size())
-    name.insert(op + 10, " ");
+    name = name.substr(0, op + 10) + " =";
   return name;
 }
 
