@@ -182,6 +182,9 @@ bool qel_avi_file_mngr::create_new_file_name(char16_t* _buf, uint32_t _buf_len) 
   char stamp[64];
   snprintf(stamp, sizeof stamp, "%4d-%02d-%02d %02d-%02d-%02d", t.year, t.month, t.day, t.hour,
            t.minute, t.second);
+  // A folder removed while the program runs would make the engine's file fail to open and
+  // the call go unrecorded: it is made again before its name is handed out.
+  platform::create_directory(m_dest_dir);
   std::u16string folder = std::u16string(m_dest_dir) + u"\\";
   std::u16string leaf = ascii16(stamp);
   std::vector<std::u16string> names = names_starting_with(folder + leaf);

@@ -78,7 +78,7 @@ class QelAviFileMngrTest : public ::testing::Test {
   ClockedMngr mngr_;
 };
 
-TEST_F(QelAviFileMngrTest, MissingFolderIsCreatedEmpty) {
+TEST_F(QelAviFileMngrTest, MissingFolderIsCreatedAtLoadAndBeforeEachRecording) {
   rec_test::fs::remove_all(folder_.path());
   ASSERT_TRUE(mngr_.create(product()));
   EXPECT_TRUE(rec_test::fs::is_directory(folder_.path()));
@@ -86,6 +86,12 @@ TEST_F(QelAviFileMngrTest, MissingFolderIsCreatedEmpty) {
   EXPECT_EQ(0, mngr_.get_total_minutes());
   EXPECT_EQ(folder_.u16(), mngr_.get_dest_dir());
   EXPECT_FALSE(mngr_.create(product()));
+
+  // Removed while the program runs: the next recording's name comes with its folder.
+  rec_test::fs::remove_all(folder_.path());
+  char16_t buf[2048];
+  ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
+  EXPECT_TRUE(rec_test::fs::is_directory(folder_.path()));
 }
 
 TEST_F(QelAviFileMngrTest, LoadsCachedAndChunkOnlyFilesAndCachesTheRest) {
