@@ -46,9 +46,12 @@ bool CMyTopWndCore::dojob_read_saved_rect(RECT* _rect, bool* _show) const {
   int default_w = m_default_rect.right - m_default_rect.left;
   int default_h = m_default_rect.bottom - m_default_rect.top;
   // x = 0 is written when the window sat at the screen's edge, yet not taken back: such a
-  // window opens at the default place.
-  if (x > 0 && y > 0 && w >= default_w && h >= default_h) {
-    *_rect = {x, y, x + w, y + h};
+  // window opens at the default place. So does a place on a screen that is no longer
+  // attached, where the user could not reach the window.
+  RECT saved = {x, y, x + w, y + h};
+  if (x > 0 && y > 0 && w >= default_w && h >= default_h &&
+      MonitorFromRect(&saved, MONITOR_DEFAULTTONULL)) {
+    *_rect = saved;
     return true;
   }
   *_rect = m_default_rect;

@@ -561,6 +561,14 @@ TEST_F(TopWndTest, ClosingHidesAndTheSavedPlaceComesBack) {
   GetWindowRect(hwnd(), &r);
   EXPECT_EQ(r.left, 200) << "x = 0 opens at the default place";
   EXPECT_EQ(r.top, 200);
+  wnd_->Finalize();
+
+  set_dword("ui_main_wnd_x", 30000);
+  set_dword("ui_main_wnd_y", 30000);
+  Create(0);
+  GetWindowRect(hwnd(), &r);
+  EXPECT_EQ(r.left, 200) << "a place on no screen opens at the default place";
+  EXPECT_EQ(r.top, 200);
 }
 
 TEST_F(TopWndTest, DeleteAsksAboutTheSelectedRowsAndPublishesOnYes) {
