@@ -87,7 +87,8 @@ bool get_dest_dir(char16_t* _dest_dir, uint32_t _len) {
     return false;
   QEL_ASSERT(_len >= g_qel_avi_file_max_path_len);
   // One character stays free for the terminator: a stored path that fills the whole buffer
-  // counts as too long and is replaced like a missing one.
+  // counts as too long and is replaced like a missing one. So is a stored value that holds no
+  // character (one byte, or a terminator first): recordings would go to the drive's root.
   uint32_t out_count = 0;
   bool rtn = dest_dir_value().GetBinary(_dest_dir, (_len - 1) * 2, &out_count);
   if (rtn && out_count) {
@@ -95,7 +96,8 @@ bool get_dest_dir(char16_t* _dest_dir, uint32_t _len) {
     QEL_ASSERT_MSG(out_count <= g_qel_avi_file_max_path_len * sizeof(char16_t),
                    "out_count <= g_qel_avi_file_max_path_len * sizeof(WCHAR)");
     _dest_dir[out_count / 2] = u'\0';
-    return true;
+    if (_dest_dir[0])
+      return true;
   }
   std::u16string path = default_dest_dir();
   if (!QEL_ASSERT(path.size() < _len)) {

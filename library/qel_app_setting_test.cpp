@@ -150,13 +150,21 @@ TEST_F(AppSettingTest, DestDirIsComputedOnceAndKept) {
   EXPECT_EQ(std::u16string(dir), u"D:\\recordings");
 }
 
-TEST_F(AppSettingTest, StoredDestDirFillingTheBufferIsReplaced) {
+TEST_F(AppSettingTest, StoredDestDirThatFillsTheBufferOrHoldsNoCharacterIsReplaced) {
   std::u16string full(g_qel_avi_file_max_path_len, u'x');
   setting::set_dest_dir(full.c_str());
   auto dir = std::make_unique<char16_t[]>(g_qel_avi_file_max_path_len);
   ASSERT_TRUE(setting::get_dest_dir(dir.get(), g_qel_avi_file_max_path_len));
   std::u16string got(dir.get());
   EXPECT_NE(got.find(u"\\Quorvantine Records for Msn"), std::u16string::npos);
+
+  ZulProfileValue stored = product("avi_file_info_cache").GetValue("dest_dir");
+  const char16_t terminator_first[] = u"\0C:\\x";
+  for (uint32_t bytes : {1u, 2u, 6u}) {
+    ASSERT_TRUE(stored.SetBinary(terminator_first, bytes));
+    ASSERT_TRUE(setting::get_dest_dir(dir.get(), g_qel_avi_file_max_path_len));
+    EXPECT_EQ(std::u16string(dir.get()), got) << bytes << " bytes";
+  }
 
   std::u16string longest(g_qel_avi_file_max_path_len - 1, u'y');
   setting::set_dest_dir(longest.c_str());
