@@ -124,6 +124,9 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   if (!find)
     return true;
   do {
+    // A folder named like a recording is not one, and Delete would recycle all it holds.
+    if (stamp.directory)
+      continue;
     std::u16string path = std::u16string(m_dest_dir) + u"\\" + found;
     shared_ptr<qel_avi_file> file(new qel_avi_file);
     bool rtn = file->create(path.c_str(), m_profile_key);

@@ -406,8 +406,17 @@ TEST_F(QelAviFileMngrTest, ReadOnlyFolderIsRefusedAndNothingChanges) {
 }
 
 // What the listing named but cannot be read is listed with its defaults and never created;
-// a folder that is really a file gives an empty library and stays as it was.
+// a folder named like a recording is not listed, so Delete can never recycle it; a folder
+// that is really a file gives an empty library and stays as it was.
 TEST_F(QelAviFileMngrTest, UnreadableEntriesAndUnlistableFoldersLoseNothing) {
+  rec_test::fs::create_directories(folder_.native("calls.avi"));
+  rec_test::write_bytes(folder_.native("calls.avi") / "kept.txt", Bytes(8, 1));
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(0, mngr_.get_total_files());
+  EXPECT_EQ(0, cache().CountSubKeys());
+  mngr_.Finalize();
+  EXPECT_TRUE(rec_test::fs::exists(folder_.native("calls.avi") / "kept.txt"));
+
   if (test_env::kNative) {  // a dangling link, which Wine's files cannot make
     rec_test::fs::create_symlink(folder_.native("vanished-target.avi"), folder_.native("gone.avi"));
     ASSERT_TRUE(mngr_.create(product()));

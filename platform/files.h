@@ -43,15 +43,16 @@ bool temp_file_name(const std::u16string& folder,
 // FindFirstFileW / FindNextFileW / FindClose over a pattern such as "C:\\dir\\*.avi".
 struct FindTag;
 using Find = FindTag*;
-// What the listing tells of a file's content: it changed when either differs. The time's
-// unit is the system's own.
+// What the listing tells of a file's content (it changed when size or time differs; the
+// time's unit is the system's own) and whether the name is a folder's.
 struct FileStamp {
   uint64_t size = 0;
   uint64_t write_time = 0;
+  bool directory = false;
   bool operator==(const FileStamp&) const = default;
 };
 // Null when nothing matches or the folder cannot be listed; else *name is the first match,
-// and *stamp, when asked for, its size and write time.
+// and *stamp, when asked for, its stamp.
 Find find_first(const std::u16string& pattern, std::u16string* name, FileStamp* stamp = nullptr);
 bool find_next(Find find, std::u16string* name, FileStamp* stamp = nullptr);
 void find_close(Find find);

@@ -233,6 +233,7 @@ static bool next_match(Find find, std::u16string* name, FileStamp* stamp) {
         stamp->size = static_cast<uint64_t>(st.st_size);
         stamp->write_time = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u +
                             static_cast<uint64_t>(st.st_mtim.tv_nsec);
+        stamp->directory = S_ISDIR(st.st_mode);
       } else if (stamp) {
         *stamp = FileStamp{};
       }

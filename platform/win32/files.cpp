@@ -103,6 +103,7 @@ void take_found(const WIN32_FIND_DATAW& data, std::u16string* name, FileStamp* s
     stamp->size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     stamp->write_time =
         (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    stamp->directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
 }
 }  // namespace
