@@ -254,6 +254,23 @@ TEST_F(CoQelUiTest, FinishedRecordingsJoinTheLibraryAtMostTwoAtATime) {
   EXPECT_EQ(capture_.count(), 0u);
   for (BSTR s : {paths[0], paths[1], paths[2], empty, next, discard})
     SysFreeString(s);
+
+  // A discarded path names one file: a wildcard or a folder would take more with it.
+  fs::create_directories(*dir_ / L"kept folder");
+  std::ofstream(*dir_ / L"kept folder" / L"inside.txt") << "kept";
+  std::ofstream(*dir_ / L"kept.tmp") << "kept";
+  for (std::wstring odd : {(*dir_ / L"*.tmp").wstring(), (*dir_ / L"kept folder").wstring(),
+                           (*dir_ / L"kept fold?r").wstring()}) {
+    BSTR saved = SysAllocString(Recording(L"e.avi").c_str());
+    BSTR discarded = SysAllocString(odd.c_str());
+    BSTR* save4[] = {&saved};
+    BSTR* del4[] = {&discarded};
+    EXPECT_EQ(ui_->OnRecordStopped(1, save4, 1, del4, 1700000200), S_OK);
+    SysFreeString(saved);
+    SysFreeString(discarded);
+  }
+  EXPECT_TRUE(fs::exists(*dir_ / L"kept folder" / L"inside.txt"));
+  EXPECT_TRUE(fs::exists(*dir_ / L"kept.tmp"));
 }
 
 TEST_F(CoQelUiTest, StartFailuresGoToTheMainWindow) {

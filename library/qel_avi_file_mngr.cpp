@@ -231,9 +231,21 @@ bool qel_avi_file_mngr::play_file(uint32_t _id) {
   return platform::shell_open_maximized(file->get_file_name());
 }
 
+// One file only: the shell would expand a wildcard and take a folder with all it holds, and
+// a discarded path comes from the engine.
 void dojob_recycle_avi_file(std::u16string_view _path) {
-  if (!_path.empty() && _path.size() < const_qel_avi_file_name_len - 2)
-    platform::shell_recycle(std::u16string(_path));
+  if (_path.empty() || _path.size() >= const_qel_avi_file_name_len - 2 ||
+      _path.find_first_of(u"*?") != std::u16string_view::npos)
+    return;
+  std::u16string path(_path);
+  std::u16string found;
+  platform::FileStamp stamp;
+  platform::Find find = platform::find_first(path, &found, &stamp);
+  if (!find)
+    return;
+  platform::find_close(find);
+  if (!stamp.directory)
+    platform::shell_recycle(path);
 }
 
 // The record leaves the library whatever the shell made of the delete; its cache entry
