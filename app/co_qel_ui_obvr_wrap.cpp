@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "library/qel_avi_file_mngr.h"
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/qel_top_wnd.h"
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "library/qel_app_setting.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "qel_lib/qel_assert.h"
@@ -76,10 +77,6 @@ qel_avi_file_mngr::~qel_avi_file_mngr() {
   Finalize();
 }
 
-int64_t qel_avi_file_mngr::dojob_current_time() {
-  return platform::current_time();
-}
-
 bool qel_avi_file_mngr::create(const ZulProfileKey& _profile_key) {
   if (!QEL_ASSERT(!m_is_valid))
     return false;
@@ -88,7 +85,7 @@ bool qel_avi_file_mngr::create(const ZulProfileKey& _profile_key) {
   m_profile_key = _profile_key.GetSubKey("avi_file_info_cache");
   bool rtn = qel_app_setting::get_dest_dir(m_dest_dir, const_qel_avi_file_name_len);
   QEL_ASSERT(rtn);
-  m_last_name_time = dojob_current_time();
+  m_last_name_time = platform::current_time();
   rtn = dojob_load_directory(m_dest_dir);
   QEL_ASSERT(rtn);
   m_is_valid = true;
@@ -173,7 +170,7 @@ bool qel_avi_file_mngr::create_new_file_name(char16_t* _buf, uint32_t _buf_len) 
   QEL_ASSERT(_buf_len > 1024);
   if (!_buf || _buf_len == 0)
     return false;
-  int64_t now = dojob_current_time();
+  int64_t now = platform::current_time();
   // After the clock went back, names go on from the last one rather than repeat.
   if (now >= m_last_name_time)
     m_last_name_time = now;

@@ -50,10 +50,6 @@ class qel_avi_file_mngr : public ZulIObject {
   // False, with the file as it was, when it cannot be repaired.
   bool repair_file(uint32_t _id);
 
- protected:
-  // The clock behind file names; tests set it.
-  virtual int64_t dojob_current_time();
-
  private:
   bool m_is_valid = false;
   char16_t m_dest_dir[const_qel_avi_file_name_len];

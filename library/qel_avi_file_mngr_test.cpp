@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <ctime>
 #include <map>
 
 #include "library/avi_test_builder.h"
@@ -11,6 +10,7 @@
 #include "library/qel_app_setting.h"
 #include "library/qel_avi_cache_index.h"
 #include "library/recording_test_util.h"
+#include "platform/testing/fixed_clock.h"
 #include "platform/testing/test_env.h"
 #include "qel_lib/qel_assert_capture.h"
 
@@ -18,23 +18,6 @@ namespace {
 
 using namespace avi_test;
 using rec_test::ScratchFolder;
-
-class ClockedMngr : public qel_avi_file_mngr {
- public:
-  int64_t now = 0;
-
- protected:
-  int64_t dojob_current_time() override {
-    return now ? now : qel_avi_file_mngr::dojob_current_time();
-  }
-};
-
-int64_t local(int y, int mo, int d, int h, int mi, int s) {
-  std::tm tm = {};
-  tm.tm_year = y - 1900, tm.tm_mon = mo - 1, tm.tm_mday = d;
-  tm.tm_hour = h, tm.tm_min = mi, tm.tm_sec = s, tm.tm_isdst = -1;
-  return static_cast<int64_t>(std::mktime(&tm));
-}
 
 class QelAviFileMngrTest : public ::testing::Test {
  protected:
@@ -75,7 +58,8 @@ class QelAviFileMngrTest : public ::testing::Test {
   ScratchFolder folder_{"mngr"};
   ScratchFolder bin_{"mngr_bin"};
   AssertCapture asserts_;
-  ClockedMngr mngr_;
+  test_env::FixedClock clock_{test_env::utc(2026, 12, 8, 3, 0), test_env::FixedClock::kBerlin};
+  qel_avi_file_mngr mngr_;
 };
 
 TEST_F(QelAviFileMngrTest, MissingFolderIsCreatedAtLoadAndBeforeEachRecording) {
@@ -241,7 +225,7 @@ TEST_F(QelAviFileMngrTest, TotalMinutesTruncate) {
 }
 
 TEST_F(QelAviFileMngrTest, NewFileNamesFollowTheLocalClock) {
-  mngr_.now = local(2010, 11, 17, 9, 12, 53);
+  clock_.set(clock_.local(2010, 11, 17, 9, 12, 53));
   ASSERT_TRUE(mngr_.create(product()));
   char16_t buf[2048];
   ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
@@ -256,7 +240,7 @@ TEST_F(QelAviFileMngrTest, NewFileNamesFollowTheLocalClock) {
   EXPECT_EQ(folder_.file(u"2010-11-17 09-12-53-2"), buf);
 
   // The clock set back: names continue one second after the last one.
-  mngr_.now -= 3600;
+  clock_.advance(-3600);
   ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
   EXPECT_EQ(folder_.file(u"2010-11-17 09-12-54"), buf);
   ASSERT_TRUE(mngr_.create_new_file_name(buf, 2048));
@@ -272,7 +256,7 @@ TEST_F(QelAviFileMngrTest, NewFileNamesFollowTheLocalClock) {
 
 // An engine that stops and starts again within one second, writing "<name>.avi" each time.
 TEST_F(QelAviFileMngrTest, TwoRecordingsInOneSecondKeepTwoFiles) {
-  mngr_.now = local(2010, 11, 17, 9, 12, 53);
+  clock_.set(clock_.local(2010, 11, 17, 9, 12, 53));
   ASSERT_TRUE(mngr_.create(product()));
   qel_ui_avi_file_info_list rows;
   std::vector<std::u16string> paths;
@@ -428,7 +412,7 @@ TEST_F(QelAviFileMngrTest, UnreadableEntriesAndUnlistableFoldersLoseNothing) {
   Bytes content(64, 7);
   std::u16string not_a_folder = put("not_a_folder", content);
   qel_app_setting::set_dest_dir(not_a_folder.c_str());
-  ClockedMngr other;
+  qel_avi_file_mngr other;
   other.create(product());
   EXPECT_EQ(0, other.get_total_files());
   EXPECT_EQ(content, rec_test::read_bytes(folder_.native("not_a_folder")));

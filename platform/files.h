@@ -57,11 +57,4 @@ Find find_first(const std::u16string& pattern, std::u16string* name, FileStamp* 
 bool find_next(Find find, std::u16string* name, FileStamp* stamp = nullptr);
 void find_close(Find find);
 
-// Calendar time in the local time zone.
-struct LocalTime {
-  int year, month, day, hour, minute, second;
-};
-int64_t current_time();
-bool local_time(int64_t time, LocalTime* out);
-
 }  // namespace platform

@@ -3,7 +3,7 @@
 #include "library/qel_app_constants.h"
 #include "library/qel_app_setting.h"
 #include "library/qel_profile.h"
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "qel_lib/qel_assert.h"
 #include "res/resource.h"
 #include "ui/core/qel_status_texts.h"

@@ -1,7 +1,7 @@
 // The history list's side of the main window: its creation, the cells it asks for, its
 // rows and column widths, and the user's clicks and keys on it.
 #include "library/qel_app_setting.h"
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "qel_lib/qel_assert.h"
 #include "res/resource.h"
 #include "ui/core/qel_abbr_path.h"

@@ -1,7 +1,7 @@
 // The main window's timers: the record-info panel's tick, the tray's single-click delay
 // and the automatic start of a recording.
 #include "library/qel_app_setting.h"
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "qel_lib/qel_assert.h"
 #include "res/resource.h"
 #include "ui/qel_top_wnd_core.h"

@@ -14,7 +14,8 @@
 
 #include "library/qel_app_constants.h"
 #include "library/qel_app_setting.h"
-#include "platform/files.h"
+#include "platform/clock.h"
+#include "platform/testing/fixed_clock.h"
 #include "platform/win32/scoped_handle.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "res/resource.h"
@@ -169,6 +170,8 @@ class TopWndTest : public ::testing::Test {
   }
 
   AssertCapture capture_;
+  // Berlin, so that the summer-time switches can be tried; moved only by the tests.
+  test_env::FixedClock clock_{test_env::utc(2026, 12, 8, 9, 0), test_env::FixedClock::kBerlin};
   shared_ptr<CMyTopWnd> wnd_;
   shared_ptr<CommandLog> log_;
   ObserverAdapter<CommandLog, qel_ui_cmd_subject> adapter_;
@@ -306,7 +309,8 @@ TEST_F(TopWndTest, EveryOwnerDrawnControlHasAnAccessibleName) {
 
 TEST_F(TopWndTest, ListShowsRecordsNewestFirstThroughTheControl) {
   Create();
-  int64_t now = platform::current_time();
+  int64_t now = clock_.local(2026, 12, 8, 10, 0);
+  clock_.set(now);
   wnd_->add_file_infos({record(1, u"older", now - 40 * 86400, 59, true, false),
                         record(2, u"newest", now - 1800, 3600, false, true),
                         record(3, u"middle", now - 3 * 86400, 0)});
@@ -314,10 +318,9 @@ TEST_F(TopWndTest, ListShowsRecordsNewestFirstThroughTheControl) {
   EXPECT_EQ(Cell(0, 0), L"newest");
   EXPECT_EQ(Cell(1, 0), L"middle");
   EXPECT_EQ(Cell(2, 0), L"older");
-  std::u16string expected =
-      qel_start_time_text(now, now - 1800, &qel_os_local_calendar, &qel_text16);
-  EXPECT_EQ(Cell(0, 1), std::wstring(expected.begin(), expected.end()));
-  EXPECT_EQ(Cell(0, 1).substr(0, 5), L"Today") << "unless the test ran just after midnight";
+  EXPECT_EQ(Cell(0, 1), L"Today, 09:30");
+  EXPECT_EQ(Cell(1, 1), L"Sat, 10:00");
+  EXPECT_EQ(Cell(2, 1), L"Oct 29, 10:00");
   EXPECT_EQ(Cell(0, 2), L"1:00:00");
   EXPECT_EQ(Cell(1, 2), L"00:00");
   EXPECT_EQ(Cell(2, 2), L"00:59");
@@ -332,6 +335,62 @@ TEST_F(TopWndTest, ListShowsRecordsNewestFirstThroughTheControl) {
   wnd_->clear_file_infos();
   EXPECT_EQ(ListView_GetItemCount(list()), 0);
   EXPECT_EQ(capture_.count(), 0u);
+}
+
+// The start-time cell at the instants where a day, month, year or the clock's offset turns.
+TEST_F(TopWndTest, StartTimesReadRightAtTheTurnOfDaysYearsAndSummerTime) {
+  Create();
+  struct Case {
+    int64_t now, start;
+    const wchar_t* shown;
+  };
+  auto at = [this](int y, int mo, int d, int h, int mi, int s = 0) {
+    return clock_.local(y, mo, d, h, mi, s);
+  };
+  using test_env::utc;
+  const Case cases[] = {
+      {at(2026, 12, 8, 0, 0, 30), at(2026, 12, 7, 23, 59), L"Yesterday, 23:59"},
+      {at(2026, 12, 8, 0, 0, 30), at(2026, 12, 8, 0, 0, 10), L"Today, 00:00"},
+      {at(2026, 12, 8, 23, 59, 30), at(2026, 12, 8, 0, 0), L"Today, 00:00"},
+      {at(2026, 12, 8, 23, 59, 30), at(2026, 12, 7, 0, 1), L"Yesterday, 00:01"},
+      {at(2027, 1, 1, 0, 0, 30), at(2026, 12, 31, 23, 30), L"Yesterday, 23:30"},
+      {at(2027, 1, 1, 0, 0, 30), at(2026, 12, 26, 10, 0), L"Sat, 10:00"},
+      {at(2027, 1, 1, 0, 0, 30), at(2026, 2, 1, 8, 0), L"Feb 1, 08:00"},
+      {at(2027, 1, 1, 0, 0, 30), at(2026, 1, 1, 8, 0), L"2026-01-01, 08:00"},
+      {at(2026, 12, 31, 23, 59, 30), at(2026, 1, 1, 0, 0), L"Jan 1, 00:00"},
+      // Only the day of the month tells yesterday, so the last of February is a weekday.
+      {at(2027, 3, 1, 0, 0, 30), at(2027, 2, 28, 23, 0), L"Sun, 23:00"},
+      {at(2027, 2, 28, 23, 59, 30), at(2027, 2, 28, 12, 0), L"Today, 12:00"},
+      {at(2028, 2, 29, 12, 0), at(2028, 2, 28, 12, 30), L"Yesterday, 12:30"},
+      {at(2028, 2, 29, 12, 0), at(2028, 2, 29, 0, 0), L"Today, 00:00"},
+      {at(2028, 3, 1, 8, 0), at(2028, 2, 29, 20, 0), L"Tue, 20:00"},
+      // Spring: 02:00 becomes 03:00; a call a minute before is still today at 01:59.
+      {utc(2027, 3, 28, 1, 0, 30), utc(2027, 3, 28, 0, 59), L"Today, 01:59"},
+      {utc(2027, 3, 28, 1, 0, 30), at(2027, 3, 27, 2, 30), L"Yesterday, 02:30"},
+      // Autumn: 03:00 becomes 02:00 again; a start at the first 02:45 reads after now's 02:30.
+      {utc(2027, 10, 31, 1, 30), utc(2027, 10, 31, 0, 45), L"Today, 02:45"},
+      {utc(2027, 10, 31, 1, 30), at(2027, 10, 30, 3, 0), L"Yesterday, 03:00"},
+      // A start after now: its date, never "Today".
+      {at(2026, 12, 8, 10, 0), at(2026, 12, 8, 11, 0), L"Dec 8, 11:00"},
+      {at(2026, 12, 8, 10, 0), at(2027, 6, 1, 9, 0), L"2027-06-01, 09:00"},
+      // Beyond the calendar's year 3000 a start reads as the fixed out-of-range date.
+      {at(2026, 12, 8, 10, 0), utc(3001, 1, 1), L"2000-01-01, 01:00"},
+      // A clock beyond it leaves now's fields empty: every start shows its full date.
+      {utc(3001, 1, 1), at(2026, 12, 8, 10, 0), L"2026-12-08, 10:00"},
+  };
+  for (const Case& c : cases) {
+    clock_.set(c.now);
+    wnd_->add_file_infos({record(1, u"call", c.start, 60)});
+    EXPECT_EQ(Cell(0, 1), c.shown) << "start " << c.start << " at " << c.now;
+    wnd_->clear_file_infos();
+  }
+  EXPECT_EQ(capture_.count(), 0u);
+
+  // A clock before 1970 is reported and counts as no time at all.
+  clock_.set(-100);
+  wnd_->add_file_infos({record(1, u"call", at(2026, 12, 8, 10, 0), 60)});
+  EXPECT_EQ(Cell(0, 1), L"2026-12-08, 10:00");
+  EXPECT_TRUE(capture_.Has("qel_start_time_text", "qel_is_displayable_time(_now)"));
 }
 
 TEST_F(TopWndTest, OddRecordsAndTenThousandRowsDisplay) {
@@ -378,6 +437,10 @@ TEST_F(TopWndTest, RecordWithoutStreamsShowsTheNoticeAndStillAsks) {
   EXPECT_EQ(wnd_->GetFrame()->get_record_info_mode(), 2);
   EXPECT_TRUE(wnd_->GetFrame()->is_showing_record_info());
   // The notice goes by itself at the first tick after more than a second.
+  clock_.advance(1);
+  pump_for(1500);
+  EXPECT_TRUE(wnd_->GetFrame()->is_showing_record_info()) << "a second is not more than one";
+  clock_.advance(1);
   EXPECT_TRUE(pump_until([&] { return !wnd_->GetFrame()->is_showing_record_info(); }, 4000));
 
   Command(kQelWndRecord);

@@ -272,17 +272,4 @@ void find_close(Find find) {
   delete find;
 }
 
-int64_t current_time() {
-  return static_cast<int64_t>(time(nullptr));
-}
-
-bool local_time(int64_t t, LocalTime* out) {
-  time_t tt = static_cast<time_t>(t);
-  struct tm tm;
-  if (!localtime_r(&tt, &tm))
-    return false;
-  *out = {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-  return true;
-}
-
 }  // namespace platform

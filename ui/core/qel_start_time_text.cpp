@@ -1,6 +1,6 @@
 #include "ui/core/qel_start_time_text.h"
 
-#include "platform/files.h"
+#include "platform/clock.h"
 #include "qel_lib/qel_assert.h"
 #include "ui/core/qel_u16_format.h"
 

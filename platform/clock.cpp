@@ -1,0 +1,22 @@
+#include "platform/clock.h"
+
+namespace platform {
+namespace {
+Clock* g_clock = nullptr;
+}  // namespace
+
+int64_t current_time() {
+  return g_clock ? g_clock->now() : system_time();
+}
+
+bool local_time(int64_t time, LocalTime* out) {
+  return g_clock ? g_clock->local_time(time, out) : system_local_time(time, out);
+}
+
+Clock* set_clock(Clock* clock) {
+  Clock* previous = g_clock;
+  g_clock = clock;
+  return previous;
+}
+
+}  // namespace platform
