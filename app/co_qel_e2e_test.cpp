@@ -17,6 +17,7 @@
 #include "library/qel_app_constants.h"
 #include "library/qel_avi_file.h"
 #include "library/qel_profile.h"
+#include "platform/testing/recycle_bin.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win.h"
 // The list's messages and the shell's icon record need the Windows types first.
@@ -176,7 +177,10 @@ TEST_F(ComE2eTest, RecordingRunsFromStreamsToTheLibrary) {
   std::wstring avi = widen(request.substr(15)) + L".avi";
   EXPECT_EQ(narrow(avi) + " " + narrow(avi) + ".discard.tmp", stopped.substr(8));
   ASSERT_TRUE(fs::exists(avi));
-  EXPECT_FALSE(fs::exists(avi + L".discard.tmp")) << "the discarded file goes to the bin";
+  EXPECT_FALSE(fs::exists(avi + L".discard.tmp"));
+  test_env::RecycleBin bin;
+  EXPECT_TRUE(bin.holds(avi + L".discard.tmp")) << "the discarded file goes to the bin";
+  bin.remove(avi + L".discard.tmp");
   // The chunk and the registry cache entry, as a later start of the program reads them.
   ZulProfileKey cache = ZulProfileKey::Root_CurrentUser()
                             .GetSubKey(g_qel_settings_path)

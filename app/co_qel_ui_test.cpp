@@ -15,11 +15,13 @@
 #include "app/qel_app.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_profile.h"
+#include "platform/testing/recycle_bin.h"
 #include "platform/win32/scoped_handle.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "res/resource.h"
 #include "tools/engine_sim/avi_writer.h"
 #include "ui/qel_top_wnd.h"
+#include "ui/testing/dialog_driver.h"
 
 namespace fs = std::filesystem;
 
@@ -251,6 +253,9 @@ TEST_F(CoQelUiTest, FinishedRecordingsJoinTheLibraryAtMostTwoAtATime) {
   BSTR* save3[] = {&next};
   EXPECT_EQ(ui_->OnRecordStopped(1, save3, 1, del, 1700000100), S_OK);
   EXPECT_FALSE(fs::exists(temp));
+  test_env::RecycleBin bin;
+  EXPECT_TRUE(bin.holds(temp)) << "the discarded file can be restored from the bin";
+  bin.remove(temp);
   EXPECT_EQ(capture_.count(), 0u);
   for (BSTR s : {paths[0], paths[1], paths[2], empty, next, discard})
     SysFreeString(s);
@@ -271,6 +276,36 @@ TEST_F(CoQelUiTest, FinishedRecordingsJoinTheLibraryAtMostTwoAtATime) {
   }
   EXPECT_TRUE(fs::exists(*dir_ / L"kept folder" / L"inside.txt"));
   EXPECT_TRUE(fs::exists(*dir_ / L"kept.tmp"));
+}
+
+// Delete in the list, answered Yes: the file is in the recycle bin, where the user can
+// restore it from, and its row is gone.
+TEST_F(CoQelUiTest, DeleteFromTheListSendsTheFileToTheRecycleBin) {
+  std::wstring path = Recording(L"to be deleted.avi");
+  BSTR saved = SysAllocString(path.c_str());
+  BSTR* save[] = {&saved};
+  ASSERT_EQ(ui_->OnRecordStopped(1, save, 0, nullptr, 1900000000), S_OK);
+  SysFreeString(saved);
+  HWND list = GetDlgItem(top_wnd_->GetSafeHwnd(), IDC_HISTORY_LIST);
+  int rows = Rows();
+  int row = -1;
+  for (int i = 0; i < rows && row < 0; ++i) {
+    wchar_t text[256] = {};
+    ListView_GetItemText(list, i, 0, text, 256);
+    if (std::wstring(text) == L"to be deleted")
+      row = i;
+  }
+  ASSERT_GE(row, 0);
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(dlg_testing::answer_delete_question(IDYES, [&] { Command(kQelWndDelete); }),
+            L"Are you sure you want to delete the file to be deleted?");
+  EXPECT_EQ(Rows(), rows - 1);
+  EXPECT_FALSE(fs::exists(path));
+  test_env::RecycleBin bin;
+  EXPECT_TRUE(bin.holds(path)) << "in the bin, not merely gone";
+  bin.remove(path);
+  EXPECT_EQ(capture_.count(), 0u);
 }
 
 TEST_F(CoQelUiTest, StartFailuresGoToTheMainWindow) {

@@ -18,7 +18,7 @@ TEST(WebPagesE2e, HelpMenuCommandsOpenTheirPagesInTheBrowser) {
   ASSERT_TRUE(browser.installed());
   Program p(L"/start_context user_manual");
   ASSERT_TRUE(p.started());
-  ASSERT_TRUE(wait_until(main_wnd_visible));
+  ASSERT_TRUE(wait_until([&] { return IsWindowVisible(main_wnd_of(p.pid())) != 0; }));
 
   struct {
     WPARAM command;
@@ -30,7 +30,7 @@ TEST(WebPagesE2e, HelpMenuCommandsOpenTheirPagesInTheBrowser) {
       {ID_GET_MORE_FEATURES, "http://www.quorvantine.com/"},
   };
   for (const auto& page : pages) {
-    PostMessageW(main_wnd(), WM_COMMAND, page.command, 0);
+    PostMessageW(main_wnd_of(p.pid()), WM_COMMAND, page.command, 0);
     EXPECT_EQ(browser.Wait(), page.address) << page.command;
   }
   EXPECT_TRUE(p.Running());

@@ -11,6 +11,7 @@
 #include "library/qel_avi_cache_index.h"
 #include "library/recording_test_util.h"
 #include "platform/testing/fixed_clock.h"
+#include "platform/testing/recycle_bin.h"
 #include "platform/testing/test_env.h"
 #include "qel_lib/qel_assert_capture.h"
 
@@ -329,19 +330,13 @@ TEST_F(QelAviFileMngrTest, PlayAndDeleteById) {
     EXPECT_TRUE(mngr_.play_file(first));
     EXPECT_EQ(std::u16string(list.front()->m_file_path), test_env::played_files().back());
   }
-  std::u16string deleted = list.front()->m_file_path;
-  std::u16string leaf16 = deleted.substr(deleted.rfind(u'\\') + 1);
-  std::string leaf(leaf16.begin(), leaf16.end());
+  rec_test::fs::path deleted(list.front()->m_file_path);
+  test_env::RecycleBin bin(bin_.path());
+  ASSERT_TRUE(bin.known()) << "a test must be able to see the bin";
   EXPECT_TRUE(mngr_.del_file(first));
-  EXPECT_FALSE(rec_test::fs::exists(rec_test::fs::path(deleted)));
-  rec_test::fs::path recycled = test_env::recycled_file(bin_.path(), leaf);
-  if (!recycled.empty()) {
-    EXPECT_TRUE(rec_test::fs::exists(recycled)) << recycled;
-    if (test_env::kUnderWine) {
-      std::error_code ec;
-      rec_test::fs::remove(recycled, ec);
-    }
-  }
+  EXPECT_FALSE(rec_test::fs::exists(deleted));
+  EXPECT_TRUE(bin.holds(deleted)) << "in the bin, restorable, not merely gone";
+  bin.remove(deleted);
   EXPECT_FALSE(mngr_.find_file(first));
   EXPECT_FALSE(mngr_.del_file(first));
   if (test_env::kNative) {

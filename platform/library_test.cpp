@@ -6,6 +6,13 @@
 
 #include <filesystem>
 
+#if defined(_WIN32)
+#include "platform/win32/win.h"
+#else
+#include <dlfcn.h>
+#include <link.h>
+#endif
+
 #include "platform/paths.h"
 #include "platform/testing/test_env.h"
 #include "platform/text.h"
@@ -15,13 +22,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A copy of a system library under a name of its own, in a folder, removed at the end.
+// A copy of a library (a system library under a name of its own unless told), in a folder,
+// removed at the end.
 struct PlantedCopy {
-  explicit PlantedCopy(const fs::path& folder) : path(folder / test_env::kPlantedLibrary) {
+  explicit PlantedCopy(const fs::path& folder,
+                       const fs::path& source = test_env::kOtherSystemLibraryPath,
+                       const char* name = test_env::kPlantedLibrary)
+      : path(folder / name) {
     std::error_code ec;
     fs::create_directories(folder, ec);
-    copied = fs::copy_file(test_env::kOtherSystemLibraryPath, path,
-                           fs::copy_options::overwrite_existing, ec);
+    copied = fs::copy_file(source, path, fs::copy_options::overwrite_existing, ec);
+    error = ec.message();
   }
   ~PlantedCopy() {
     std::error_code ec;
@@ -29,6 +40,7 @@ struct PlantedCopy {
   }
   fs::path path;
   bool copied = false;
+  std::string error;
 };
 
 // A planted copy in a folder of its own, made the current directory until Leave; the folder
@@ -73,6 +85,48 @@ TEST(Library, LoadsFromTheProgramsFolderButNotTheCurrentOne) {
   if (test_env::kRenamedSystemLibraryLoads) {
     EXPECT_NE(lib, nullptr);
   }
+  library_free(lib);
+}
+
+// The file a loaded library was read from.
+fs::path loaded_from(LibraryHandle lib) {
+#if defined(_WIN32)
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(static_cast<HMODULE>(lib), path, MAX_PATH);
+  return fs::path(path);
+#else
+  link_map* map = nullptr;
+  return dlinfo(lib, RTLD_DI_LINKMAP, &map) == 0 ? fs::path(map->l_name) : fs::path();
+#endif
+}
+
+bool same_folder(const fs::path& file, const std::u16string& folder) {
+  return (fs::path(folder) / file.filename()).lexically_normal() == file.lexically_normal();
+}
+
+TEST(Library, ALibraryInBothFoldersIsTakenFromTheProgramsFolder) {
+#if defined(_WIN32)
+  // Wine always takes its own system libraries from its system folder: ours goes there too.
+  const char* name = "qel_both_places.dll";
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  PlantedCopy in_system(fs::path(system), fs::path(QEL_BOTH_PLACES_LIB), name);
+  ASSERT_TRUE(in_system.copied) << in_system.path << ": " << in_system.error;
+  fs::path source = in_system.path;
+#else
+  const char* name = test_env::kOtherSystemLibrary;
+  fs::path source = test_env::kOtherSystemLibraryPath;
+#endif
+  LibraryHandle lib = library_load(name);
+  ASSERT_NE(lib, nullptr);
+  EXPECT_FALSE(same_folder(loaded_from(lib), program_folder())) << loaded_from(lib);
+  library_free(lib);
+
+  PlantedCopy beside(fs::path(program_folder()), source, name);
+  ASSERT_TRUE(beside.copied) << beside.path << ": " << beside.error;
+  lib = library_load(name);
+  ASSERT_NE(lib, nullptr);
+  EXPECT_TRUE(same_folder(loaded_from(lib), program_folder())) << loaded_from(lib);
   library_free(lib);
 }
 

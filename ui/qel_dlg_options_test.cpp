@@ -259,6 +259,51 @@ TEST_F(DlgOptionsTest, VideoModeSwitchesThePlacementListsAndOkWritesEverything) 
   EXPECT_EQ(Stored("output_video_frame_rate"), 2);
 }
 
+// A list changed alone, then OK: its own setting changes, and every other stays as stored.
+TEST_F(DlgOptionsTest, EachListChangedAloneWritesOnlyItsOwnSetting) {
+  const char* const kNames[] = {"output_video_settings",      "output_audio_settings",
+                                "output_video_local_pos_PIP", "output_video_local_pos_SBS",
+                                "output_video_local_size",    "output_video_img_size",
+                                "output_video_frame_rate"};
+  struct Change {
+    int id, nth;
+    const wchar_t* choice;
+    const char* setting;
+    int32_t video_mode;  // picture in picture shows the corner list, side by side the side list
+  };
+  const Change changes[] = {
+      {IDC_OPTIONS_VIDEO_MODE, 0, L"Separate Files", "output_video_settings", 4},
+      {IDC_OPTIONS_AUDIO_MODE, 0, L"Both", "output_audio_settings", 4},
+      {IDC_OPTIONS_LOCAL_POSITION, 0, L"Bottom-Left", "output_video_local_pos_PIP", 4},
+      {IDC_OPTIONS_LOCAL_POSITION, 1, L"Left Side", "output_video_local_pos_SBS", 5},
+      {IDC_OPTIONS_LOCAL_SIZE, 0, L"Huge", "output_video_local_size", 4},
+      {IDC_OPTIONS_IMAGE_SIZE, 0, L"960x720", "output_video_img_size", 4},
+      {IDC_OPTIONS_FRAME_RATE, 0, L"Normal", "output_video_frame_rate", 4},
+  };
+  for (const Change& change : changes) {
+    SCOPED_TRACE(change.setting);
+    const int32_t seeded[] = {change.video_mode, 2, 2, 6, 1, 9, 2};
+    for (size_t i = 0; i < std::size(kNames); ++i)
+      Settings().GetValue(kNames[i]).SetDWORD(static_cast<uint32_t>(seeded[i]));
+    HWND dlg = Open();
+    Choose(Control(change.id, change.nth), change.choice);
+    Click(Control(IDOK));
+    ASSERT_FALSE(IsWindow(dlg));
+    for (size_t i = 0; i < std::size(kNames); ++i) {
+      if (std::string(kNames[i]) == change.setting) {
+        EXPECT_NE(Stored(kNames[i]), seeded[i]) << kNames[i] << " kept its old value";
+      } else {
+        EXPECT_EQ(Stored(kNames[i]), seeded[i]) << kNames[i] << " changed with " << change.setting;
+      }
+    }
+    uint32_t type = 0;
+    EXPECT_FALSE(Settings().GetValue("auto_record").GetType(&type)) << "the check box untouched";
+    dialog_->m_ui_cmd_sink.Detach(&adapter_);
+    dialog_->destroy();
+    dialog_ = shared_ptr<DlgOptions>();
+  }
+}
+
 TEST_F(DlgOptionsTest, OutOfRangeSettingsOpenWithDefaultsAndOkWritesValidValues) {
   Settings().GetValue("output_video_settings").SetDWORD(9);
   Settings().GetValue("output_video_frame_rate").SetDWORD(static_cast<uint32_t>(-1));

@@ -22,6 +22,7 @@
 #include "ui/core/foo_button_layout.h"
 #include "ui/core/qel_start_time_text.h"
 #include "ui/qel_ui_texts.h"
+#include "ui/testing/dialog_driver.h"
 #include "winkit/testing/window_probe.h"
 
 namespace {
@@ -52,26 +53,6 @@ void forget_window_settings() {
   platform::ScopedRegKey key = settings_key();
   for (const char* name : kTouchedValues)
     RegDeleteValueA(key.get(), name);
-}
-
-// The delete question that `ask` brings up, answered with `button` by another thread; empty
-// when none came.
-std::wstring delete_question(int button, const std::function<void()>& ask) {
-  std::wstring question;
-  std::thread answer([button, &question] {
-    HWND box = nullptr;
-    for (int i = 0; i < 300 && !box; ++i, Sleep(10))
-      box = FindWindowW(L"#32770", L"Confirm File Delete?");
-    if (!box)
-      return;
-    wchar_t text[256] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 256);
-    question = text;
-    PostMessageW(box, WM_COMMAND, button, 0);
-  });
-  ask();
-  answer.join();
-  return question;
 }
 
 // Runs the thread's messages until the condition holds or the time is up.
@@ -353,12 +334,12 @@ TEST_F(TopWndTest, StartTimesReadRightAtTheTurnOfDaysYearsAndSummerTime) {
       {at(2026, 12, 8, 0, 0, 30), at(2026, 12, 8, 0, 0, 10), L"Today, 00:00"},
       {at(2026, 12, 8, 23, 59, 30), at(2026, 12, 8, 0, 0), L"Today, 00:00"},
       {at(2026, 12, 8, 23, 59, 30), at(2026, 12, 7, 0, 1), L"Yesterday, 00:01"},
-      {at(2027, 1, 1, 0, 0, 30), at(2026, 12, 31, 23, 30), L"Yesterday, 23:30"},
+      // Only the day of the month tells yesterday: the last of a month is a weekday.
+      {at(2027, 1, 1, 0, 0, 30), at(2026, 12, 31, 23, 30), L"Thu, 23:30"},
       {at(2027, 1, 1, 0, 0, 30), at(2026, 12, 26, 10, 0), L"Sat, 10:00"},
       {at(2027, 1, 1, 0, 0, 30), at(2026, 2, 1, 8, 0), L"Feb 1, 08:00"},
       {at(2027, 1, 1, 0, 0, 30), at(2026, 1, 1, 8, 0), L"2026-01-01, 08:00"},
       {at(2026, 12, 31, 23, 59, 30), at(2026, 1, 1, 0, 0), L"Jan 1, 00:00"},
-      // Only the day of the month tells yesterday, so the last of February is a weekday.
       {at(2027, 3, 1, 0, 0, 30), at(2027, 2, 28, 23, 0), L"Sun, 23:00"},
       {at(2027, 2, 28, 23, 59, 30), at(2027, 2, 28, 12, 0), L"Today, 12:00"},
       {at(2028, 2, 29, 12, 0), at(2028, 2, 28, 12, 30), L"Yesterday, 12:30"},
@@ -639,12 +620,12 @@ TEST_F(TopWndTest, DeleteAsksAboutTheSelectedRowsAndPublishesOnYes) {
   wnd_->add_file_infos({record(5, u"first", 1700000300, 10), record(6, u"second", 1700000200, 10),
                         record(7, u"third", 1700000100, 10)});
   ListView_SetItemState(list(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  EXPECT_EQ(delete_question(IDNO, [&] { Command(kQelWndDelete); }),
+  EXPECT_EQ(dlg_testing::answer_delete_question(IDNO, [&] { Command(kQelWndDelete); }),
             L"Are you sure you want to delete the file second?");
   EXPECT_TRUE(log_->cmds.empty());
 
   ListView_SetItemState(list(), 2, LVIS_SELECTED, LVIS_SELECTED);
-  EXPECT_EQ(delete_question(IDYES, [&] { Command(kQelWndDelete); }),
+  EXPECT_EQ(dlg_testing::answer_delete_question(IDYES, [&] { Command(kQelWndDelete); }),
             L"Are you sure you want to delete the 2 files?");
   ASSERT_EQ(log_->cmds.size(), 2u);
   EXPECT_EQ(log_->cmds[0].m_cmd_id, kQelCmdDelete);
@@ -687,9 +668,23 @@ TEST_F(TopWndTest, TabWalksTheControlsAndDeleteInTheListAsks) {
 
   SetFocus(list());
   ListView_SetItemState(list(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-  EXPECT_EQ(delete_question(IDNO, [&] { press(VK_DELETE); }),
+  EXPECT_EQ(dlg_testing::answer_delete_question(IDNO, [&] { press(VK_DELETE); }),
             L"Are you sure you want to delete the file only?");
   EXPECT_TRUE(log_->cmds.empty()) << "No keeps the file";
+
+  // With no row selected, though one keeps the focus, and on an empty list, Delete asks
+  // nothing and deletes nothing.
+  ListView_SetItemState(list(), -1, 0, LVIS_SELECTED);
+  ASSERT_EQ(ListView_GetNextItem(list(), -1, LVNI_FOCUSED), 0);
+  auto asked = [&](const std::function<void()>& act) {
+    return dlg_testing::answer_delete_question(IDYES, act, 1000);
+  };
+  EXPECT_EQ(asked([&] { press(VK_DELETE); }), L"");
+  EXPECT_EQ(asked([&] { Command(kQelWndDelete); }), L"");
+  wnd_->clear_file_infos();
+  EXPECT_EQ(asked([&] { press(VK_DELETE); }), L"");
+  EXPECT_EQ(asked([&] { Command(kQelWndDelete); }), L"");
+  EXPECT_TRUE(log_->cmds.empty());
 }
 
 TEST_F(TopWndTest, TooltipTextsOfTheButtonsAndLinks) {
@@ -934,9 +929,11 @@ TEST_F(TopWndTest, MnemonicsTypedOnTheKeyboardOpenMenusAndCarryOutTheirItems) {
   wnd_->add_file_infos({cut, record(9, u"whole", 1700000200, 10)});
   SetFocus(list());
   ListView_SetItemState(list(), 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
-  EXPECT_TRUE(typed([] { key_strokes({{VK_SHIFT, true}, {VK_F10, true}, {VK_F10, false},
-                                       {VK_SHIFT, false}}); },
-                    'R', kQelCmdRepair));
+  EXPECT_TRUE(typed(
+      [] {
+        key_strokes({{VK_SHIFT, true}, {VK_F10, true}, {VK_F10, false}, {VK_SHIFT, false}});
+      },
+      'R', kQelCmdRepair));
   EXPECT_EQ(g_keyed.items,
             (std::vector<std::wstring>{L"Play (&P)", L"Delete (&D)", L"Repair (&R)"}));
   EXPECT_EQ(log_->cmds.back().m_param, 8);

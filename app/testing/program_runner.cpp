@@ -33,6 +33,15 @@ HWND main_wnd() {
   return FindWindowW(nullptr, kMainTitle);
 }
 
+HWND main_wnd_of(DWORD pid) {
+  HWND wnd = nullptr;
+  while ((wnd = FindWindowExW(nullptr, wnd, nullptr, kMainTitle))) {
+    if (window_pid(wnd) == pid)
+      return wnd;
+  }
+  return nullptr;
+}
+
 bool main_wnd_visible() {
   return IsWindowVisible(main_wnd()) != 0;
 }

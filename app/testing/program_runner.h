@@ -25,6 +25,9 @@ bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = kWaitMs);
 
 HWND app_top_wnd();
 HWND main_wnd();
+// The main window of the program with that process id: in-process window tests of another
+// test run make windows with the same title.
+HWND main_wnd_of(DWORD pid);
 bool main_wnd_visible();
 DWORD window_pid(HWND wnd);
 

@@ -71,9 +71,12 @@ class FixedClock : public platform::Clock {
     int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
     int64_t mp = (5 * doy + 2) / 153;
     int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    *out = {static_cast<int>(yoe + era * 400 + (m <= 2)), m,
-            static_cast<int>(doy - (153 * mp + 2) / 5 + 1), static_cast<int>(secs / 3600),
-            static_cast<int>(secs / 60 % 60), static_cast<int>(secs % 60)};
+    *out = {static_cast<int>(yoe + era * 400 + (m <= 2)),
+            m,
+            static_cast<int>(doy - (153 * mp + 2) / 5 + 1),
+            static_cast<int>(secs / 3600),
+            static_cast<int>(secs / 60 % 60),
+            static_cast<int>(secs % 60)};
     return true;
   }
 

@@ -82,21 +82,11 @@ inline void use_documents_folder(const std::string& folder) {
 }
 
 // Natively recycled files go into this folder (empty makes recycling fail); under Wine the
-// recycle bin is the desktop trash of the Unix user.
+// recycle bin is the desktop trash of the Unix user. RecycleBin looks into either.
 inline void use_recycle_folder(const std::string& folder) {
 #if !defined(_WIN32)
   platform::set_recycle_folder(folder);
 #endif
-}
-
-// Where a file recycled from a test lands: natively in the folder given to use_recycle_folder,
-// under Wine in the desktop trash of the Unix user (empty when there is no home folder).
-inline fs::path recycled_file(const fs::path& recycle_folder, const std::string& leaf) {
-  if (kNative)
-    return recycle_folder / leaf;
-  const char* home = std::getenv("HOME");
-  return home ? fs::path(std::string("Z:") + home + "/.local/share/Trash/files/" + leaf)
-              : fs::path();
 }
 
 // The files the shell was asked to play, natively; under Wine nobody records them.

@@ -1,6 +1,7 @@
 #include "ui/testing/dialog_driver.h"
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/scoped_handle.h"
@@ -17,6 +18,23 @@ HWND wait_for_window(const std::function<HWND()>& find, DWORD timeout_ms) {
       return nullptr;
     Sleep(50);
   }
+}
+
+std::wstring answer_delete_question(int button, const std::function<void()>& ask, DWORD wait_ms) {
+  std::wstring question;
+  std::thread answer([button, wait_ms, &question] {
+    HWND box =
+        wait_for_window([] { return FindWindowW(L"#32770", L"Confirm File Delete?"); }, wait_ms);
+    if (!box)
+      return;
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    question = text;
+    PostMessageW(box, WM_COMMAND, button, 0);
+  });
+  ask();
+  answer.join();
+  return question;
 }
 
 std::wstring window_text(HWND hwnd) {

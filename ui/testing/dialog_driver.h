@@ -18,6 +18,12 @@ std::wstring window_text(HWND hwnd);
 // A top-level dialog owned by `owner`, and the last non-empty static text in it.
 HWND find_message_box(HWND owner, std::wstring* text);
 
+// The delete question that `ask` brings up in this process, answered with `button` (IDYES,
+// IDNO) from another thread; empty when none came within the time given.
+std::wstring answer_delete_question(int button,
+                                    const std::function<void()>& ask,
+                                    DWORD wait_ms = 3000);
+
 // Presses the button of a dialog as a click does (from any thread or process).
 void press(HWND dlg, int id);
 
