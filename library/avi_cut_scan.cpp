@@ -81,11 +81,10 @@ void CutScanner::count(const RiffChunk& c) {
   uint8_t id[4];
   for (int i = 0; i < 4; ++i)
     id[i] = static_cast<uint8_t>(c.id >> (8 * i));
-  if (id[0] < '0' || id[0] > '9' || id[1] < '0' || id[1] > '9')
-    return;
-  size_t n = (id[0] - '0') * 10 + (id[1] - '0');
+  int n = avi_chunk_stream(c.id);
   bool media = (id[2] == 'd' && (id[3] == 'c' || id[3] == 'b')) || (id[2] == 'w' && id[3] == 'b');
-  if (!media || n >= counts_.size())
+  // A number past the stream table is no stream's, whatever the main header claims.
+  if (!media || n < 0 || static_cast<size_t>(n) >= counts_.size())
     return;
   ++counts_[n].chunks;
   counts_[n].bytes += c.size;
@@ -188,6 +187,13 @@ bool scan_cut_avi(ByteFile& file, CutAvi* out, bool keep_chunks) {
     return true;
   *out = CutAvi();
   return false;
+}
+
+int avi_chunk_stream(uint32_t id) {
+  int tens = static_cast<int>(id & 0xFF) - '0', ones = static_cast<int>(id >> 8 & 0xFF) - '0';
+  if (tens < 0 || tens > 9 || ones < 0 || ones > 9)
+    return -1;
+  return tens * 10 + ones;
 }
 
 bool avi_needs_chunk_count(const AviLayout& layout) {

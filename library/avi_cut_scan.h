@@ -23,6 +23,10 @@ struct CutAvi {
 // False for anything that is not an AVI with a complete header list and a movi list.
 bool scan_cut_avi(ByteFile& file, CutAvi* out, bool keep_chunks);
 
+// The stream a movi chunk names by its two leading digits ("01wb" is 1), -1 when they are
+// not digits. Whether that stream exists is the caller's to check.
+int avi_chunk_stream(uint32_t id);
+
 // True when the stream lengths of the file should come from its chunks rather than its
 // headers: the layout does not parse, or it has no index to give them.
 bool avi_needs_chunk_count(const AviLayout& layout);

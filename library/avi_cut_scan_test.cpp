@@ -203,6 +203,45 @@ TEST(AviCutScan, HostileShapesStopSafely) {
   EXPECT_EQ(-1, scanned_seconds(long_hdrl));
 }
 
+// A chunk names its stream by number; one at the stream table's count or past it, or
+// whose number is not two digits, counts for no stream (and is never counted into memory
+// past the table), whatever the main header claims. Cut anywhere, each stream has exactly
+// the frames it holds.
+TEST(AviCutScan, ChunksOfUndeclaredStreamsCountForNoStream) {
+  for (size_t count : {1u, 2u, 12u}) {
+    SCOPED_TRACE(count);
+    Bytes full = stray_file(count);
+    set32(&full, find(full, "avih") + 8 + 24, 99);
+    Bytes whole(full.begin(), full.end() - 24);
+    std::vector<size_t> ends;
+    for (size_t n = find(full, "movi") + 4; n <= whole.size(); n += 7)
+      ends.push_back(n);
+    ends.push_back(whole.size());
+    for (size_t n : ends) {
+      CutView view(whole, n);
+      CutAvi cut;
+      ASSERT_TRUE(scan_cut_avi(view, &cut, true)) << n;
+      ASSERT_EQ(count, cut.streams.size());
+      // The builder's own frames are "NNdc" below the count; everything else is stray.
+      std::vector<uint32_t> frames(count);
+      std::vector<std::string> strays = stray_ids(count);
+      for (const RiffChunk& c : cut.movi_chunks) {
+        std::string id(reinterpret_cast<const char*>(&c.id), 4);
+        if (std::find(strays.begin(), strays.end(), id) == strays.end())
+          ++frames[(id[0] - '0') * 10 + (id[1] - '0')];
+      }
+      for (size_t s = 0; s < count; ++s)
+        ASSERT_EQ(frames[s], cut.streams[s].length) << "stream " << s << " cut at " << n;
+    }
+    CutAvi cut;
+    MemoryByteFile f(whole);
+    ASSERT_TRUE(scan_cut_avi(f, &cut, false));
+    for (size_t s = 0; s < count; ++s)
+      EXPECT_EQ(s + 1, cut.streams[s].length) << s;
+    EXPECT_EQ(count * (count + 1) / 2 + count * stray_ids(count).size(), cut.chunk_count);
+  }
+}
+
 TEST(AviCutScan, OnlyFilesWithoutAnIndexAreCounted) {
   Recording r = recording(10);
   AviLayout intact = layout_of(r.bytes);

@@ -26,9 +26,11 @@ void put32(std::vector<uint8_t>* b, uint32_t v) {
   set32(b->data() + b->size() - 4, v);
 }
 
-bool is_stream_chunk(uint32_t id) {
-  uint8_t a = id & 0xFF, b = id >> 8 & 0xFF;
-  return a >= '0' && a <= '9' && b >= '0' && b <= '9';
+// Only chunks of the streams the headers declare are indexed: an entry naming a stream
+// past the table sends a player looking for one that is not there.
+bool is_stream_chunk(uint32_t id, size_t streams) {
+  int n = avi_chunk_stream(id);
+  return n >= 0 && static_cast<size_t>(n) < streams;
 }
 
 // Writes the new file front to back.
@@ -131,7 +133,7 @@ bool write_copy(ByteFile& in, const CutAvi& cut, ByteFile& out) {
   for (const RiffChunk& c : cut.movi_chunks) {
     // Which frames were key frames is not known; every one is marked so that a player may
     // start anywhere.
-    if (is_stream_chunk(c.id)) {
+    if (is_stream_chunk(c.id, cut.streams.size())) {
       put32(&index, c.id);
       put32(&index, kKeyFrame);
       put32(&index, static_cast<uint32_t>(w.at() - (movi + 8)));

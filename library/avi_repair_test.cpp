@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -17,21 +18,17 @@ namespace {
 
 using namespace avi_test;
 
-// A running engine's file: lengths 0, a "_qel" chunk before movi, video and audio chunks
-// of odd and even sizes, then idx1.
+const Stream kVideo = {"vids", 1, 25, 0, 0};
+const Stream kAudio = {"auds", 1, 8000, 0, 0};
+
+// Video and audio chunks of odd and even sizes.
 Bytes recording(int frames) {
-  std::vector<Stream> streams = {{"vids", 1, 25, 0, 0}, {"auds", 1, 8000, 0, 0}};
-  std::vector<Bytes> hdrl = {chunk("avih", avih(2))};
-  for (const Stream& s : streams)
-    hdrl.push_back(list("LIST", "strl", {chunk("strh", strh(s)), chunk("strf", strf(s))}));
   std::vector<Bytes> movi;
   for (int i = 0; i < frames; ++i) {
     movi.push_back(chunk("00dc", filler(301 + 2 * (i % 5), i)));
     movi.push_back(chunk("01wb", filler(640, 1000 + i)));
   }
-  return list("RIFF", "AVI ",
-              {list("LIST", "hdrl", hdrl), chunk("_qel", qel_payload(2, 36)),
-               list("LIST", "movi", movi), chunk("idx1", Bytes(16, 0))});
+  return running_file({kVideo, kAudio}, movi, qel_payload(2, 36));
 }
 
 // Every complete chunk's id and payload, in order.
@@ -135,6 +132,71 @@ TEST(AviRepair, AnInterruptedCopyLeavesTheOriginal) {
     EXPECT_EQ(cut, target.bytes()) << writes;
   }
   EXPECT_GT(failures, 150);
+}
+
+struct Shape {
+  const char* name;
+  Bytes file;
+};
+
+std::vector<Shape> index_shapes() {
+  std::vector<Bytes> video, odd, grouped, mixed;
+  for (uint32_t i = 0; i < 30; ++i) {
+    video.push_back(chunk("00dc", filler(400 + 100 * (i % 3), i)));
+    // Odd sizes leave a pad byte after each chunk, which every later offset steps over.
+    odd.push_back(chunk("00dc", filler(1 + 2 * i, i)));
+    odd.push_back(chunk("01wb", filler(641, 100 + i)));
+    grouped.push_back(
+        list("LIST", "rec ", {chunk("00dc", filler(301, i)), chunk("01wb", filler(640, i))}));
+    mixed.push_back(chunk("00dc", filler(300, i)));
+    if (i % 4 == 0)
+      mixed.push_back(chunk("JUNK", Bytes(13, 0)));
+    if (i % 5 == 0)
+      mixed.push_back(chunk("ix00", Bytes(24, 0)));
+  }
+  return {{"video only", running_file({kVideo}, video)},
+          {"audio and video", recording(30)},
+          {"odd sizes", running_file({kVideo, kAudio}, odd)},
+          {"rec groups", running_file({kVideo, kAudio}, grouped)},
+          {"junk and ix chunks", running_file({kVideo}, mixed)}};
+}
+
+// Cut anywhere, with the last chunk torn at each of its bytes: the rebuilt index names
+// every chunk of the file's streams where it now lies, and nothing else.
+TEST(AviRepair, RebuiltIndexPointsAtEveryChunkOfItsStreams) {
+  for (const Shape& shape : index_shapes()) {
+    SCOPED_TRACE(shape.name);
+    size_t before_idx1 = shape.file.size() - 24;
+    int repaired = 0;
+    for (size_t n = 400; n <= before_idx1; n += n + 1500 < before_idx1 ? 13 : 1) {
+      Bytes cut(shape.file.begin(), shape.file.begin() + n);
+      MemoryAviTarget target(cut);
+      if (!repair_cut_avi(target))
+        continue;
+      ++repaired;
+      ASSERT_EQ("", idx1_mismatch(target.bytes())) << n;
+      ASSERT_EQ(payloads(cut), payloads(target.bytes())) << n;
+    }
+    EXPECT_GT(repaired, 1500);
+  }
+}
+
+// A chunk numbered past the stream table belongs to no stream: it is copied with the
+// media, but counts into no length and gets no index entry.
+TEST(AviRepair, ChunksOfUndeclaredStreamsAreCopiedButNeitherCountedNorIndexed) {
+  for (size_t count : {1u, 2u, 12u}) {
+    SCOPED_TRACE(count);
+    Bytes full = stray_file(count);
+    Bytes cut(full.begin(), full.end() - 24);
+    MemoryAviTarget target(cut);
+    ASSERT_TRUE(repair_cut_avi(target));
+    EXPECT_EQ("", idx1_mismatch(target.bytes()));
+    AviLayout l = layout_of(target.bytes());
+    ASSERT_EQ(count, l.streams.size());
+    for (size_t s = 0; s < count; ++s)
+      EXPECT_EQ(s + 1, l.streams[s].length) << s;
+    EXPECT_EQ(payloads(cut), payloads(target.bytes()));
+  }
 }
 
 #if !defined(_WIN32)

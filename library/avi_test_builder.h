@@ -218,6 +218,124 @@ inline Bytes chunk_of(const Bytes& b, uint32_t cap = 64) {
   return Bytes(buf, buf + len);
 }
 
+// A running engine's file: stream lengths 0, an optional "_qel" chunk before movi, the
+// movi list's children, then an idx1 that a cut takes first.
+inline Bytes running_file(const std::vector<Stream>& streams,
+                          const std::vector<Bytes>& movi,
+                          const Bytes& qel = {}) {
+  std::vector<Bytes> hdrl = {chunk("avih", avih(streams.size()))};
+  for (const Stream& s : streams)
+    hdrl.push_back(list("LIST", "strl", {chunk("strh", strh(s)), chunk("strf", strf(s))}));
+  std::vector<Bytes> top = {list("LIST", "hdrl", hdrl)};
+  if (!qel.empty())
+    top.push_back(chunk("_qel", qel));
+  top.push_back(list("LIST", "movi", movi));
+  top.push_back(chunk("idx1", Bytes(16, 0)));
+  return list("RIFF", "AVI ", top);
+}
+
+// Ids that name no stream of a file with `count` streams: its count and beyond, and
+// non-digits on either side of the digit range (with 12 streams, "0:" would be 10 and
+// "1/" 9 if read as numbers).
+inline std::vector<std::string> stray_ids(size_t count) {
+  auto two = [](size_t n) { return std::string{char('0' + n / 10), char('0' + n % 10)}; };
+  std::vector<std::string> ids;
+  for (const std::string& n :
+       {two(count), two(count + 1), std::string("99"), std::string("0:"), std::string("1/"),
+        std::string("/0"), std::string(":0"), std::string("ab")})
+    ids.push_back(n + (ids.size() % 2 ? "wb" : "dc"));
+  return ids;
+}
+
+// `count` video streams with i + 1 frames each, and after every round of frames a chunk of
+// each stray id.
+inline Bytes stray_file(size_t count) {
+  std::vector<Stream> streams(count, Stream{"vids", 1, 25, 0, 0});
+  std::vector<Bytes> movi;
+  uint32_t seed = 0;
+  for (size_t round = 0; round < count; ++round) {
+    for (size_t s = round; s < count; ++s) {
+      char id[5] = {char('0' + s / 10), char('0' + s % 10), 'd', 'c', 0};
+      movi.push_back(chunk(id, filler(101 + 2 * s, seed++)));
+    }
+    for (const std::string& id : stray_ids(count))
+      movi.push_back(chunk(id.c_str(), filler(77, seed++)));
+  }
+  return running_file(streams, movi);
+}
+
+// Reads a whole file's idx1 back entry by entry, by hand rather than through the layout
+// reader. Offsets count from the first movi list's "movi" word (4 names the chunk right
+// after it). Each entry must be a key frame and land on a chunk of its id and size inside
+// that list, and every chunk of a declared stream ("00dc" up to the number of stream
+// lists) must be named once, in file order. Empty when all of that holds, else the first
+// thing that does not.
+inline std::string idx1_mismatch(const Bytes& b) {
+  auto le = [&b](uint64_t at) {
+    uint32_t v;
+    memcpy(&v, b.data() + at, 4);
+    return v;
+  };
+  auto digit = [](uint32_t id, int i) { return static_cast<int>(id >> (8 * i) & 0xFF) - '0'; };
+  if (b.size() < 12 || memcmp(b.data(), "RIFF", 4) != 0 || memcmp(b.data() + 8, "AVI ", 4) != 0)
+    return "not an AVI";
+  uint64_t end = 8 + uint64_t{le(4)};
+  if (end > b.size())
+    return "RIFF runs past the file";
+  uint64_t movi = 0, movi_end = 0, idx1 = 0, idx1_end = 0;
+  int streams = 0;
+  for (uint64_t at = 12; at + 8 <= end;) {
+    uint32_t id = le(at), size = le(at + 4);
+    if (at + 8 + size > end)
+      return "top-level chunk at " + std::to_string(at) + " runs past the RIFF";
+    if (id == fourcc("LIST") && size >= 4 && le(at + 8) == fourcc("hdrl")) {
+      for (uint64_t c = at + 12; c + 12 <= at + 8 + size; c += 8 + le(c + 4) + (le(c + 4) & 1))
+        streams += le(c) == fourcc("LIST") && le(c + 8) == fourcc("strl");
+    } else if (id == fourcc("LIST") && size >= 4 && le(at + 8) == fourcc("movi") && !movi) {
+      movi = at + 8, movi_end = at + 8 + size;
+    } else if (id == fourcc("idx1") && !idx1) {
+      idx1 = at + 8, idx1_end = at + 8 + size;
+    }
+    at += 8 + size + (size & 1);
+  }
+  if (!movi || !idx1)
+    return "no movi list or no idx1";
+  std::vector<uint64_t> expected;
+  for (uint64_t at = movi + 4; at + 8 <= movi_end;) {
+    uint32_t id = le(at), size = le(at + 4);
+    if (id == fourcc("LIST")) {  // "rec " groups hold chunks like the list itself
+      at += 12;
+      continue;
+    }
+    if (at + 8 + size > movi_end)
+      return "movi chunk at " + std::to_string(at) + " runs past its list";
+    int n = digit(id, 0) * 10 + digit(id, 1);
+    if (digit(id, 0) >= 0 && digit(id, 0) <= 9 && digit(id, 1) >= 0 && digit(id, 1) <= 9 &&
+        n < streams)
+      expected.push_back(at);
+    at += 8 + size + (size & 1);
+  }
+  if ((idx1_end - idx1) % 16 != 0)
+    return "idx1 size is not a whole number of entries";
+  size_t entries = (idx1_end - idx1) / 16;
+  for (size_t i = 0; i < entries; ++i) {
+    uint64_t e = idx1 + 16 * i;
+    std::string at = "entry " + std::to_string(i) + ": ";
+    uint64_t chunk = movi + le(e + 8);
+    if ((le(e + 4) & 0x10) == 0)
+      return at + "not a key frame";
+    if (chunk + 8 > movi_end || chunk + 8 + le(e + 12) > movi_end)
+      return at + "points outside the movi list";
+    if (le(chunk) != le(e) || le(chunk + 4) != le(e + 12))
+      return at + "id or size differs from the chunk it points at";
+    if (i >= expected.size() || expected[i] != chunk)
+      return at + "not the next chunk of a declared stream";
+  }
+  if (entries != expected.size())
+    return std::to_string(expected.size() - entries) + " chunks of declared streams not listed";
+  return "";
+}
+
 class MemoryAviTarget : public AviTarget {
  public:
   explicit MemoryAviTarget(Bytes bytes) : original_(std::move(bytes)) {}
