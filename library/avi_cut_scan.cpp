@@ -155,10 +155,13 @@ bool CutScanner::scan() {
   uint32_t hdrl_size = le32(h);
   bool movi_seen = false;
   bool whole = walk_riff(12 + 8 + hdrl_size + (hdrl_size & 1), end, &movi_seen);
-  // OpenDML segments follow a first RIFF that was finished.
-  for (uint64_t at = riff.padded_end();
-       whole && riff.size >= 4 && at < size_ && size_ - at >= 12;) {
+  // OpenDML segments follow a first RIFF that was finished. One is noted even when the
+  // first RIFF's walk stopped short, so that a repair never drops what it holds.
+  for (uint64_t at = riff.padded_end(); riff.size >= 4 && at < size_ && size_ - at >= 12;) {
     if (!file_.read_at(at, h, 12) || le32(h) != kRiff || le32(h + 8) != fourcc("AVIX"))
+      break;
+    out_->has_avix = true;
+    if (!whole)
       break;
     RiffChunk seg{at, kRiff, le32(h + 4), fourcc("AVIX")};
     if (seg.size < 4)

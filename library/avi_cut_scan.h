@@ -18,6 +18,7 @@ struct CutAvi {
   std::vector<RiffChunk> qel;          // complete top-level "_qel" chunks
   uint64_t chunk_count = 0;
   bool has_odml_index = false;  // the header list holds indx chunks
+  bool has_avix = false;        // a "RIFF AVIX" segment follows the first RIFF
 };
 
 // False for anything that is not an AVI with a complete header list and a movi list.

@@ -174,8 +174,9 @@ bool repair_cut_avi(AviTarget& target) {
   AviLayout layout;
   read_avi_layout(in, &layout);
   CutAvi cut;
-  // OpenDML indexes point into the old layout; such files are left to the player.
-  if (layout.valid || !scan_cut_avi(in, &cut, true) || cut.has_odml_index)
+  // OpenDML indexes point into the old layout, and one RIFF cannot hold what segments
+  // may; such files are left to the player.
+  if (layout.valid || !scan_cut_avi(in, &cut, true) || cut.has_odml_index || cut.has_avix)
     return false;
   ByteFile* out = target.create_replacement();
   if (!out)

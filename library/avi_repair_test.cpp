@@ -199,11 +199,86 @@ TEST(AviRepair, ChunksOfUndeclaredStreamsAreCopiedButNeitherCountedNorIndexed) {
   }
 }
 
-#if !defined(_WIN32)
+// Counts what a repair did to the file it was given.
+class WatchedTarget : public MemoryAviTarget {
+ public:
+  using MemoryAviTarget::MemoryAviTarget;
+  ByteFile* create_replacement() override {
+    ++replacements_;
+    return MemoryAviTarget::create_replacement();
+  }
+  int replacements_ = 0;
+};
+
+// A file with an OpenDML index or segments: an index in the header list, "RIFF AVIX"
+// segments, or both.
+std::vector<Bytes> odml_files() {
+  AviShape indexed, segmented, both;
+  indexed.odml_index = true;
+  segmented.avix_segments = 2;
+  both.odml_index = true, both.avix_segments = 2;
+  std::vector<Bytes> files;
+  for (AviShape* s : {&indexed, &segmented, &both}) {
+    s->streams = {kVideo, kAudio};
+    s->movi_bytes = 5000;
+    files.push_back(build(*s));
+  }
+  // The first RIFF's walk stops at a broken chunk, before the segments behind it.
+  Bytes broken = files[1];
+  size_t first = std::search(broken.begin(), broken.end(), "00dc", "00dc" + 4) - broken.begin();
+  broken[first + 7] = 0xFF;
+  files.push_back(broken);
+  return files;
+}
+
+// OpenDML indexes point into the layout a rewrite would change, and segments may hold
+// more than one RIFF can: such a recording, cut anywhere after its index or segment
+// began, is refused before a copy is begun and stays as it was.
+TEST(AviRepair, OpenDmlRecordingsAreNeverRewritten) {
+  std::vector<Bytes> files = odml_files();
+  for (size_t f = 0; f < files.size(); ++f) {
+    int listed = 0;
+    for (size_t n = 300; n <= files[f].size(); n += n + 29 < files[f].size() ? 29 : 1) {
+      Bytes cut(files[f].begin(), files[f].begin() + n);
+      // Cut before its first segment, a recording without an index is a plain one.
+      if (std::search(cut.begin(), cut.end(), "indx", "indx" + 4) == cut.end() &&
+          std::search(cut.begin(), cut.end(), "AVIX", "AVIX" + 4) == cut.end())
+        continue;
+      MemoryByteFile view(cut);
+      CutAvi scanned;
+      listed += scan_cut_avi(view, &scanned, false);
+      WatchedTarget target(cut);
+      EXPECT_FALSE(repair_cut_avi(target)) << f << " cut at " << n;
+      EXPECT_EQ(0, target.replacements_) << f << " cut at " << n;
+      ASSERT_EQ(cut, target.bytes()) << f << " cut at " << n;
+    }
+    // Refused for what they are, not for failing to scan.
+    EXPECT_GT(listed, 200) << f;
+  }
+}
+
 class AviRepairFileTest : public rec_test::RecordFileTest {
  protected:
   AviRepairFileTest() : RecordFileTest("repair") {}
 };
+
+// The Repair of a listed OpenDML recording cut short leaves the file on disk byte for
+// byte, with no copy beside it.
+TEST_F(AviRepairFileTest, OpenDmlRecordingsStayOnDiskAsTheyWere) {
+  for (const Bytes& full : odml_files()) {
+    Bytes cut(full.begin(), full.end() - 777);
+    rec_test::write_bytes(folder_.native("odml.avi"), cut);
+    auto a = record(folder_.file(u"odml.avi"));
+    ASSERT_TRUE(a->dojob_load_file_info());
+    EXPECT_TRUE(a->get_is_cut());
+    EXPECT_FALSE(a->dojob_repair());
+    EXPECT_TRUE(a->get_is_cut());
+    EXPECT_EQ(cut, rec_test::read_bytes(folder_.native("odml.avi")));
+    EXPECT_FALSE(rec_test::fs::exists(folder_.native("odml.avi.qeltmp")));
+  }
+}
+
+#if !defined(_WIN32)
 
 // ffmpeg's recordings cut short: ffprobe reads the repaired file with the streams and the
 // length that were listed for the cut one.
