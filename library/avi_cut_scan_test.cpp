@@ -242,6 +242,63 @@ TEST(AviCutScan, ChunksOfUndeclaredStreamsCountForNoStream) {
   }
 }
 
+// Ends of the "00dc" chunks of every movi list of an intact file, rec groups and AVIX
+// segments included, found by walking its RIFFs by hand.
+std::vector<uint64_t> frame_ends(const Bytes& b) {
+  auto le = [&b](uint64_t at) {
+    uint32_t v;
+    memcpy(&v, b.data() + at, 4);
+    return v;
+  };
+  auto next = [&le](uint64_t at) { return at + 8 + le(at + 4) + (le(at + 4) & 1); };
+  std::vector<uint64_t> ends;
+  for (uint64_t riff = 0; riff + 12 <= b.size(); riff = next(riff)) {
+    for (uint64_t at = riff + 12; at + 12 <= riff + 8 + le(riff + 4); at = next(at)) {
+      if (le(at) != fourcc("LIST") || le(at + 8) != fourcc("movi"))
+        continue;
+      for (uint64_t c = at + 12; c + 8 <= at + 8 + le(at + 4);) {
+        if (le(c) == fourcc("LIST")) {
+          c += 12;
+          continue;
+        }
+        if (le(c) == fourcc("00dc"))
+          ends.push_back(c + 8 + le(c + 4));
+        c = next(c);
+      }
+    }
+  }
+  return ends;
+}
+
+// Frames count wherever the engine put them: inside "rec " groups, and in the AVIX
+// segments behind a finished first RIFF. Cut anywhere, the video has every frame it holds.
+TEST(AviCutScan, FramesInRecGroupsAndLaterSegmentsCount) {
+  std::vector<Bytes> groups;
+  for (uint32_t i = 0; i < 20; ++i)
+    groups.push_back(
+        list("LIST", "rec ",
+             {chunk("00dc", filler(301 + 2 * (i % 3), i)), chunk("01wb", filler(640, i))}));
+  AviShape segmented;
+  segmented.streams = {{"vids", 1, 25, 0, 0}, {"auds", 1, 8000, 0, 0}};
+  segmented.avix_segments = 3;
+  for (const Bytes& full : {running_file(segmented.streams, groups), build(segmented)}) {
+    std::vector<uint64_t> ends = frame_ends(full);
+    ASSERT_GE(ends.size(), 12u);
+    int scanned = 0;
+    for (uint64_t n = find(full, "movi") + 4; n <= full.size(); n += 11) {
+      CutView view(full, n);
+      CutAvi cut;
+      if (!scan_cut_avi(view, &cut, false))
+        continue;  // whole: its layout gives the lengths
+      ++scanned;
+      uint32_t frames = static_cast<uint32_t>(
+          std::count_if(ends.begin(), ends.end(), [n](uint64_t end) { return end <= n; }));
+      ASSERT_EQ(frames, cut.streams[0].length) << "cut at " << n;
+    }
+    EXPECT_GT(scanned, 300);
+  }
+}
+
 TEST(AviCutScan, OnlyFilesWithoutAnIndexAreCounted) {
   Recording r = recording(10);
   AviLayout intact = layout_of(r.bytes);

@@ -161,6 +161,35 @@ std::vector<Shape> index_shapes() {
           {"junk and ix chunks", running_file({kVideo}, mixed)}};
 }
 
+uint32_t field(const Bytes& b, size_t at) {
+  uint32_t v;
+  memcpy(&v, b.data() + at, 4);
+  return v;
+}
+
+// The copy's header list tells what its chunks hold: every stream's length, and the main
+// header's frame count from the first video stream, wherever that stream sits.
+TEST(AviRepair, HeadersTellTheLengthsTheChunksHold) {
+  std::vector<Bytes> movi;
+  for (uint32_t i = 0; i < 12; ++i) {
+    movi.push_back(chunk("00wb", filler(640, i)));
+    movi.push_back(chunk("01dc", filler(301, i)));
+    if (i % 2 == 0)
+      movi.push_back(chunk("02dc", filler(201, i)));
+  }
+  Bytes full = running_file({kAudio, kVideo, kVideo}, movi);
+  MemoryAviTarget target(Bytes(full.begin(), full.end() - 24));
+  ASSERT_TRUE(repair_cut_avi(target));
+  const Bytes& b = target.bytes();
+  // Read by hand: dwTotalFrames is 16 bytes into avih, dwLength 32 into each strh.
+  std::vector<uint32_t> lengths;
+  for (auto at = b.begin(); (at = std::search(at, b.end(), "strh", "strh" + 4)) != b.end(); ++at)
+    lengths.push_back(field(b, at - b.begin() + 8 + 32));
+  EXPECT_EQ((std::vector<uint32_t>{12 * 320, 12, 6}), lengths);
+  size_t avih = std::search(b.begin(), b.end(), "avih", "avih" + 4) - b.begin();
+  EXPECT_EQ(12u, field(b, avih + 8 + 16));
+}
+
 // Cut anywhere, with the last chunk torn at each of its bytes: the rebuilt index names
 // every chunk of the file's streams where it now lies, and nothing else.
 TEST(AviRepair, RebuiltIndexPointsAtEveryChunkOfItsStreams) {
