@@ -54,6 +54,25 @@ TEST(HistoryList, SavePutsCurrentFirstWithoutRepeatsUpToMax) {
   EXPECT_EQ(qel_history_to_save(u"", items, 50), items);
 }
 
+TEST(HistoryList, PathsCompareWithoutTheCaseOfAnyAsciiLetterOnly) {
+  for (char16_t c = u'A'; c <= u'Z'; ++c) {
+    std::u16string upper = u"C:\\" + std::u16string(1, c);
+    std::u16string lower = u"c:\\" + std::u16string(1, static_cast<char16_t>(c + 32));
+    EXPECT_TRUE(qel_history_same_path(upper, lower)) << static_cast<char>(c);
+  }
+  // The neighbours of the letter range are not letters: "@" is not "`", "[" not "{".
+  EXPECT_FALSE(qel_history_same_path(u"C:\\@", u"C:\\`"));
+  EXPECT_FALSE(qel_history_same_path(u"C:\\[", u"C:\\{"));
+  EXPECT_FALSE(qel_history_same_path(u"C:\\\u00C4", u"C:\\\u00E4")) << "only ASCII folds";
+}
+
+TEST(HistoryList, SaveNeverKeepsMoreThanTheMaximumEvenNone) {
+  std::vector<std::u16string> items{u"C:\\a", u"C:\\b"};
+  EXPECT_TRUE(qel_history_to_save(u"C:\\new", items, 0).empty());
+  EXPECT_TRUE(qel_history_to_save(u"", items, 0).empty());
+  EXPECT_EQ(qel_history_to_save(u"C:\\new", items, 1), (std::vector<std::u16string>{u"C:\\new"}));
+}
+
 TEST(FolderChoice, ResolvesTrimsAndRefusesOverlongPaths) {
   std::u16string path = u"unchanged";
   EXPECT_EQ(qel_resolve_folder_choice(u"  \t", u"C:\\x", &path), qel_folder_choice::kEmpty);

@@ -74,6 +74,18 @@ TEST(MainWndLayout, ModeButtonsShareTheWiderWidth) {
   EXPECT_EQ(l.video_button.right, 595);
 }
 
+TEST(MainWndLayout, StreamPanelIsAsWideAsItsWidestTextHeadingIncluded) {
+  qel_main_wnd_texts t = measured();
+  t.heading.w = 300.2f;  // 13 + 301 reaches past every line
+  qel_main_wnd_layout l = qel_compute_main_wnd_layout(t, 600, 400);
+  EXPECT_EQ(l.stream_panel.right, 318);
+  EXPECT_EQ(l.record_button.left, 328) << "the buttons move right with the panel";
+  t = measured();
+  t.local_line.w = 250.5f;  // 48 + 251
+  l = qel_compute_main_wnd_layout(t, 600, 400);
+  EXPECT_EQ(l.stream_panel.right, 303);
+}
+
 TEST(MainWndLayout, TinyClientGivesEmptyNotInvertedRectangles) {
   qel_main_wnd_layout l = qel_compute_main_wnd_layout(measured(), 10, 50);
   for (const UiRect& r : {l.list_header, l.list_frame, l.list}) {

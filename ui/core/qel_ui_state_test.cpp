@@ -57,6 +57,16 @@ TEST(TrayClickState, StrayTicksStopTheTimerWithoutAMenu) {
   EXPECT_FALSE(s.timer_running());
 }
 
+TEST(TrayClickState, ClicksOnAScreenEdgeStillOpenTheMenu) {
+  // A taskbar at the left or the top edge puts the cursor on x 0 or y 0; only the very
+  // corner leaves no position.
+  for (qel_point at : {qel_point{0, 700}, qel_point{900, 0}}) {
+    qel_tray_click_state s;
+    ASSERT_EQ(s.on_mouse(M::kLeftUp, at), A::kStartTimer);
+    EXPECT_EQ(s.on_timer(), A::kShowMenuAndKillTimer) << at.x << "," << at.y;
+  }
+}
+
 TEST(RecordInfoState, NoStreamNoticeEndsAfterMoreThanASecond) {
   qel_record_info_state s;
   s.set_mode(kQelRecordInfoNoStream);

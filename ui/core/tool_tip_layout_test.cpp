@@ -28,4 +28,19 @@ TEST(ToolTipLayout, TipStaysOnTheScreen) {
   EXPECT_EQ(wider_than_screen.left, 0);
 }
 
+TEST(ToolTipLayout, TipStaysOnAScreenAwayFromTheOrigin) {
+  // A second monitor left of the first: its left edge is negative, its top 0.
+  constexpr UiRect kLeftScreen = {-1280, 0, 0, 1024};
+  ToolTipMargins margins;
+  // Too tall to fit below or above the cursor: it starts at the screen's top.
+  UiRect tall =
+      tool_tip_window_rect(UiPoint{-600, 500}, kOffset, UiSize{50, 900}, margins, kLeftScreen);
+  EXPECT_EQ(tall.top, 0);
+  EXPECT_EQ(tall.left, -600);
+  UiRect wide =
+      tool_tip_window_rect(UiPoint{-1270, 10}, kOffset, UiSize{2000, 13}, margins, kLeftScreen);
+  EXPECT_EQ(wide.left, -1280);
+  EXPECT_EQ(wide.top, 30);
+}
+
 }  // namespace
