@@ -1,50 +1,124 @@
-// A tiny benchmark harness that builds natively and with mingw alike: run a callable a few
-// times, keep the median wall time, print figures and the closing "NAME ratio=X" line.
+// A tiny benchmark harness that builds natively and with mingw alike. Compared cases run in
+// turn, round after round (A, B, A, B, ...), so that a change in the load of a shared
+// machine hits them alike; each case is reported by its median and interquartile range, and
+// the closing "NAME ratio=X" line is a ratio of medians.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <utility>
 #include <vector>
 
 namespace bench {
 
+// Fewer rounds leave the quartiles to one or two values each.
+constexpr int kMinRounds = 9;
+
+// Rounds per case: QEL_BENCH_ROUNDS when set, never fewer than kMinRounds.
+inline int rounds_from_env(int fallback) {
+  const char* text = std::getenv("QEL_BENCH_ROUNDS");
+  int rounds = text && *text ? std::atoi(text) : fallback;
+  return std::max(rounds, kMinRounds);
+}
+
+// The median and quartiles of a series, interpolated between neighbouring values as most
+// statistics tools do, so that even series have a middle too.
+struct Spread {
+  double median = 0, q1 = 0, q3 = 0;
+  size_t count = 0;
+  double iqr() const { return q3 - q1; }
+};
+
+inline Spread spread(std::vector<double> values) {
+  Spread s;
+  s.count = values.size();
+  if (values.empty())
+    return s;
+  std::sort(values.begin(), values.end());
+  auto quantile = [&](double p) {
+    double at = p * static_cast<double>(values.size() - 1);
+    size_t below = static_cast<size_t>(at);
+    size_t above = std::min(below + 1, values.size() - 1);
+    return values[below] + (values[above] - values[below]) * (at - static_cast<double>(below));
+  };
+  s.median = quantile(0.5);
+  s.q1 = quantile(0.25);
+  s.q3 = quantile(0.75);
+  return s;
+}
+
+// One case of a comparison: what it measured this round (seconds, bytes, ...), or a
+// negative number when it failed.
+using Case = std::function<double()>;
+
+// Wall seconds of a whole call of `fn`.
+template <class Fn>
+Case timed(Fn fn) {
+  return [fn]() mutable {
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    fn();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+}
+
+// Runs the cases in turn for `warmup` uncounted rounds, then `rounds` counted ones. Returns
+// each case's values in round order; empty when a case failed, which ends the run at once.
+inline std::vector<std::vector<double>> interleave(const std::vector<Case>& cases,
+                                                   int rounds,
+                                                   int warmup = 1) {
+  std::vector<std::vector<double>> values(cases.size());
+  for (int round = 0; round < warmup + rounds; ++round) {
+    for (size_t i = 0; i < cases.size(); ++i) {
+      double v = cases[i]();
+      if (v < 0)
+        return {};
+      if (round >= warmup)
+        values[i].push_back(v);
+    }
+  }
+  return values;
+}
+
+// Decimals that show about four significant digits of `value` without an exponent.
+inline int decimals_for(double value) {
+  int digits = 1;
+  for (double v = value < 0 ? -value : value; v >= 10 && digits < 12; v /= 10)
+    ++digits;
+  if (value != 0 && (value < 0 ? -value : value) < 1) {
+    for (double v = value < 0 ? -value : value; v < 1 && digits > -6; v *= 10)
+      --digits;
+  }
+  return std::clamp(4 - digits, 0, 8);
+}
+
+// "label: median X unit, IQR Y unit (Q1 .. Q3 over N rounds)", values multiplied by scale.
+inline void print_spread(const char* label, const Spread& s, const char* unit, double scale = 1) {
+  int d = decimals_for(s.median * scale);
+  std::printf("%s: median %.*f %s, IQR %.*f %s (%.*f .. %.*f over %zu rounds)\n", label, d,
+              s.median * scale, unit, d, s.iqr() * scale, unit, d, s.q1 * scale, d, s.q3 * scale,
+              s.count);
+  std::fflush(stdout);
+}
+
 // Median wall time in seconds of `repeats` runs of `fn`, after one warm-up run.
 template <class Fn>
 double median_seconds(Fn&& fn, int repeats = 5) {
-  using Clock = std::chrono::steady_clock;
-  fn();
-  std::vector<double> times;
-  for (int i = 0; i < std::max(repeats, 1); ++i) {
-    Clock::time_point start = Clock::now();
-    fn();
-    times.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  std::vector<std::vector<double>> t = interleave({timed(std::forward<Fn>(fn))}, repeats);
+  return spread(t.empty() ? std::vector<double>{} : t[0]).median;
 }
 
-// Medians of several callables timed in turn, round after round, so that load changes on a
-// shared machine hit all of them alike. One warm-up round comes first.
+// Medians of several callables timed in turn, round after round, after one warm-up round.
 inline std::vector<double> median_seconds_interleaved(const std::vector<std::function<void()>>& fns,
                                                       int rounds = 7) {
-  using Clock = std::chrono::steady_clock;
-  std::vector<std::vector<double>> times(fns.size());
-  for (int round = 0; round <= std::max(rounds, 1); ++round) {
-    for (size_t i = 0; i < fns.size(); ++i) {
-      Clock::time_point start = Clock::now();
-      fns[i]();
-      if (round > 0)
-        times[i].push_back(std::chrono::duration<double>(Clock::now() - start).count());
-    }
-  }
+  std::vector<Case> cases;
+  for (const std::function<void()>& fn : fns)
+    cases.push_back(timed(fn));
   std::vector<double> medians;
-  for (std::vector<double>& t : times) {
-    std::sort(t.begin(), t.end());
-    medians.push_back(t[t.size() / 2]);
-  }
+  for (const std::vector<double>& t : interleave(cases, rounds))
+    medians.push_back(spread(t).median);
   return medians;
 }
 
