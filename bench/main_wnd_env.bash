@@ -5,12 +5,21 @@ top=${top:?}
 windows_dir=${QEL_BENCH_WINDOWS_DIR:-$top/build/windows}
 export QEL_WINEPREFIX=${QEL_BENCH_WINEPREFIX:-$top/build/bench-prefix}
 "$top/scripts/setup" "$QEL_WINEPREFIX" >/dev/null || exit 1
-records="$QEL_WINEPREFIX/drive_c/users/$(id -un)/Documents/Quorvantine Records for Msn"
+
+# The default recording folder of a prefix.
+records_in() { echo "$1/drive_c/users/$(id -un)/Documents/Quorvantine Records for Msn"; }
+records=$(records_in "$QEL_WINEPREFIX")
 mkdir -p "$records"
 
 cmake --preset windows -B "$windows_dir" >/dev/null || exit 1
 cmake --build "$windows_dir" -j 2 --target quorvantine_msn qel_msn_hook main_wnd_probe \
   >"$windows_dir.bench-build.log" 2>&1 || { tail -n 30 "$windows_dir.bench-build.log"; exit 1; }
+
+# A benchmark that sets main_wnd_cpu runs its Wine session (Xvfb, wineservers and every
+# Wine process, which inherit it) on that CPU alone.
+if [ -n "${main_wnd_cpu:-}" ]; then
+  taskset -pc "$main_wnd_cpu" $$ >/dev/null || exit 1
+fi
 
 source "$top/scripts/wine-env"
 # The Wine session lasts until the benchmark ends.
@@ -20,11 +29,12 @@ exe=$(winepath -w "$windows_dir/app/quorvantine_msn.exe" 2>/dev/null)
 probe="$windows_dir/bench/main_wnd_probe.exe"
 settings='HKCU\Software\Corvelle Software\Quorvantine for Msn'
 
-# A library with no recordings: no files, no cache entries.
+# A library with no recordings: no files, no cache entries; in the given prefix, by default
+# the benchmark's own.
 empty_library() {
-  rm -rf "$records"
-  mkdir -p "$records"
-  timeout 60 wine reg delete "$settings\\avi_file_info_cache" /f >/dev/null 2>&1 || true
+  local prefix=${1:-$WINEPREFIX}
+  rm -rf "$(records_in "$prefix")"
+  mkdir -p "$(records_in "$prefix")"
+  WINEPREFIX=$prefix timeout 60 wine reg delete "$settings\\avi_file_info_cache" /f \
+    >/dev/null 2>&1 || true
 }
-
-median() { sort -g | awk '{a[NR]=$1} END {if (NR) print a[int((NR+1)/2)]; else print 0}'; }
