@@ -6,7 +6,8 @@
 //   the program does it, AVI 1.0 with a JUNK run inside movi: 1.9 GB (sparse) against 1 KB;
 // - the same with the JUNK run's 256 MB written just before, not yet on disk, as an engine
 //   leaves its file.
-// Ratio: the largest of the three large / small time ratios.
+// Large and small run in turn; each is reported by its median and interquartile range.
+// Ratio: the largest of the three large / small ratios of medians.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -27,7 +28,6 @@ namespace fs = std::filesystem;
 using avi_test::Bytes;
 
 constexpr int kTagsPerRun = 20;
-constexpr size_t kRounds = 15;
 
 // hdrl, 1016 bytes of JUNK, a movi list filling the file, then idx1: the shape a recorder
 // leaves. The movi data is a hole in a sparse file.
@@ -70,11 +70,6 @@ double batch(const fs::path& path, int* i) {
     if (!tag(path, (*i)++))
       return -1;
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 // An engine's finished AVI 1.0 file: 30 video frames and audio, then a JUNK run inside
@@ -129,34 +124,40 @@ struct InsertCase {
   int rounds;
 };
 
-// Median seconds of one insert through the folder manager, small and large files in turn,
-// each file made just before its insert; false when an insert failed.
-bool time_inserts(qel_avi_file_mngr& mngr,
-                  const fs::path& dir,
-                  const InsertCase& c,
-                  double* t_small,
-                  double* t_big) {
-  std::vector<double> smalls, bigs;
-  for (int round = 0; round <= c.rounds; ++round) {
-    for (bool big : {false, true}) {
+// Prints the two cases and their ratio of medians; returns it.
+double report(const char* small_label,
+              const char* large_label,
+              const std::vector<std::vector<double>>& t) {
+  bench::Spread small = bench::spread(t[0]), large = bench::spread(t[1]);
+  bench::print_spread(small_label, small, "ms", 1e3);
+  bench::print_spread(large_label, large, "ms", 1e3);
+  bench::figure("  ratio of medians", large.median / small.median, "");
+  return large.median / small.median;
+}
+
+// Inserts through the folder manager, small and large files in turn, each file made just
+// before its insert and only the insert timed; the large / small ratio, or -1.
+double insert_ratio(qel_avi_file_mngr& mngr, const fs::path& dir, const InsertCase& c) {
+  int n = 0;
+  auto insert = [&](bool big) -> bench::Case {
+    return [&, big] {
       // Joined with a backslash, as the program names its recordings.
-      std::string leaf = (big ? "big_" : "small_") + std::to_string(round) + ".avi";
+      std::string leaf = (big ? "big_" : "small_") + std::to_string(n++) + ".avi";
       std::u16string path = dir.u16string() + u"\\" + std::u16string(leaf.begin(), leaf.end());
       if (!make_finished_recording(path, big ? c.big_junk : c.small_junk, c.written))
-        return false;
+        return -1.0;
       auto start = std::chrono::steady_clock::now();
       shared_ptr<qel_avi_file> f = mngr.insert_new_file(path.c_str(), 1290000000);
       double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      if (!f || f->get_time_len() != 3)
-        return false;
       platform::file_delete(path);  // an unflushed file's pages go with it
-      if (round > 0)
-        (big ? bigs : smalls).push_back(t);
-    }
-  }
-  *t_small = median(smalls);
-  *t_big = median(bigs);
-  return true;
+      return f && f->get_time_len() == 3 ? t : -1.0;
+    };
+  };
+  std::vector<std::vector<double>> t =
+      bench::interleave({insert(false), insert(true)}, bench::rounds_from_env(c.rounds));
+  if (t.empty())
+    return -1;
+  return report("  small, insert", "  large, insert", t);
 }
 
 // Tags through the chunk writer alone; the large / small ratio, or -1.
@@ -168,30 +169,18 @@ double chunk_writer_ratio(const fs::path& dir) {
     return -1;
   }
   std::printf("chunk writer: %d tags per run, alternating 36- and 24-byte chunks\n", kTagsPerRun);
-  // Interleaved, so that both sizes see the same disk and cache conditions.
-  std::vector<double> smalls, bigs;
   int i = 0;
-  for (size_t round = 0; round < kRounds + 1; ++round) {
-    double s = batch(small, &i), b = batch(big, &i);
-    if (s < 0 || b < 0)
-      break;
-    if (round == 0)
-      continue;  // warm-up
-    smalls.push_back(s);
-    bigs.push_back(b);
-  }
+  std::vector<std::vector<double>> t =
+      bench::interleave({[&] { return batch(small, &i); }, [&] { return batch(big, &i); }},
+                        bench::rounds_from_env(15));
   std::error_code ec;
   fs::remove(big, ec);
   fs::remove(small, ec);
-  if (bigs.size() != kRounds) {
+  if (t.empty()) {
     std::fprintf(stderr, "tag_chunk: a tag failed\n");
     return -1;
   }
-  double t_small = median(smalls), t_big = median(bigs);
-  bench::figure("  1 MB recording, median batch", t_small * 1e3, "ms");
-  bench::figure("  4 GB recording, median batch", t_big * 1e3, "ms");
-  bench::figure("  ratio", t_big / t_small, "");
-  return t_big / t_small;
+  return report("  1 MB recording, batch", "  4 GB recording, batch", t);
 }
 
 }  // namespace
@@ -212,17 +201,14 @@ int main() {
        9},
   };
   for (const InsertCase& c : cases) {
-    double t_small = 0, t_big = 0;
     std::printf("folder manager insert: %s\n", c.label);
-    if (!time_inserts(mngr, library.dir(), c, &t_small, &t_big)) {
+    double r = insert_ratio(mngr, library.dir(), c);
+    if (r < 0) {
       std::fprintf(stderr, "tag_chunk: an insert failed\n");
       status = 1;
       continue;
     }
-    bench::figure("  small, median insert", t_small * 1e3, "ms");
-    bench::figure("  large, median insert", t_big * 1e3, "ms");
-    bench::figure("  ratio", t_big / t_small, "");
-    worst = std::max(worst, t_big / t_small);
+    worst = std::max(worst, r);
   }
   mngr.Finalize();
   if (status)
