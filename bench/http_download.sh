@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Downloads a 256 MB file from a local nginx through the HTTP agent, natively and under
-# Wine, and with curl in the same run. The ratio is agent throughput / curl throughput
-# (curl's time / the agent's time); the goal is at least 0.5. The last line gives the lower
-# of the native and Wine ratios.
+# Wine, and with curl: the three take turns, round after round (QEL_BENCH_ROUNDS rounds, 11
+# by default, at least 9, after one warm-up round), so that a change in the machine's load
+# hits them alike. Each is reported by its median and interquartile range. The ratio is
+# agent throughput / curl throughput (curl's median time / the agent's); the goal is at
+# least 0.5. The last line gives the lower of the native and Wine ratios.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -11,61 +13,75 @@ export QEL_WINEPREFIX=${QEL_WINEPREFIX:-$top/build/wineprefix}
 native_dir=${QEL_BENCH_NATIVE_DIR:-build/bench}
 windows_dir=${QEL_BENCH_WINDOWS_DIR:-build/windows}
 target=http_download_bench
-rounds=${QEL_BENCH_ROUNDS:-5}
+rounds=${QEL_BENCH_ROUNDS:-11}
+((rounds >= 9)) || rounds=9
 
 build() {
   local preset=$1 dir=$2
+  shift 2
   echo "== http_download: building for $preset in $dir"
   if ! cmake --preset "$preset" -B "$dir" >/dev/null ||
-     ! cmake --build "$dir" -j 2 --target "$target" >"$dir.bench-build.log" 2>&1; then
+     ! cmake --build "$dir" -j 2 --target "$@" >"$dir.bench-build.log" 2>&1; then
     tail -n 30 "$dir.bench-build.log"
     exit 1
   fi
 }
-build bench "$native_dir"
-build windows "$windows_dir"
+build bench "$native_dir" "$target" bench_stats
+build windows "$windows_dir" "$target"
+stats=$native_dir/bench/bench_stats
 
 servers=$(mktemp -d)
+work=$(mktemp -d)
 source "$top/scripts/wine-env"
 cleanup() {
   python3 "$top/net/testdata/servers.py" stop "$servers"
   wine_env_stop
-  rm -rf "$servers"
+  rm -rf "$servers" "$work"
 }
 trap cleanup EXIT
 python3 "$top/net/testdata/servers.py" start "$servers" --big-mb 256 || exit 1
 port=$(awk '/nginx/ {print $2}' "$servers/ports")
 url=http://127.0.0.1:$port/big.bin
 echo "file: 256 MB from nginx on 127.0.0.1:$port"
+wine_env_start
 
-curl_seconds() {
-  local times=()
-  for _ in $(seq "$rounds"); do
-    times+=("$(curl -s -o /dev/null -w '%{time_total}' "$url")")
-  done
-  printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+# Appends one download's seconds to FILE; fails showing what the downloader said.
+keep_seconds() {
+  local file=$1 out=$2 s
+  s=$(awk '/^agent_seconds/ {print $2}' <<<"$out")
+  if [ -z "$s" ]; then
+    echo "http_download: no time for $(basename "$file"): $out" >&2
+    exit 1
+  fi
+  echo "$s" >>"$file"
 }
 
-agent_seconds() {
-  awk '/^agent_seconds/ {print $2}'
+round() {
+  local dir=$1
+  keep_seconds "$dir/curl" "agent_seconds $(curl -s -o /dev/null -w '%{time_total}' "$url")"
+  keep_seconds "$dir/native" "$("$native_dir/bench/$target" "$port" /big.bin)"
+  keep_seconds "$dir/wine" \
+    "$("$top/scripts/wine-run" "$windows_dir/bench/$target.exe" "$port" /big.bin | tr -d '\r')"
 }
+
+mkdir -p "$work/warmup"
+round "$work/warmup"
+for _ in $(seq "$rounds"); do
+  round "$work"
+done
 
 ratio() {
-  awk -v c="$1" -v a="$2" 'BEGIN { if (a > 0) printf "%.2f", c / a; else print 0 }'
+  awk -v c="$("$stats" median "$work/curl")" -v a="$("$stats" median "$1")" \
+    'BEGIN { if (a > 0) printf "%.3f", c / a; else print 0 }'
 }
-
-curl_s=$(curl_seconds)
-native_s=$("$native_dir/bench/$target" "$port" /big.bin "$rounds" | agent_seconds)
-wine_env_start
-wine_s=$("$top/scripts/wine-run" "$windows_dir/bench/$target.exe" "$port" /big.bin "$rounds" |
-         tr -d '\r' | agent_seconds)
-curl_s2=$(curl_seconds)
-curl_best=$(awk -v a="$curl_s" -v b="$curl_s2" 'BEGIN { print (a < b ? a : b) }')
-
-native_ratio=$(ratio "$curl_best" "${native_s:-0}")
-wine_ratio=$(ratio "$curl_best" "${wine_s:-0}")
-echo "curl: ${curl_best} s (median of $rounds, best of two series)"
-echo "agent native: ${native_s:-failed} s  ratio $native_ratio"
-echo "agent under Wine: ${wine_s:-failed} s  ratio $wine_ratio"
+for who in curl native wine; do
+  echo "  $who, in round order: $(paste -sd' ' "$work/$who") s"
+done
+"$stats" case "curl" s "$work/curl" || exit 1
+"$stats" case "agent native" s "$work/native" || exit 1
+"$stats" case "agent under Wine" s "$work/wine" || exit 1
+native_ratio=$(ratio "$work/native")
+wine_ratio=$(ratio "$work/wine")
+echo "ratio native: $native_ratio, under Wine: $wine_ratio"
 echo "goal: ratio >= 0.5 (agent throughput / curl throughput)"
 echo "http_download ratio=$(awk -v a="$native_ratio" -v b="$wine_ratio" 'BEGIN { print (a < b ? a : b) }')"

@@ -1,6 +1,7 @@
-// Downloads one file through the HTTP agent from a loopback server and prints the median
-// time. bench/http_download.sh starts the server, times curl on the same file and prints
-// the ratio; run alone: http_download_bench PORT PATH [ROUNDS].
+// Downloads one file through the HTTP agent from a loopback server ROUNDS times (1 by
+// default) and prints each download's time. bench/http_download.sh starts the server and
+// calls it once per round, in turn with curl on the same file, and prints the figures; run
+// alone: http_download_bench PORT PATH [ROUNDS].
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -48,14 +49,17 @@ int main(int argc, char** argv) {
   }
   int port = std::atoi(argv[1]);
   std::string path = argv[2];
-  int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
-  uint64_t bytes = 0;
-  double seconds = bench::median_seconds([&] { bytes = download(port, path); }, rounds);
-  if (!bytes) {
-    std::printf("agent download failed\n");
-    return 1;
+  int rounds = argc > 3 ? std::atoi(argv[3]) : 1;
+  for (int i = 0; i < rounds; ++i) {
+    uint64_t bytes = 0;
+    double seconds = bench::timed([&] { bytes = download(port, path); })();
+    if (!bytes) {
+      std::printf("agent download failed\n");
+      return 1;
+    }
+    std::printf("agent_bytes %llu\nagent_seconds %.6f\n", static_cast<unsigned long long>(bytes),
+                seconds);
+    std::fflush(stdout);
   }
-  std::printf("agent_bytes %llu\nagent_seconds %.6f\n", static_cast<unsigned long long>(bytes),
-              seconds);
   return 0;
 }
