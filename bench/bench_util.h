@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <utility>
 #include <vector>
 
 namespace bench {
@@ -101,34 +100,6 @@ inline void print_spread(const char* label, const Spread& s, const char* unit, d
               s.median * scale, unit, d, s.iqr() * scale, unit, d, s.q1 * scale, d, s.q3 * scale,
               s.count);
   std::fflush(stdout);
-}
-
-// Median wall time in seconds of `repeats` runs of `fn`, after one warm-up run.
-template <class Fn>
-double median_seconds(Fn&& fn, int repeats = 5) {
-  std::vector<std::vector<double>> t = interleave({timed(std::forward<Fn>(fn))}, repeats);
-  return spread(t.empty() ? std::vector<double>{} : t[0]).median;
-}
-
-// Medians of several callables timed in turn, round after round, after one warm-up round.
-inline std::vector<double> median_seconds_interleaved(const std::vector<std::function<void()>>& fns,
-                                                      int rounds = 7) {
-  std::vector<Case> cases;
-  for (const std::function<void()>& fn : fns)
-    cases.push_back(timed(fn));
-  std::vector<double> medians;
-  for (const std::vector<double>& t : interleave(cases, rounds))
-    medians.push_back(spread(t).median);
-  return medians;
-}
-
-// Measures `fn` and prints "label: X ms (median of N)"; returns the median in seconds.
-template <class Fn>
-double run(const char* label, Fn&& fn, int repeats = 5) {
-  double seconds = median_seconds(std::forward<Fn>(fn), repeats);
-  std::printf("%s: %.3f ms (median of %d)\n", label, seconds * 1e3, repeats);
-  std::fflush(stdout);
-  return seconds;
 }
 
 inline void figure(const char* label, double value, const char* unit) {

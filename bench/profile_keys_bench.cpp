@@ -1,6 +1,8 @@
 // Reading the same 10,000 DWORD values through ZulProfileKey and through raw registry calls.
 // The profile layer closes a key as soon as no value node needs it, so each of its reads
-// reopens the path; the raw loop keeps one handle open. The ratio is profile time / raw time.
+// reopens the path; the raw loop keeps one handle open. The three ways run in turn, round
+// after round, each reported by its median and interquartile range. The ratio is the median
+// profile time (key held) / the median raw time.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -83,16 +85,17 @@ int main() {
   const uint64_t expected = uint64_t{kValues} * (kValues - 1) / 2;
   uint64_t sums[3] = {};
   std::printf("reading %d DWORD values of HKCU\\%s\n", kValues, f.path.c_str());
-  const int rounds = 7;
-  std::vector<double> t = bench::median_seconds_interleaved(
-      {[&] { sums[0] = read_raw(f); }, [&] { sums[1] = read_profile_held_key(f); },
-       [&] { sums[2] = read_profile_from_root(f); }},
-      rounds);
-  const double raw = t[0], held = t[1], fresh = t[2];
-  std::printf("medians of %d interleaved rounds:\n", rounds);
-  bench::figure("raw registry calls, one open handle", raw * 1e3, "ms");
-  bench::figure("ZulProfileKey, key handle held", held * 1e3, "ms");
-  bench::figure("ZulProfileKey, handles from the root per read", fresh * 1e3, "ms");
+  std::vector<std::vector<double>> t =
+      bench::interleave({bench::timed([&] { sums[0] = read_raw(f); }),
+                         bench::timed([&] { sums[1] = read_profile_held_key(f); }),
+                         bench::timed([&] { sums[2] = read_profile_from_root(f); })},
+                        bench::rounds_from_env(9));
+  bench::print_spread("raw registry calls, one open handle", bench::spread(t[0]), "ms", 1e3);
+  bench::print_spread("ZulProfileKey, key handle held", bench::spread(t[1]), "ms", 1e3);
+  bench::print_spread("ZulProfileKey, handles from the root per read", bench::spread(t[2]), "ms",
+                      1e3);
+  const double raw = bench::spread(t[0]).median, held = bench::spread(t[1]).median,
+               fresh = bench::spread(t[2]).median;
   platform::reg_delete_key(platform::reg_current_user(), f.path.c_str());
   platform::reg_delete_key(platform::reg_current_user(), "Software\\QelBench");
   for (uint64_t sum : sums) {

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Downloads a 64 MB file from a local openssl s_server through the secure layer and with
-# openssl s_client, alternately, in the same run. The ratio is layer throughput / s_client
-# throughput (s_client's time / the layer's time). Native only: the Windows build finds no
-# TLS libraries under Wine.
+# openssl s_client, in turn round after round (QEL_BENCH_ROUNDS rounds, 11 by default, at
+# least 9, after one warm-up round); each is reported by its median and interquartile
+# range. The ratio is layer throughput / s_client throughput (s_client's median time / the
+# layer's). Native only: the Windows build finds no TLS libraries under Wine.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 "$top/scripts/setup" "${QEL_WINEPREFIX:-$top/build/wineprefix}" >/dev/null || exit 1
 native_dir=${QEL_BENCH_NATIVE_DIR:-build/bench}
 target=ssl_transfer_bench
-rounds=${QEL_BENCH_ROUNDS:-5}
+rounds=${QEL_BENCH_ROUNDS:-11}
+((rounds >= 9)) || rounds=9
 megabytes=${QEL_BENCH_MB:-64}
 
 echo "== ssl_transfer: building in $native_dir"
 if ! cmake --preset bench -B "$native_dir" >/dev/null ||
-   ! cmake --build "$native_dir" -j 2 --target "$target" >"$native_dir.bench-build.log" 2>&1; then
+   ! cmake --build "$native_dir" -j 2 --target "$target" bench_stats >"$native_dir.bench-build.log" 2>&1; then
   tail -n 30 "$native_dir.bench-build.log"
   exit 1
 fi
@@ -48,16 +50,26 @@ client_seconds() {
   awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f\n", b - a }'
 }
 
-median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-
-layer_times=() client_times=()
+stats=$native_dir/bench/bench_stats
+round() {
+  local dir=$1 layer
+  client_seconds >>"$dir/client"
+  layer=$("$native_dir/bench/$target" "$port" /big.bin 1 | awk '/^layer_seconds/ {print $2}')
+  if [ -z "$layer" ]; then
+    echo "ssl_transfer: the layer's download failed" >&2
+    exit 1
+  fi
+  echo "$layer" >>"$dir/layer"
+}
+mkdir -p "$work/warmup"
+round "$work/warmup"
 for _ in $(seq "$rounds"); do
-  client_times+=("$(client_seconds)")
-  layer_times+=("$("$native_dir/bench/$target" "$port" /big.bin 1 | awk '/^layer_seconds/ {print $2}')")
+  round "$work"
 done
-client_s=$(printf '%s\n' "${client_times[@]}" | median)
-layer_s=$(printf '%s\n' "${layer_times[@]}" | median)
-echo "s_client: $client_s s ($(cat "$work/client_bytes") bytes with the reply head; median of $rounds)"
-echo "layer: ${layer_s:-failed} s (median of $rounds)"
+echo "  s_client, in round order: $(paste -sd' ' "$work/client") s"
+echo "  layer, in round order: $(paste -sd' ' "$work/layer") s"
+"$stats" case "s_client ($(cat "$work/client_bytes") bytes with the reply head)" s "$work/client" ||
+  exit 1
+"$stats" case "layer" s "$work/layer" || exit 1
 echo "goal: ratio near 1 or above (layer throughput / s_client throughput)"
-echo "ssl_transfer ratio=$(awk -v c="$client_s" -v l="${layer_s:-0}" 'BEGIN { if (l > 0) printf "%.2f", c / l; else print 0 }')"
+"$stats" ratio ssl_transfer "$work/client" "$work/layer"
