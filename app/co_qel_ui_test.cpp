@@ -291,7 +291,10 @@ TEST_F(CoQelUiTest, DeleteFromTheListSendsTheFileToTheRecycleBin) {
   int row = -1;
   for (int i = 0; i < rows && row < 0; ++i) {
     wchar_t text[256] = {};
-    ListView_GetItemText(list, i, 0, text, 256);
+    LVITEMW item = {};
+    item.pszText = text;
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
     if (std::wstring(text) == L"to be deleted")
       row = i;
   }
