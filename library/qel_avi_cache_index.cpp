@@ -1,6 +1,7 @@
 #include "library/qel_avi_cache_index.h"
 
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -28,14 +29,61 @@ struct Reader {
     at += sizeof *v;
     return true;
   }
-  bool get(std::string* s, size_t len) {
+  bool get(std::string_view* s, size_t len) {
     if (bytes.size() - at < len)
       return false;
-    s->assign(reinterpret_cast<const char*>(bytes.data() + at), len);
+    *s = std::string_view(reinterpret_cast<const char*>(bytes.data() + at), len);
     at += len;
     return true;
   }
 };
+
+// Calls on_entry(name, time, record) for each entry of the index in `bytes`; false at the
+// first thing that is not part of a whole index (a caller walks once with a no-op first, so
+// that nothing is taken from bytes that turn out bad). Repeated names are the caller's.
+template <class OnEntry>
+bool walk_index(const std::vector<uint8_t>& bytes, uint32_t* count, OnEntry on_entry) {
+  Reader in{bytes};
+  uint32_t version = 0;
+  if (!in.get(&version) || version != kIndexVersion || !in.get(count))
+    return false;
+  for (uint32_t i = 0; i < *count; ++i) {
+    uint16_t len = 0;
+    std::string_view name;
+    uint64_t time = 0;
+    qel_avi_cache_record r;
+    uint8_t flags = 0;
+    if (!in.get(&len) || !in.get(&name, len) || !in.get(&time) || !in.get(&r.src_app_type) ||
+        !in.get(&r.start_time) || !in.get(&r.time_len) || !in.get(&flags) || flags > 3)
+      return false;
+    r.has_video = flags & 1;
+    r.has_audio = flags & 2;
+    on_entry(name, time, r);
+  }
+  return in.at == bytes.size();
+}
+
+// The same for a stamp: its header into `stamp` (files left alone), then on_file(name, file).
+template <class OnFile>
+bool walk_stamp(const std::vector<uint8_t>& bytes,
+                qel_avi_cache_index::Stamp* stamp,
+                uint32_t* count,
+                OnFile on_file) {
+  Reader in{bytes};
+  uint32_t version = 0;
+  if (!in.get(&version) || version != kStampVersion || !in.get(&stamp->generation) ||
+      !in.get(&stamp->entries) || !in.get(&stamp->hash) || !in.get(count))
+    return false;
+  for (uint32_t i = 0; i < *count; ++i) {
+    uint16_t len = 0;
+    std::string_view name;
+    platform::FileStamp file;
+    if (!in.get(&len) || !in.get(&name, len) || !in.get(&file.size) || !in.get(&file.write_time))
+      return false;
+    on_file(name, file);
+  }
+  return in.at == bytes.size();
+}
 
 // FNV-1a: tells the copy this stamp was made for from one rewritten since.
 uint64_t hash_of(const std::vector<uint8_t>& bytes) {
@@ -70,25 +118,15 @@ std::vector<uint8_t> qel_avi_cache_index::encode(const Records& _records) {
 }
 
 bool qel_avi_cache_index::decode(const std::vector<uint8_t>& _bytes, Records* _records) {
-  Reader in{_bytes};
-  uint32_t version = 0, count = 0;
-  if (!in.get(&version) || version != kIndexVersion || !in.get(&count))
+  uint32_t count = 0;
+  if (!walk_index(_bytes, &count, [](std::string_view, uint64_t, const qel_avi_cache_record&) {}))
     return false;
   Records records;
-  for (uint32_t i = 0; i < count; ++i) {
-    uint16_t len = 0;
-    std::string name;
-    uint64_t time = 0;
-    qel_avi_cache_record r;
-    uint8_t flags = 0;
-    if (!in.get(&len) || !in.get(&name, len) || !in.get(&time) || !in.get(&r.src_app_type) ||
-        !in.get(&r.start_time) || !in.get(&r.time_len) || !in.get(&flags) || flags > 3)
-      return false;
-    r.has_video = flags & 1;
-    r.has_audio = flags & 2;
-    records[name] = {time, r};
-  }
-  if (in.at != _bytes.size() || records.size() != count)
+  walk_index(_bytes, &count,
+             [&](std::string_view name, uint64_t time, const qel_avi_cache_record& r) {
+               records[std::string(name)] = {time, r};
+             });
+  if (records.size() != count)
     return false;
   _records->swap(records);
   return true;
@@ -111,98 +149,198 @@ std::vector<uint8_t> qel_avi_cache_index::encode_stamp(const Stamp& _stamp) {
 }
 
 bool qel_avi_cache_index::decode_stamp(const std::vector<uint8_t>& _bytes, Stamp* _stamp) {
-  Reader in{_bytes};
-  uint32_t version = 0;
   Stamp s;
   uint32_t count = 0;
-  if (!in.get(&version) || version != kStampVersion || !in.get(&s.generation) ||
-      !in.get(&s.entries) || !in.get(&s.hash) || !in.get(&count))
+  if (!walk_stamp(_bytes, &s, &count, [](std::string_view, const platform::FileStamp&) {}))
     return false;
-  for (uint32_t i = 0; i < count; ++i) {
-    uint16_t len = 0;
-    std::string name;
-    platform::FileStamp file;
-    if (!in.get(&len) || !in.get(&name, len) || !in.get(&file.size) || !in.get(&file.write_time))
-      return false;
-    s.files[name] = file;
-  }
-  if (in.at != _bytes.size() || s.files.size() != count)
+  walk_stamp(_bytes, &s, &count, [&](std::string_view name, const platform::FileStamp& file) {
+    s.files[std::string(name)] = file;
+  });
+  if (s.files.size() != count)
     return false;
   *_stamp = std::move(s);
   return true;
 }
 
+bool qel_avi_cache_index::decode_saved(const std::vector<uint8_t>& _bytes) {
+  uint32_t count = 0;
+  if (!walk_index(_bytes, &count, [](std::string_view, uint64_t, const qel_avi_cache_record&) {}))
+    return false;
+  // The walk found that many entries in the bytes: reserving them is no risk.
+  m_entries.reserve(count);
+  bool repeated = false;
+  walk_index(_bytes, &count,
+             [&](std::string_view name, uint64_t time, const qel_avi_cache_record& r) {
+               Entry& e = m_entries.try_emplace(std::string(name)).first->second;
+               repeated = repeated || e.has_saved;
+               e.has_saved = true;
+               e.saved_time = time;
+               e.saved = r;
+             });
+  if (repeated) {
+    m_entries.clear();
+    return false;
+  }
+  m_saved_count = count;
+  return true;
+}
+
+bool qel_avi_cache_index::decode_found(const std::vector<uint8_t>& _bytes) {
+  Stamp s;
+  uint32_t count = 0;
+  if (!walk_stamp(_bytes, &s, &count, [](std::string_view, const platform::FileStamp&) {}))
+    return false;
+  std::vector<Slot*> files;
+  files.reserve(count);
+  bool repeated = false;
+  std::string key;
+  walk_stamp(_bytes, &s, &count, [&](std::string_view name, const platform::FileStamp& file) {
+    key.assign(name);
+    Slot* at = slot(key, true);
+    repeated = repeated || at->second.has_found_file;
+    at->second.has_found_file = true;
+    at->second.found_file = file;
+    files.push_back(at);
+  });
+  if (repeated) {
+    for (Slot* at : files)
+      at->second.has_found_file = false;
+    return false;
+  }
+  m_found = std::move(s);
+  m_found_files = count;
+  return true;
+}
+
 void qel_avi_cache_index::load(const ZulProfileKey& _cache_key) {
-  m_write_times.clear();
-  m_saved.clear();
-  m_kept.clear();
+  m_entries.clear();
+  m_last = nullptr;
+  m_saved_count = 0;
+  m_found_files = 0;
+  m_kept_order.clear();
+  m_kept_file_order.clear();
   m_changed = false;
   m_unlisted_kept = false;
   m_written = 0;
   m_stamped = false;
   m_loaded = Stamp{};
   m_found = Stamp{};
-  m_kept_files.clear();
   std::vector<uint8_t> bytes;
-  bool have_copy = _cache_key.GetValue(kIndexValue).GetBytes(&bytes) && decode(bytes, &m_saved);
+  bool have_copy = _cache_key.GetValue(kIndexValue).GetBytes(&bytes) && decode_saved(bytes);
   _cache_key.GetValue(kGenerationValue).GetDWORD(&m_loaded.generation);
   m_loaded.entries = _cache_key.CountSubKeys();
   m_loaded.hash = have_copy ? hash_of(bytes) : 0;
   std::vector<uint8_t> stamp;
   if (_cache_key.GetValue(kStampValue).GetBytes(&stamp))
-    decode_stamp(stamp, &m_found);
+    decode_found(stamp);
   if (have_copy && m_loaded.entries >= 0 && m_found.generation == m_loaded.generation &&
       m_found.entries == m_loaded.entries && m_found.hash == m_loaded.hash) {
     m_stamped = true;
-    for (const auto& [name, entry] : m_saved)
-      m_write_times.emplace(name, entry.first);
+    for (auto& [name, e] : m_entries) {
+      if (e.has_saved) {
+        e.listed = true;
+        e.listed_time = e.saved_time;
+      }
+    }
     return;
   }
   std::vector<std::pair<std::string, uint64_t>> entries;
   _cache_key.EnumSubKeyTimes(&entries);
-  for (auto& [name, time] : entries)
-    if (time)
-      m_write_times.emplace(std::move(name), time);
+  for (auto& [name, time] : entries) {
+    if (!time)
+      continue;
+    Entry& e = m_entries.try_emplace(std::move(name)).first->second;
+    if (!e.listed) {
+      e.listed = true;
+      e.listed_time = time;
+    }
+  }
+}
+
+qel_avi_cache_index::Slot* qel_avi_cache_index::slot(const std::string& _entry, bool _create) {
+  if (m_last && m_last->first == _entry)
+    return m_last;
+  auto at = m_entries.find(_entry);
+  if (at == m_entries.end()) {
+    if (!_create)
+      return nullptr;
+    at = m_entries.try_emplace(_entry).first;
+  }
+  m_last = &*at;
+  return m_last;
+}
+
+const qel_avi_cache_index::Entry* qel_avi_cache_index::lookup(const std::string& _entry) const {
+  if (m_last && m_last->first == _entry)
+    return &m_last->second;
+  auto at = m_entries.find(_entry);
+  return at == m_entries.end() ? nullptr : &at->second;
 }
 
 const qel_avi_cache_record* qel_avi_cache_index::find(const std::string& _entry) const {
-  auto saved = m_saved.find(_entry);
-  auto listed = m_write_times.find(_entry);
-  if (saved == m_saved.end() || listed == m_write_times.end() ||
-      saved->second.first != listed->second)
+  const Entry* e = lookup(_entry);
+  if (!e || !e->has_saved || !e->listed || e->saved_time != e->listed_time)
     return nullptr;
-  return &saved->second.second;
+  return &e->saved;
 }
 
 bool qel_avi_cache_index::is_file_changed(const std::string& _entry,
                                           const platform::FileStamp& _file) const {
-  auto found = m_found.files.find(_entry);
-  return found != m_found.files.end() && !(found->second == _file);
+  const Entry* e = lookup(_entry);
+  return e && e->has_found_file && !(e->found_file == _file);
+}
+
+void qel_avi_cache_index::set_kept(Slot* _slot,
+                                   uint64_t _time,
+                                   const qel_avi_cache_record& _record) {
+  Entry& e = _slot->second;
+  if (!e.has_kept) {
+    e.has_kept = true;
+    m_kept_order.push_back(_slot);
+  }
+  e.kept_time = _time;
+  e.kept = _record;
 }
 
 void qel_avi_cache_index::keep_written(const std::string& _entry,
                                        const qel_avi_cache_record& _record) {
   // Time 0 is never listed, so a load that lists the entries reads this one afresh.
-  m_kept[_entry] = {0, _record};
+  set_kept(slot(_entry, true), 0, _record);
   m_changed = true;
   ++m_written;
 }
 
 void qel_avi_cache_index::keep_file(const std::string& _entry, const platform::FileStamp& _file) {
-  m_kept_files[_entry] = _file;
+  Slot* at = slot(_entry, true);
+  if (!at->second.has_kept_file) {
+    at->second.has_kept_file = true;
+    m_kept_file_order.push_back(at);
+  }
+  at->second.kept_file = _file;
 }
 
 void qel_avi_cache_index::keep(const std::string& _entry, const qel_avi_cache_record& _record) {
-  auto listed = m_write_times.find(_entry);
-  if (listed == m_write_times.end()) {
+  Slot* at = slot(_entry, false);
+  if (!at || !at->second.listed) {
     m_unlisted_kept = true;
     return;
   }
-  auto saved = m_saved.find(_entry);
-  if (saved == m_saved.end() || saved->second.first != listed->second ||
-      !same(saved->second.second, _record))
+  const Entry& e = at->second;
+  if (!e.has_saved || e.saved_time != e.listed_time || !same(e.saved, _record))
     m_changed = true;
-  m_kept[_entry] = {listed->second, _record};
+  set_kept(at, e.listed_time, _record);
+}
+
+bool qel_avi_cache_index::found_equals(const Stamp& _stamp,
+                                       const std::vector<Slot*>& _files) const {
+  if (_stamp.generation != m_found.generation || _stamp.entries != m_found.entries ||
+      _stamp.hash != m_found.hash || _files.size() != m_found_files)
+    return false;
+  for (const Slot* at : _files) {
+    if (!at->second.has_found_file || !(at->second.found_file == at->second.kept_file))
+      return false;
+  }
+  return true;
 }
 
 bool qel_avi_cache_index::save(const ZulProfileKey& _cache_key) {
@@ -215,12 +353,21 @@ bool qel_avi_cache_index::save(const ZulProfileKey& _cache_key) {
       stamp.entries = _cache_key.CountSubKeys();
     }
   }
-  if (m_changed || m_kept.size() != m_saved.size()) {
-    std::vector<uint8_t> bytes = encode(m_kept);
+  if (m_changed || m_kept_order.size() != m_saved_count) {
+    // Filled in the order the entries were kept, as the copy has always been written.
+    Records kept;
+    for (const Slot* at : m_kept_order)
+      kept[at->first] = {at->second.kept_time, at->second.kept};
+    std::vector<uint8_t> bytes = encode(kept);
     if (!_cache_key.GetValue(kIndexValue)
              .SetBinary(bytes.data(), static_cast<uint32_t>(bytes.size())))
       return false;
-    m_saved = m_kept;
+    for (auto& [name, e] : m_entries) {
+      e.has_saved = e.has_kept;
+      e.saved_time = e.kept_time;
+      e.saved = e.kept;
+    }
+    m_saved_count = m_kept_order.size();
     m_changed = false;
     stamp.hash = hash_of(bytes);
   }
@@ -229,15 +376,28 @@ bool qel_avi_cache_index::save(const ZulProfileKey& _cache_key) {
   // lists them again.
   if (m_unlisted_kept)
     stamp = Stamp{};
-  stamp.files = std::move(m_kept_files);
-  m_kept_files.clear();
-  if (stamp == m_found)
+  std::vector<Slot*> files;
+  files.swap(m_kept_file_order);
+  bool unchanged = found_equals(stamp, files);
+  for (Slot* at : files)
+    at->second.has_kept_file = false;
+  if (unchanged)
     return true;
+  for (const Slot* at : files)
+    stamp.files[at->first] = at->second.kept_file;
   std::vector<uint8_t> bytes = encode_stamp(stamp);
   if (!_cache_key.GetValue(kStampValue)
            .SetBinary(bytes.data(), static_cast<uint32_t>(bytes.size())))
     return false;
-  m_found = stamp;
+  for (auto& [name, e] : m_entries)
+    e.has_found_file = false;
+  for (Slot* at : files) {
+    at->second.has_found_file = true;
+    at->second.found_file = at->second.kept_file;
+  }
+  m_found_files = files.size();
+  m_found = std::move(stamp);
+  m_found.files.clear();
   return true;
 }
 

@@ -75,9 +75,44 @@ class qel_avi_cache_index {
 
  private:
   using Records = std::unordered_map<std::string, std::pair<uint64_t, qel_avi_cache_record>>;
-  std::unordered_map<std::string, uint64_t> m_write_times;
-  Records m_saved;
-  Records m_kept;
+  // Everything known of one entry name, so that a load of thousands of files looks each name
+  // up once per question instead of filling a map per kind of fact.
+  struct Entry {
+    bool has_saved = false;
+    bool listed = false;
+    bool has_found_file = false;
+    bool has_kept = false;
+    bool has_kept_file = false;
+    uint64_t saved_time = 0;
+    uint64_t listed_time = 0;
+    uint64_t kept_time = 0;
+    qel_avi_cache_record saved;
+    qel_avi_cache_record kept;
+    platform::FileStamp found_file;
+    platform::FileStamp kept_file;
+  };
+  using Entries = std::unordered_map<std::string, Entry>;
+  using Slot = Entries::value_type;
+
+  // The entry's slot, made when asked to; null when there is none.
+  Slot* slot(const std::string& _entry, bool _create);
+  const Entry* lookup(const std::string& _entry) const;
+  void set_kept(Slot* _slot, uint64_t _time, const qel_avi_cache_record& _record);
+  // Load's decoders: nothing is taken from bytes that are not a whole index or stamp.
+  bool decode_saved(const std::vector<uint8_t>& _bytes);
+  bool decode_found(const std::vector<uint8_t>& _bytes);
+  // Whether `_stamp` with `_files` kept is the stamp found at load.
+  bool found_equals(const Stamp& _stamp, const std::vector<Slot*>& _files) const;
+
+  Entries m_entries;
+  // The last slot asked for: a file's questions come one after the other.
+  Slot* m_last = nullptr;
+  size_t m_saved_count = 0;
+  size_t m_found_files = 0;
+  // Kept entries and files in the order they were first kept: the saved values list them in
+  // the order a map filled that way iterates.
+  std::vector<Slot*> m_kept_order;
+  std::vector<Slot*> m_kept_file_order;
   bool m_changed = false;
   // Kept an entry whose write time is unknown: the next load must list the entries.
   bool m_unlisted_kept = false;
@@ -85,8 +120,8 @@ class qel_avi_cache_index {
   // came between, and the stamp may vouch for the entries as they are after the load.
   uint32_t m_written = 0;
   bool m_stamped = false;
-  // The state at load, which the saved stamp records, and the stamp found then.
+  // The state at load, which the saved stamp records, and the stamp found then (its files
+  // are the entries' found files).
   Stamp m_loaded;
   Stamp m_found;
-  std::unordered_map<std::string, platform::FileStamp> m_kept_files;
 };

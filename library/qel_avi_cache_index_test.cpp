@@ -162,4 +162,60 @@ TEST(QelAviCacheIndex, StampVouchesOnlyForAnUnchangedCache) {
   EXPECT_FALSE(trusted());
 }
 
+// A copy or a stamp that names an entry twice is not a whole one: load takes nothing from
+// it, neither the first nor the second of the two.
+TEST(QelAviCacheIndex, LoadTakesNothingFromACopyOrStampNamingAnEntryTwice) {
+  rec_test::RegistryLock lock;
+  rec_test::TestCacheKey cache;
+  const ZulProfileKey& key = cache.key();
+  const std::string a_name = "YQAuAGEAdgBpAA==";
+  qel_avi_cache_record a;
+  a.time_len = 120;
+  key.GetSubKey(a_name).GetValue("time_len").SetDWORD(120);
+  {
+    qel_avi_cache_index index;
+    index.load(key);
+    index.keep(a_name, a);
+    index.keep_file(a_name, {100, 1});
+    ASSERT_TRUE(index.save(key));
+  }
+  auto twice = [](std::vector<uint8_t> one, size_t header) {
+    std::vector<uint8_t> two = one;
+    two[header - 4] = 2;
+    two.insert(two.end(), one.begin() + header, one.end());
+    return two;
+  };
+  std::vector<uint8_t> copy, stamp;
+  ASSERT_TRUE(key.GetValue("entry_index").GetBytes(&copy));
+  ASSERT_TRUE(key.GetValue("entry_index_stamp").GetBytes(&stamp));
+  {
+    qel_avi_cache_index index;
+    index.load(key);
+    ASSERT_TRUE(index.is_stamped());
+    ASSERT_NE(index.find(a_name), nullptr);
+    EXPECT_TRUE(index.is_file_changed(a_name, {100, 2}));
+  }
+
+  std::vector<uint8_t> bad_stamp = twice(stamp, 4 + 4 + 8 + 8 + 4);
+  key.GetValue("entry_index_stamp").SetBinary(bad_stamp.data(), bad_stamp.size());
+  {
+    qel_avi_cache_index index;
+    index.load(key);
+    EXPECT_FALSE(index.is_stamped());
+    EXPECT_FALSE(index.is_file_changed(a_name, {100, 2}));
+    EXPECT_FALSE(index.is_file_changed(a_name, {5, 5}));
+  }
+
+  key.GetValue("entry_index_stamp").SetBinary(stamp.data(), stamp.size());
+  std::vector<uint8_t> bad_copy = twice(copy, 8);
+  key.GetValue("entry_index").SetBinary(bad_copy.data(), bad_copy.size());
+  {
+    qel_avi_cache_index index;
+    index.load(key);
+    EXPECT_FALSE(index.is_stamped());
+    EXPECT_EQ(index.find(a_name), nullptr);
+    EXPECT_TRUE(index.is_file_changed(a_name, {100, 2})) << "the stamp is whole";
+  }
+}
+
 }  // namespace

@@ -120,11 +120,14 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
       platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found, &stamp);
   if (!find)
     return true;
+  std::u16string path = std::u16string(m_dest_dir) + u"\\";
+  const size_t folder_len = path.size();
   do {
     // A folder named like a recording is not one, and Delete would recycle all it holds.
     if (stamp.directory)
       continue;
-    std::u16string path = std::u16string(m_dest_dir) + u"\\" + found;
+    path.resize(folder_len);
+    path += found;
     shared_ptr<qel_avi_file> file(new qel_avi_file);
     bool rtn = file->create(path.c_str(), m_profile_key);
     if (!QEL_ASSERT(rtn))

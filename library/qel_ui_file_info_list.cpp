@@ -45,7 +45,8 @@ void qel_ui_avi_file_info_list::on_new_file_info(shared_ptr<qel_ui_avi_file_info
   check_invariant();
   if (!QEL_ASSERT(_file_info && _file_info->m_id))
     return;
-  shared_ptr<qel_ui_avi_file_info> file_info = find_by_id(_file_info->m_id);
+  // Asked of the map itself: an empty pointer would cost an allocation per record.
+  bool file_info = m_hash.count(_file_info->m_id) != 0;
   if (!QEL_ASSERT(!file_info))
     return;
   m_hash.emplace(_file_info->m_id, _file_info);
@@ -58,6 +59,8 @@ void qel_ui_avi_file_info_list::on_new_file_info(shared_ptr<qel_ui_avi_file_info
 void qel_ui_avi_file_info_list::on_new_file_infos(
     const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
   m_adding_many = true;
+  m_vector.reserve(m_vector.size() + _list.size());
+  m_hash.reserve(m_hash.size() + _list.size());
   for (const shared_ptr<qel_ui_avi_file_info>& file_info : _list)
     on_new_file_info(file_info);
   m_adding_many = false;
