@@ -10,6 +10,12 @@ if(QEL_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
   set(CMAKE_CXX_COMPILER_LAUNCHER ${QEL_CCACHE_LAUNCHER})
 endif()
 
+# ctest starts the native test programs through scripts/clock-run, which moves their clock
+# for scripts/test --at (Windows programs go through scripts/wine-run, the emulator).
+if(NOT CMAKE_CROSSCOMPILING)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/clock-run)
+endif()
+
 if(QEL_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=address,undefined)
