@@ -195,6 +195,20 @@ TEST_F(CoQelUiTest, GetUiHandsOutOneUiObjectAndANullPointerCreatesNothing) {
   EXPECT_EQ(capture_.count(), 0u);
 }
 
+// The engine decides when the program is seen: both requests go each way, and end where
+// the program started (window and icon shown).
+TEST_F(CoQelUiTest, EngineShowsAndHidesTheWindowAndTheTrayIcon) {
+  HWND wnd = top_wnd_->GetSafeHwnd();
+  for (BOOL show : {FALSE, TRUE, FALSE, TRUE}) {
+    SCOPED_TRACE(show);
+    EXPECT_EQ(ui_->ShowUI(show), S_OK);
+    EXPECT_EQ(IsWindowVisible(wnd) != 0, show != FALSE);
+    EXPECT_EQ(ui_->ShowTrayIcon(show), S_OK);
+    EXPECT_EQ(top_wnd_->GetFrame()->get_tray().is_shown(), show != FALSE);
+  }
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
 TEST_F(CoQelUiTest, RecordAndStopCommandsReachTheEngineAndARefusalResetsTheStreams) {
   ui_->SetWebcamStreams(1, 2);
   ui_->SetAudioStreams(3, 4);

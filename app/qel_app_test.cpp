@@ -5,6 +5,7 @@
 #include "app/qel_ui_top_wnd.h"
 #include "app/testing/auto_start_setting.h"
 #include "library/qel_app_constants.h"
+#include "library/qel_app_setting.h"
 #include "platform/event_loop.h"
 #include "qel_lib/qel_assert_capture.h"
 #include "ui/qel_top_wnd.h"
@@ -61,6 +62,32 @@ TEST_F(AppTest, ExitCommandSwitchesAutoStartOffAndEndsTheLoop) {
   EXPECT_FALSE(app->IsValid());
   MSG msg;
   EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// The window's drop-downs publish one code per mode: each must save the mode it names.
+TEST_F(AppTest, ModeCommandsOfTheWindowSaveTheModeTheyName) {
+  enable.Set(1);
+  int audio = qel_app_setting::get_output_audio_settings();
+  int video = qel_app_setting::get_output_video_settings();
+  shared_ptr<c_quorvantine_app> app(new c_quorvantine_app);
+  ASSERT_TRUE(app->Create(u""));
+  auto publish = [&](uint32_t code) {
+    qel_ui_cmd cmd{static_cast<int32_t>(code), 0};
+    app->GetTopWnd()->m_ui_cmd_sink.Notify(&cmd);
+  };
+  // Audio "None" is not a mode that is kept: the saved ones run from 2 to 4.
+  for (int mode = 2; mode <= 4; ++mode) {
+    publish(qel_app_setting::static_get_ui_cmd_id_by_audio_settings(mode));
+    EXPECT_EQ(qel_app_setting::get_output_audio_settings(), mode);
+  }
+  for (int mode = 1; mode <= 6; ++mode) {
+    publish(qel_app_setting::static_get_ui_cmd_id_by_video_settings(mode));
+    EXPECT_EQ(qel_app_setting::get_output_video_settings(), mode);
+  }
+  qel_app_setting::set_output_audio_settings(audio);
+  qel_app_setting::set_output_video_settings(video);
+  app->Finalize();
+  EXPECT_EQ(capture.count(), 0u);
 }
 
 // qel_create_app keeps one application per process, so its rules share one test.

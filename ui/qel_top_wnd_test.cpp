@@ -615,6 +615,30 @@ TEST_F(TopWndTest, ClosingHidesAndTheSavedPlaceComesBack) {
   EXPECT_EQ(r.top, 200);
 }
 
+// The close box, and a close from another program (the taskbar, Alt+F4 once it reaches the
+// frame): each hides the window and the next start keeps it in the notification area.
+TEST_F(TopWndTest, EveryWayOfClosingIsRememberedForTheNextStart) {
+  const std::pair<const char*, std::function<void(HWND)>> closes[] = {
+      {"close box", [](HWND w) { SendMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
+  };
+  for (const auto& [how, close] : closes) {
+    SCOPED_TRACE(how);
+    Create(0);
+    ASSERT_TRUE(IsWindowVisible(hwnd()));
+    set_dword("ui_main_wnd_show", 1);
+    close(hwnd());
+    EXPECT_TRUE(pump_until([&] { return !IsWindowVisible(hwnd()); }));
+    DWORD show = 1;
+    EXPECT_TRUE(get_dword("ui_main_wnd_show", &show));
+    EXPECT_EQ(show, 0u);
+    wnd_->Finalize();
+    Create(2);
+    EXPECT_FALSE(IsWindowVisible(hwnd()));
+    wnd_->Finalize();
+  }
+}
+
 TEST_F(TopWndTest, DeleteAsksAboutTheSelectedRowsAndPublishesOnYes) {
   Create(0);
   wnd_->add_file_infos({record(5, u"first", 1700000300, 10), record(6, u"second", 1700000200, 10),
