@@ -77,11 +77,12 @@ bool c_quorvantine_app::Create(const char16_t* cmd_line) {
 
   m_ui_cmd_adapter.Bind(shared_ptr<c_quorvantine_app>(this), &c_quorvantine_app::OnWndEvent);
   m_top_wnd = shared_ptr<CMyTopWnd>(new CMyTopWnd);
-  rtn = m_top_wnd->create(automatic ? kShowModeAutomatic : kShowModeShown);
+  rtn = m_top_wnd->create_unshown(automatic ? kShowModeAutomatic : kShowModeShown);
   if (!QEL_ASSERT(rtn))
     return false;
   m_top_wnd->m_ui_cmd_sink.Attach(&m_ui_cmd_adapter, 0);
   dojob_fill_top_wnd();
+  m_top_wnd->show_created();
 
   qel_register_ui_wm();
   rtn = qel_create_ui_top_wnd();

@@ -5,9 +5,16 @@ CMyTopWnd::~CMyTopWnd() {
 }
 
 bool CMyTopWnd::create(int show_mode) {
+  if (!create_unshown(show_mode))
+    return false;
+  show_created();
+  return true;
+}
+
+bool CMyTopWnd::create_unshown(int show_mode) {
   m_kid_observer.Bind(shared_ptr<CMyTopWnd>(this), &CMyTopWnd::on_kid_evt);
   dojob_create_update_checker();
-  return m_frame.create(show_mode, &m_ui_cmd_sink, &m_kid_observer);
+  return m_frame.create_unshown(show_mode, &m_ui_cmd_sink, &m_kid_observer);
 }
 
 void CMyTopWnd::Finalize() {

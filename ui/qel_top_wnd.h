@@ -21,6 +21,9 @@ class CMyTopWnd : public ZulIObject {
 
   // Show mode 0 shows the window, 1 keeps it hidden, any other follows the saved flag.
   bool create(int show_mode);
+  // As create, with the window hidden until show_created(), so that it is filled first.
+  bool create_unshown(int show_mode);
+  void show_created() { m_frame.show_created(); }
   void Finalize();
 
   HWND GetSafeHwnd() const { return m_frame.m_hWnd; }

@@ -61,6 +61,15 @@ bool CMyTopWndCore::dojob_read_saved_rect(RECT* _rect, bool* _show) const {
 bool CMyTopWndCore::create(int _show_mode,
                            qel_ui_cmd_subject* _ui_cmd_sink,
                            qel_ui_cmd_subject::IObserverAdapter* _kid_observer) {
+  if (!create_unshown(_show_mode, _ui_cmd_sink, _kid_observer))
+    return false;
+  show_created();
+  return true;
+}
+
+bool CMyTopWndCore::create_unshown(int _show_mode,
+                                   qel_ui_cmd_subject* _ui_cmd_sink,
+                                   qel_ui_cmd_subject::IObserverAdapter* _kid_observer) {
   dojob_init_wnd_params();
   if (!QEL_ASSERT_MSG(!m_hWnd, "!m_hWnd"))
     return false;
@@ -90,10 +99,16 @@ bool CMyTopWndCore::create(int _show_mode,
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon_main_small.get()));
   dojob_move_controls();
 
-  bool show = _show_mode == 0 || (_show_mode != 1 && saved_show);
-  if (show)
-    ShowWindow(SW_SHOWNORMAL);
+  m_show_when_created = _show_mode == 0 || (_show_mode != 1 && saved_show);
   return true;
+}
+
+void CMyTopWndCore::show_created() {
+  if (!m_hWnd || !m_show_when_created)
+    return;
+  m_show_when_created = false;
+  ShowWindow(SW_SHOWNORMAL);
+  UpdateWindow(m_hWnd);
 }
 
 bool CMyTopWndCore::dojob_create_status_bar() {

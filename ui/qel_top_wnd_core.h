@@ -46,6 +46,13 @@ class CMyTopWndCore : public WkFrameWnd {
   bool create(int _show_mode,
               qel_ui_cmd_subject* _ui_cmd_sink,
               qel_ui_cmd_subject::IObserverAdapter* _kid_observer = nullptr);
+  // As create, but the window stays hidden until show_created(): filled while hidden, it
+  // is laid out and painted once, with its rows, instead of again for each change.
+  bool create_unshown(int _show_mode,
+                      qel_ui_cmd_subject* _ui_cmd_sink,
+                      qel_ui_cmd_subject::IObserverAdapter* _kid_observer = nullptr);
+  // Shows and paints the window create_unshown kept back, when its show mode asked for it.
+  void show_created();
   bool DestroyWindow();
 
   void show_tray_icon(bool _show);
@@ -204,6 +211,7 @@ class CMyTopWndCore : public WkFrameWnd {
   int m_total_minutes = 0;
   COXToolTipCtrl m_tooltip;
   bool m_has_tooltip = false;
+  bool m_show_when_created = false;
   WkIcon m_icon_main;
   WkIcon m_icon_main_small;
   qel_top_wnd_tray m_tray;
