@@ -44,15 +44,28 @@ int CQuickList::GetFocusedItem() const {
   return m_hWnd ? ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED) : -1;
 }
 
+CQuickList::RowState CQuickList::dojob_row_state(int item) const {
+  RowState row;
+  row.image_list = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
+  row.draw_bk = (ListView_GetExtendedListViewStyle(m_hWnd) & LVS_EX_FULLROWSELECT) ? 0 : 1;
+  row.selected = (ListView_GetItemState(m_hWnd, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+  row.hot = ListView_GetHotItem(m_hWnd) == item;
+  return row;
+}
+
 ListItemData& CQuickList::dojob_ask_parent(int item, int sub_item) {
+  return dojob_ask_parent(item, sub_item, dojob_row_state(item));
+}
+
+ListItemData& CQuickList::dojob_ask_parent(int item, int sub_item, const RowState& row) {
   m_request = ListItemData();
-  m_request.m_image_list = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
-  m_request.m_draw_bk = (ListView_GetExtendedListViewStyle(m_hWnd) & LVS_EX_FULLROWSELECT) ? 0 : 1;
+  m_request.m_image_list = row.image_list;
+  m_request.m_draw_bk = row.draw_bk;
   m_request.m_image_style = ILD_BLEND50;
   m_request.m_item = item;
   m_request.m_sub_item = sub_item;
-  m_request.m_selected = (ListView_GetItemState(m_hWnd, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
-  m_request.m_hot = ListView_GetHotItem(m_hWnd) == item;
+  m_request.m_selected = row.selected;
+  m_request.m_hot = row.hot;
   SendMessageW(GetParent(), WM_QEL_LIST_GET_ITEM, reinterpret_cast<WPARAM>(m_hWnd),
                reinterpret_cast<LPARAM>(&m_request));
   return m_request;
@@ -60,6 +73,9 @@ ListItemData& CQuickList::dojob_ask_parent(int item, int sub_item) {
 
 void CQuickList::OnGetDispInfo(NMLVDISPINFOW* info) {
   LVITEMW& item = info->item;
+  // The list also asks about a row's indent and state, which the parent does not answer.
+  if (!(item.mask & (LVIF_TEXT | LVIF_IMAGE)))
+    return;
   ListItemData& data = dojob_ask_parent(item.iItem, item.iSubItem);
   if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
     lstrcpynW(item.pszText, data.m_text.c_str(), item.cchTextMax);
@@ -95,18 +111,21 @@ void CQuickList::OnDrawItem(const DRAWITEMSTRUCT* draw) {
   HDC dc = draw->hDC;
   HWND header = ListView_GetHeader(m_hWnd);
   int columns = header ? Header_GetItemCount(header) : 0;
+  // What the row's cells share is asked once per row, not per cell.
+  RowState row_state = dojob_row_state(item);
+  WkBrush brush(CreateSolidBrush(back));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
   for (int column = 0; column < columns; ++column) {
     RECT cell;
     ListView_GetSubItemRect(m_hWnd, item, column, LVIR_BOUNDS, &cell);
     if (column == 0)
       cell.right = cell.left + ListView_GetColumnWidth(m_hWnd, 0);
-    WkBrush brush(CreateSolidBrush(back));
     FillRect(dc, &cell, brush.get());
     LVCOLUMNW col = {};
     col.mask = LVCF_FMT;
     ListView_GetColumn(m_hWnd, column, &col);
-    dojob_ask_parent(item, column);
-    dojob_draw_cell(dc, cell, col.fmt, selected, text);
+    dojob_ask_parent(item, column, row_state);
+    dojob_draw_cell(dc, cell, col.fmt, selected, text, font);
   }
   if ((draw->itemState & ODS_FOCUS) && focused_list) {
     RECT row = draw->rcItem;
@@ -118,7 +137,8 @@ void CQuickList::dojob_draw_cell(HDC dc,
                                  const RECT& cell,
                                  int column_format,
                                  bool selected,
-                                 COLORREF text_color) {
+                                 COLORREF text_color,
+                                 HFONT font) {
   RECT box = cell;
   if (m_request.m_image_list && m_request.m_image_index >= 0) {
     int w = 0;
@@ -145,7 +165,7 @@ void CQuickList::dojob_draw_cell(HDC dc,
   std::wstring shown = double_ampersands(m_request.m_text);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text_color);
-  WkSelectObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0)));
+  WkSelectObject selected_font(dc, font);
   DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &box,
             align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
 }

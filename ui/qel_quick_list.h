@@ -48,15 +48,25 @@ class CQuickList : public WkWnd {
   bool OnReflectedMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) override;
 
  private:
+  // What every cell of a row is asked with.
+  struct RowState {
+    HIMAGELIST image_list = nullptr;
+    BYTE draw_bk = 0;
+    BYTE selected = 0;
+    BYTE hot = 0;
+  };
+  RowState dojob_row_state(int item) const;
   // Empties the reusable request and asks the parent about one cell.
   ListItemData& dojob_ask_parent(int item, int sub_item);
+  ListItemData& dojob_ask_parent(int item, int sub_item, const RowState& row);
   void OnGetDispInfo(NMLVDISPINFOW* info);
   void OnDrawItem(const DRAWITEMSTRUCT* draw);
   void dojob_draw_cell(HDC dc,
                        const RECT& cell,
                        int column_format,
                        bool selected,
-                       COLORREF text_color);
+                       COLORREF text_color,
+                       HFONT font);
 
   ListItemData m_request;
 };
