@@ -176,6 +176,9 @@ bool qel_avi_cache_index::decode_saved(const std::vector<uint8_t>& _bytes) {
                e.has_saved = true;
                e.saved_time = time;
                e.saved = r;
+               // Listed with the time it was saved with, for as long as the stamp vouches.
+               e.listed = true;
+               e.listed_time = time;
              });
   if (repeated) {
     m_entries.clear();
@@ -236,14 +239,10 @@ void qel_avi_cache_index::load(const ZulProfileKey& _cache_key) {
   if (have_copy && m_loaded.entries >= 0 && m_found.generation == m_loaded.generation &&
       m_found.entries == m_loaded.entries && m_found.hash == m_loaded.hash) {
     m_stamped = true;
-    for (auto& [name, e] : m_entries) {
-      if (e.has_saved) {
-        e.listed = true;
-        e.listed_time = e.saved_time;
-      }
-    }
     return;
   }
+  for (auto& [name, e] : m_entries)
+    e.listed = false;
   std::vector<std::pair<std::string, uint64_t>> entries;
   _cache_key.EnumSubKeyTimes(&entries);
   for (auto& [name, time] : entries) {
