@@ -24,8 +24,26 @@ bool newer_first(const shared_ptr<qel_ui_avi_file_info>& a,
 
 }  // namespace
 
+// The start times are sorted beside their places and the records put in that order once:
+// sorting the records themselves would reach through a pointer for every comparison and
+// count references up and down for every move. The same comparisons in the same order
+// leave records of equal start time where sorting them would.
 void qel_ui_avi_file_info_list::dojob_sort() {
-  std::sort(m_vector.begin(), m_vector.end(), newer_first);
+  struct Key {
+    int64_t start_time;
+    size_t at;
+  };
+  std::vector<Key> keys;
+  keys.reserve(m_vector.size());
+  for (size_t i = 0; i < m_vector.size(); ++i)
+    keys.push_back({m_vector[i]->m_start_time, i});
+  std::sort(keys.begin(), keys.end(),
+            [](const Key& a, const Key& b) { return a.start_time > b.start_time; });
+  std::vector<shared_ptr<qel_ui_avi_file_info>> sorted;
+  sorted.reserve(keys.size());
+  for (const Key& key : keys)
+    sorted.push_back(m_vector[key.at]);
+  m_vector.swap(sorted);
   m_in_display_order = true;
 }
 
