@@ -3,13 +3,16 @@
 # for CYCLES recordings (default 1000), with engine kills, messenger restarts, folder changes
 # and deletions on the way. Prints the figures sampled after the warm-up and at the end and,
 # last, "soak ratio=X" (private bytes at the end / after the warm-up; goal: at most 1.05).
-# It runs niced; it fails on any lost recording or growth of handles, wrappers or sinks.
+# It runs niced; it fails on any lost recording or growth of handles, wrappers or sinks, and
+# when another run's program or messengers share its Wine session.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-export QEL_WINEPREFIX=${QEL_WINEPREFIX:-$top/build/wineprefix}
+# A build tree and Wine prefix of its own: in the tests' prefix their programs and the soak's
+# would take each other's messengers, and their builds would relink the stand-ins under it.
+export QEL_WINEPREFIX=${QEL_WINEPREFIX:-$top/build/soak-wineprefix}
 "$top/scripts/setup" "$QEL_WINEPREFIX" >/dev/null || exit 1
-dir=${QEL_BENCH_WINDOWS_DIR:-build/windows}
+dir=${QEL_BENCH_WINDOWS_DIR:-build/soak-windows}
 
 echo "== soak: building the program, the stand-ins and the driver in $dir"
 if ! cmake --preset windows -B "$dir" >/dev/null ||

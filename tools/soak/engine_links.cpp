@@ -3,6 +3,9 @@
 #include <ocidl.h>
 
 #include "app/testing/com_registration.h"
+#include "library/qel_app_constants.h"
+#include "platform/win32/scoped_handle.h"
+#include "tools/hook/qel_msn_hook_protocol.h"
 
 namespace {
 
@@ -44,6 +47,49 @@ WrapperCount count_wrappers(DWORD program_pid, const std::set<DWORD>& live_pids)
   WrapperSearch search = {program_pid, &live_pids, {}};
   EnumWindows(&search_top, reinterpret_cast<LPARAM>(&search));
   return search.count;
+}
+
+namespace {
+
+bool running(DWORD pid) {
+  platform::ScopedKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+void add_strangers(const char* cls, const std::set<DWORD>& ours, std::set<DWORD>* out) {
+  HWND wnd = nullptr;
+  while ((wnd = FindWindowExA(nullptr, wnd, cls, nullptr))) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    // A process that has just ended may still be taking its windows down.
+    if (pid && !ours.count(pid) && running(pid))
+      out->insert(pid);
+  }
+}
+
+}  // namespace
+
+std::set<DWORD> session_strangers(const std::set<DWORD>& ours) {
+  std::set<DWORD> pids;
+  add_strangers(g_qel_app_top_wnd_class, ours, &pids);
+  add_strangers(kSimHiddenClass, ours, &pids);
+  return pids;
+}
+
+std::string describe_strangers(const std::set<DWORD>& pids) {
+  std::string text;
+  for (DWORD pid : pids) {
+    bool program = false;
+    HWND wnd = nullptr;
+    while (!program && (wnd = FindWindowExA(nullptr, wnd, g_qel_app_top_wnd_class, nullptr))) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(wnd, &owner);
+      program = owner == pid;
+    }
+    text += (text.empty() ? "" : ", ") + std::string(program ? "program " : "messenger ") +
+            std::to_string(pid);
+  }
+  return text;
 }
 
 SinkCounter::~SinkCounter() {

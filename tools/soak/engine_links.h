@@ -4,6 +4,7 @@
 #pragma once
 
 #include <set>
+#include <string>
 
 #include "app/qel_com_ps.h"
 
@@ -14,6 +15,13 @@ struct WrapperCount {
 
 // Among the children of every top-level window of the program `program_pid`.
 WrapperCount count_wrappers(DWORD program_pid, const std::set<DWORD>& live_pids);
+
+// Running processes other than `ours` that show the program's top window or a messenger
+// instance's hidden window: another run in the same Wine session, whose program would take
+// the soak's messengers (its hook reports every instance) and whose messengers ours would.
+std::set<DWORD> session_strangers(const std::set<DWORD>& ours);
+// "program 12, messenger 34", or empty.
+std::string describe_strangers(const std::set<DWORD>& pids);
 
 // A COM client of the program, held for the whole soak so that its own connection stays
 // the same between samples.

@@ -1,6 +1,7 @@
 // What the soak reads from outside a program, tried on windows and threads of this process:
 // list cells and selection through memory in the owner, wrapper windows told apart by the
-// process they stand for, cache entry names, the recycle bin's place and the message hook.
+// process they stand for, another run's messengers, cache entry names, the recycle bin's
+// place and the message hook.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -9,6 +10,7 @@
 
 #include "app/testing/program_runner.h"
 #include "platform/win32/scoped_handle.h"
+#include "tools/hook/qel_msn_hook_protocol.h"
 #include "tools/soak/engine_links.h"
 #include "tools/soak/library_view.h"
 #include "tools/soak/message_rates.h"
@@ -74,6 +76,27 @@ TEST(SoakProbesTest, WrappersAreStaticChildrenNamingAProcess) {
   EXPECT_EQ(2, count.ended);
   EXPECT_EQ(0, count_wrappers(GetCurrentProcessId() + 4, {111}).live);
   DestroyWindow(top);
+}
+
+// Another run's messenger in the same session is named, ours and ended ones are not.
+TEST(SoakProbesTest, MessengersOfAnotherRunInTheSessionAreStrangers) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kSimHiddenClass;
+  RegisterClassA(&wc);
+  DWORD self = GetCurrentProcessId();
+  EXPECT_EQ(0u, session_strangers({}).count(self));
+  HWND hidden = CreateWindowExA(0, kSimHiddenClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+  ASSERT_NE(nullptr, hidden);
+  std::set<DWORD> strangers = session_strangers({});
+  EXPECT_EQ(1u, strangers.count(self));
+  EXPECT_EQ("messenger " + std::to_string(self), describe_strangers({self}));
+  EXPECT_EQ(0u, session_strangers({self}).count(self));
+  DestroyWindow(hidden);
+  EXPECT_EQ(0u, session_strangers({}).count(self));
+  EXPECT_EQ("", describe_strangers({}));
 }
 
 TEST(SoakProbesTest, CacheEntriesAreNamedByTheLeafAndTitlesDropTheExtension) {

@@ -14,7 +14,8 @@
 
 namespace {
 
-void print_census_changes(const char* what, const std::map<std::string, int>& warm,
+void print_census_changes(const char* what,
+                          const std::map<std::string, int>& warm,
                           const std::map<std::string, int>& end) {
   std::map<std::string, std::pair<int, int>> both;
   for (const auto& [name, count] : warm)
@@ -127,14 +128,34 @@ bool SoakRun::Setup() {
 }
 
 bool SoakRun::StartMessenger() {
+  std::set<DWORD> strangers = session_strangers({program_->pid()});
+  if (!strangers.empty())
+    return Fail("another run shares this Wine session (" + describe_strangers(strangers) +
+                "): its program and ours would each take the other's messengers; give the soak "
+                "a prefix of its own");
   log_path_ = base_ + L"\\engine_" + std::to_wstring(++messengers_) + L".log";
   DeleteFileW(log_path_.c_str());
   sim_ = std::make_unique<messenger_e2e::Sim>(std::wstring(kEngineArgs) + L" \"--engine-log=" +
                                               log_path_ + L"\"");
   if (!wait_until([&] { return LogCount("streams") > 0; }))
     return Fail("messenger " + std::to_string(messengers_) +
-                ": its engine reported no streams: " + EngineLog());
+                ": its engine reported no streams: " + EngineLog() + MessengerState());
   return true;
+}
+
+// Where an attachment stopped: whether the program wrapped the instance, told it where to
+// report, and asked its engine to attach.
+std::string SoakRun::MessengerState() const {
+  char hidden[256] = {};
+  GetWindowTextA(sim_->Hidden(), hidden, sizeof hidden);
+  WrapperCount wrappers = count_wrappers(program_->pid(), {sim_->pid()});
+  std::set<DWORD> strangers = session_strangers({program_->pid(), sim_->pid()});
+  return "; messenger pid " + std::to_string(sim_->pid()) + " " +
+         (sim_->Running() ? "running" : "ended") + ", its state \"" + hidden +
+         "\", the program's wrappers: " + std::to_string(wrappers.live) + " of it, " +
+         std::to_string(wrappers.ended) + " of others" +
+         (strangers.empty() ? ""
+                            : "; others in this Wine session: " + describe_strangers(strangers));
 }
 
 bool SoakRun::RestartMessenger() {
@@ -359,8 +380,9 @@ void SoakRun::CheckRecordings() {
               bin_known ? std::to_string(binned).c_str() : "n/a (the host's home is not known)");
   std::printf("deleted from the list: %d, in the recycle bin: %s\n", deleted,
               bin_known ? std::to_string(deleted_binned).c_str() : "n/a");
-  std::printf("cut short by a killed engine: %zu, deleted from the list %d, on disk %d, listed %d\n",
-              cut_.size(), cut_deleted, cut_on_disk, cut_listed);
+  std::printf(
+      "cut short by a killed engine: %zu, deleted from the list %d, on disk %d, listed %d\n",
+      cut_.size(), cut_deleted, cut_on_disk, cut_listed);
   std::printf("history rows: %d\n", rows);
 }
 

@@ -65,6 +65,7 @@ class SoakRun {
   int ListRows() const;
   bool Fail(const std::string& what);
   std::string EngineLog() const;
+  std::string MessengerState() const;
   int LogCount(const std::string& prefix) const;
   std::string LogLine(const std::string& prefix, int index) const;
 
