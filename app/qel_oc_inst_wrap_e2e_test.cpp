@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/testing/messenger_sim_process.h"
 #include "library/qel_app_constants.h"
 #include "platform/win32/scoped_handle.h"
+
+#include <tlhelp32.h>
 
 namespace {
 
@@ -154,6 +157,55 @@ TEST_F(MessengerE2eTest, KilledInstanceLosesItsWrapper) {
   Sim next;
   ASSERT_TRUE(wait_until([&] { return next.State().attaches == 1; }));
   EXPECT_EQ(wrappers_for(program.pid(), next.pid()), 1);
+  ExpectNoReport(program);
+}
+
+// Holds every thread of a process still, as a busy machine may hold a messenger that starts.
+class ProcessHeld {
+ public:
+  explicit ProcessHeld(DWORD pid) {
+    platform::ScopedKernelHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = Thread32First(snap.get(), &entry); ok; ok = Thread32Next(snap.get(), &entry)) {
+      if (entry.th32OwnerProcessID != pid)
+        continue;
+      HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+      if (thread && SuspendThread(thread) != static_cast<DWORD>(-1))
+        threads_.emplace_back(thread);
+      else if (thread)
+        CloseHandle(thread);
+    }
+  }
+  ~ProcessHeld() { Release(); }
+  bool held() const { return !threads_.empty(); }
+  void Release() {
+    for (platform::ScopedKernelHandle& thread : threads_)
+      ResumeThread(thread.get());
+    threads_.clear();
+  }
+
+ private:
+  std::vector<platform::ScopedKernelHandle> threads_;
+};
+
+// A messenger slow to start makes its main window after it was reported without one but
+// before it hears where to report: it is attached to that window all the same.
+TEST_F(MessengerE2eTest, MainWindowMadeBeforeTheInstanceHearsFromTheProgramIsAttached) {
+  Sim slow(L"--no-main");
+  ASSERT_TRUE(wait_until([&] { return slow.Hidden() != nullptr; }));
+  ProcessHeld busy(slow.pid());
+  ASSERT_TRUE(busy.held());
+  // Waits in the instance's queue ahead of what the program is about to send it.
+  slow.Control(kSimMainCreate);
+  Program program;
+  ASSERT_TRUE(wait_until([&] { return wrappers_for(program.pid(), slow.pid()) == 1; }));
+  busy.Release();
+  ASSERT_TRUE(wait_until([&] { return slow.State().attaches == 1; }))
+      << "state: sink " << slow.State().sink << ", main " << slow.State().main;
+  SimState s = slow.State();
+  EXPECT_NE(s.main, nullptr);
+  EXPECT_EQ(s.attached, s.main);
   ExpectNoReport(program);
 }
 

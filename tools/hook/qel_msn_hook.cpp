@@ -2,7 +2,7 @@
 // each the program's static window and asks it to attach or detach its engine. It runs on
 // the program's UI thread only: reports come from inside its calls or from a thread timer.
 #include <cstdint>
-#include <set>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -16,8 +16,9 @@ constexpr UINT kPollMs = 200;
 qel_oc_new_callback g_callback = nullptr;
 void* g_usr_data = nullptr;
 UINT_PTR g_timer = 0;
-// Instances already reported, by process id and hidden window.
-std::set<std::pair<DWORD, HWND>> g_reported;
+// Instances already reported, by process id and hidden window, with the main window the
+// report named (null when the instance had none yet).
+std::map<std::pair<DWORD, HWND>, HWND> g_reported;
 
 HWND find_main_wnd(DWORD pid) {
   HWND wnd = nullptr;
@@ -33,7 +34,7 @@ HWND find_main_wnd(DWORD pid) {
 // Forgets instances whose hidden window is gone, so a restarted one is reported again.
 void prune_reported() {
   for (auto it = g_reported.begin(); it != g_reported.end();)
-    it = IsWindow(it->second) ? std::next(it) : g_reported.erase(it);
+    it = IsWindow(it->first.second) ? std::next(it) : g_reported.erase(it);
 }
 
 void report_new_instances() {
@@ -45,9 +46,10 @@ void report_new_instances() {
   while ((hidden = FindWindowExA(nullptr, hidden, kSimHiddenClass, nullptr))) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hidden, &pid);
-    if (!pid || !g_reported.insert({pid, hidden}).second)
+    HWND main = find_main_wnd(pid);
+    if (!pid || !g_reported.insert({{pid, hidden}, main}).second)
       continue;
-    records.push_back({pid, hidden, find_main_wnd(pid), nullptr});
+    records.push_back({pid, hidden, main, nullptr});
   }
   if (records.empty())
     return;
@@ -95,11 +97,18 @@ bool hook_detach(HWND top_agent, HWND static_wnd) {
   return true;
 }
 
+// The instance learns which main window the program was told of: one it made after the report
+// (a messenger slow to start) it announces itself.
 bool hook_set_sink(HWND static_wnd, HWND hidden) {
   if (!static_wnd || !IsWindow(hidden))
     return false;
+  HWND reported_main = nullptr;
+  for (const auto& [instance, main] : g_reported)
+    if (instance.second == hidden)
+      reported_main = main;
   return PostMessageA(hidden, RegisterWindowMessageA(kSimSetSinkMsg),
-                      reinterpret_cast<WPARAM>(static_wnd), 0) != 0;
+                      reinterpret_cast<WPARAM>(static_wnd),
+                      reinterpret_cast<LPARAM>(reported_main)) != 0;
 }
 
 bool hook_attach(HWND top_agent, HWND main, HWND static_wnd) {

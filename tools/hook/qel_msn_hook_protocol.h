@@ -20,7 +20,8 @@ inline UINT qel_hook_stand_in_wm(int index) {
   return RegisterWindowMessageA(name);
 }
 
-// Hook -> simulator's hidden window: wParam is the static window to post messages to.
+// Hook -> simulator's hidden window: wParam is the static window to post messages to, lParam
+// the main window the program was told of with the instance (null when none).
 inline constexpr char kSimSetSinkMsg[] = "QelMsnHook.SetSink";
 // Hook -> simulator's top agent window: attach the engine, wParam main window, lParam static.
 inline constexpr char kSimAttachMsg[] = "QelMsnHook.Attach";

@@ -71,7 +71,7 @@ LRESULT MessengerSim::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
     return 0;
   }
   if (msg == set_sink_msg_ && hwnd == hidden_)
-    OnSetSink(reinterpret_cast<HWND>(wparam));
+    OnSetSink(reinterpret_cast<HWND>(wparam), reinterpret_cast<HWND>(lparam));
   else if (msg == control_msg_ && hwnd == hidden_)
     OnControl(wparam);
   else if (msg == attach_msg_ && hwnd == top_agent_)
@@ -86,10 +86,13 @@ LRESULT MessengerSim::OnMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
   return 0;
 }
 
-// The program now listens: it learns the hidden and top agent windows first.
-void MessengerSim::OnSetSink(HWND static_wnd) {
+// The program now listens: it learns the hidden and top agent windows first, then of a main
+// window made since it was told of the instance, which nothing announced while no one listened.
+void MessengerSim::OnSetSink(HWND static_wnd, HWND reported_main) {
   sink_ = static_wnd;
   PostToSink(kHookWmHiddenKnown, hidden_, top_agent_);
+  if (main_ && main_ != reported_main)
+    PostToSink(kHookWmMainCreated, main_, nullptr);
 }
 
 // Attached to the main window, the instance reports it as known.

@@ -24,7 +24,7 @@ class MessengerSim : public platform::WindowHandler {
 
  private:
   bool HasArg(const wchar_t* arg) const;
-  void OnSetSink(HWND static_wnd);
+  void OnSetSink(HWND static_wnd, HWND reported_main);
   void OnAttach(HWND main_wnd);
   void OnDetach(HWND static_wnd);
   void OnControl(WPARAM command);
