@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "library/qel_app_setting.h"
+#include "library/qel_name_start_time.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/shell.h"
@@ -54,6 +55,14 @@ std::vector<std::u16string> names_starting_with(const std::u16string& prefix) {
   while (platform::find_next(find, &found));
   platform::find_close(find);
   return names;
+}
+
+// A recording the engine finished after the program was killed has no chunk and no cache
+// entry to say when it started; its name does.
+void take_start_time_from_name(qel_avi_file* file, std::u16string_view name) {
+  int64_t start = 0;
+  if (file->get_start_time() == 0 && qel_start_time_from_name(name, &start))
+    file->set_start_time(start, false);
 }
 
 }  // namespace
@@ -144,6 +153,7 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
       file->set_cache_record(record);
       if (file->dojob_load_file_info())
         dojob_set_cut(file.get(), file->get_is_cut());
+      take_start_time_from_name(file.get(), found);
       if (file->write_to_registry())
         index.keep_written(entry, file->get_cache_record());
     } else if (const qel_avi_cache_record* saved = index.find(entry)) {
@@ -158,6 +168,7 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
       // headers and chunk headers only, and the result cached.
       if (!file->dojob_read_qel_chunk() && file->dojob_load_file_info())
         dojob_set_cut(file.get(), file->get_is_cut());
+      take_start_time_from_name(file.get(), found);
       if (file->write_to_registry())
         index.keep_written(entry, file->get_cache_record());
     }

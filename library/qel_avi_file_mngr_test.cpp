@@ -225,6 +225,54 @@ TEST_F(QelAviFileMngrTest, TotalMinutesTruncate) {
   EXPECT_EQ(1, mngr_.get_total_minutes());
 }
 
+// The program killed mid-recording: the engine still finished the file, but it has neither
+// chunk nor cache entry. Its name tells when it started, and its entry keeps that.
+TEST_F(QelAviFileMngrTest, UntaggedRecordingsTakeTheirStartFromTheirName) {
+  put("2026-12-08 09-30-05.avi", engine_left_behind());
+  put("2026-12-08 09-30-05-1.avi", build(AviShape{}));
+  put("2026-10-25 02-30-00.avi", build(AviShape{}));  // the hour the clock repeats
+  put("2026-02-31 10-00-00.avi", build(AviShape{}));  // no such day
+  put("holiday.avi", build(AviShape{}));
+  AviShape tagged;
+  tagged.qel_top = qel_payload(2, 36, 2, 5000);
+  put("2026-12-07 22-00-00.avi", build(tagged));  // its chunk says when
+  using Starts = std::map<std::u16string, int64_t>;
+  auto starts = [&] {
+    std::list<shared_ptr<qel_ui_avi_file_info>> list;
+    mngr_.make_ui_file_info_list(list);
+    Starts out;
+    for (auto& i : list)
+      out[i->m_title] = i->m_start_time;
+    return out;
+  };
+  const Starts want = {{u"2026-12-08 09-30-05", test_env::utc(2026, 12, 8, 8, 30, 5)},
+                       {u"2026-12-08 09-30-05-1", test_env::utc(2026, 12, 8, 8, 30, 5)},
+                       {u"2026-10-25 02-30-00", test_env::utc(2026, 10, 25, 0, 30)},
+                       {u"2026-02-31 10-00-00", 0},
+                       {u"holiday", 0},
+                       {u"2026-12-07 22-00-00", 5000}};
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(want, starts());
+
+  qel_avi_file named;
+  ASSERT_TRUE(named.create(folder_.file(u"2026-12-08 09-30-05.avi").c_str(), cache()));
+  int64_t cached = 0;
+  uint32_t bytes = 0;
+  ASSERT_TRUE(cache()
+                  .GetSubKey(named.get_cache_entry_name())
+                  .GetValue("start_time")
+                  .GetBinary(&cached, sizeof cached, &bytes));
+  EXPECT_EQ(test_env::utc(2026, 12, 8, 8, 30, 5), cached);
+  EXPECT_EQ(engine_left_behind(), rec_test::read_bytes(folder_.native("2026-12-08 09-30-05.avi")));
+
+  // The next start reads the entries, not the names: in another zone the times stay.
+  mngr_.Finalize();
+  test_env::FixedClock elsewhere(test_env::utc(2026, 12, 8, 3, 0));
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(want, starts());
+  EXPECT_EQ(0u, asserts_.count());
+}
+
 TEST_F(QelAviFileMngrTest, NewFileNamesFollowTheLocalClock) {
   clock_.set(clock_.local(2010, 11, 17, 9, 12, 53));
   ASSERT_TRUE(mngr_.create(product()));
