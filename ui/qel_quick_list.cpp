@@ -21,6 +21,8 @@ std::wstring double_ampersands(const std::wstring& text) {
 bool CQuickList::Create(const RECT& rect, HWND parent, UINT id) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER |
                 LVS_OWNERDATA | LVS_ALIGNLEFT | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS;
+  // A new parent may hand out other image lists under the same handles.
+  m_mark_tiles.clear();
   if (!CreateControl(WC_LISTVIEWW, 0, L"", style, rect, parent, id))
     return false;
   ListView_SetExtendedListViewStyle(m_hWnd, LVS_EX_FULLROWSELECT);
@@ -125,7 +127,7 @@ void CQuickList::OnDrawItem(const DRAWITEMSTRUCT* draw) {
     col.mask = LVCF_FMT;
     ListView_GetColumn(m_hWnd, column, &col);
     dojob_ask_parent(item, column, row_state);
-    dojob_draw_cell(dc, cell, col.fmt, selected, text, font);
+    dojob_draw_cell(dc, cell, col.fmt, selected, back, text, font);
   }
   if ((draw->itemState & ODS_FOCUS) && focused_list) {
     RECT row = draw->rcItem;
@@ -133,10 +135,32 @@ void CQuickList::OnDrawItem(const DRAWITEMSTRUCT* draw) {
   }
 }
 
+const WkMemoryDC* CQuickList::dojob_mark_tile(HDC dc, COLORREF back, UINT style, int w, int h) {
+  for (const MarkTile& tile : m_mark_tiles) {
+    if (tile.image_list == m_request.m_image_list && tile.index == m_request.m_image_index &&
+        tile.style == style && tile.back == back)
+      return tile.picture.get();
+  }
+  // A few marks on two or three backgrounds; anything beyond is not worth keeping.
+  if (m_mark_tiles.size() >= 16)
+    m_mark_tiles.clear();
+  auto picture = std::make_unique<WkMemoryDC>(dc, w, h);
+  if (!picture->valid())
+    return nullptr;
+  RECT all = {0, 0, w, h};
+  WkBrush brush(CreateSolidBrush(back));
+  FillRect(picture->dc(), &all, brush.get());
+  ImageList_Draw(m_request.m_image_list, m_request.m_image_index, picture->dc(), 0, 0, style);
+  m_mark_tiles.push_back(
+      {m_request.m_image_list, m_request.m_image_index, style, back, std::move(picture)});
+  return m_mark_tiles.back().picture.get();
+}
+
 void CQuickList::dojob_draw_cell(HDC dc,
                                  const RECT& cell,
                                  int column_format,
                                  bool selected,
+                                 COLORREF back_color,
                                  COLORREF text_color,
                                  HFONT font) {
   RECT box = cell;
@@ -150,7 +174,10 @@ void CQuickList::dojob_draw_cell(HDC dc,
     int save = SaveDC(dc);
     IntersectClipRect(dc, cell.left, cell.top, cell.right, cell.bottom);
     UINT style = ILD_TRANSPARENT | (selected ? static_cast<UINT>(m_request.m_image_style) : 0);
-    ImageList_Draw(m_request.m_image_list, m_request.m_image_index, dc, x, y, style);
+    if (const WkMemoryDC* tile = dojob_mark_tile(dc, back_color, style, w, h))
+      BitBlt(dc, x, y, w, h, tile->dc(), 0, 0, SRCCOPY);
+    else
+      ImageList_Draw(m_request.m_image_list, m_request.m_image_index, dc, x, y, style);
     RestoreDC(dc, save);
     box.left = x + w;
   }

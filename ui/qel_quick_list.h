@@ -3,12 +3,15 @@
 // its parent with message 3003; the parent answers from its own records.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win32/win.h"
 // The common controls need the Windows types first.
 #include <commctrl.h>
 
+#include "winkit/wk_gdi.h"
 #include "winkit/wk_wnd.h"
 
 // What the list asks its parent about one cell (message 3003, lparam).
@@ -61,12 +64,24 @@ class CQuickList : public WkWnd {
   ListItemData& dojob_ask_parent(int item, int sub_item, const RowState& row);
   void OnGetDispInfo(NMLVDISPINFOW* info);
   void OnDrawItem(const DRAWITEMSTRUCT* draw);
+  // A mark as drawn on a cell's background, made once and copied for every row after: the
+  // image list's own drawing makes and frees a bitmap for each mark.
+  struct MarkTile {
+    HIMAGELIST image_list = nullptr;
+    int index = 0;
+    UINT style = 0;
+    COLORREF back = 0;
+    std::unique_ptr<WkMemoryDC> picture;
+  };
+  const WkMemoryDC* dojob_mark_tile(HDC dc, COLORREF back, UINT style, int w, int h);
   void dojob_draw_cell(HDC dc,
                        const RECT& cell,
                        int column_format,
                        bool selected,
+                       COLORREF back_color,
                        COLORREF text_color,
                        HFONT font);
 
   ListItemData m_request;
+  std::vector<MarkTile> m_mark_tiles;
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -24,6 +25,7 @@
 #include "ui/qel_ui_texts.h"
 #include "ui/testing/dialog_driver.h"
 #include "winkit/testing/window_probe.h"
+#include "winkit/wk_resource.h"
 
 namespace {
 
@@ -775,6 +777,72 @@ void read_popup_then_press(HWND, UINT, UINT_PTR timer, DWORD) {
   }
   PostMessageW(menu_wnd, WM_KEYDOWN, g_popup_key, 0);
   PostMessageW(menu_wnd, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// Every row's marks look as the image list draws them on that row's background, selected
+// or not, and still after the selection moved: the list reuses a mark once drawn.
+TEST_F(TopWndTest, MarksLookAsTheImageListDrawsThem) {
+  Create(0);
+  shared_ptr<qel_ui_avi_file_info> cut = record(1, u"cut", 1700000400, 3, true, true);
+  cut->m_is_cut = true;
+  wnd_->add_file_infos({cut, record(2, u"video", 1700000300, 3, false, true),
+                        record(3, u"audio", 1700000200, 3, true, false),
+                        record(4, u"both", 1700000100, 3, true, true)});
+  HIMAGELIST marks = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 3, 0);
+  HBITMAP strip = WkLoadBitmap(IDB_HISTORY_MARKS);
+  ASSERT_GE(ImageList_AddMasked(marks, strip, RGB(0, 0, 0)), 0);
+  DeleteObject(strip);
+  // Column and mark of each row's marks: the name column shows the torn film.
+  const std::vector<std::pair<int, int>> shown[4] = {
+      {{0, 2}, {3, 0}, {4, 1}}, {{4, 1}}, {{3, 0}}, {{3, 0}, {4, 1}}};
+  auto check = [&](const char* when) {
+    WkPixels pixels = WkRenderClient(list());
+    ASSERT_FALSE(pixels.empty());
+    for (int row = 0; row < 4; ++row) {
+      bool selected = ListView_GetItemState(list(), row, LVIS_SELECTED) != 0;
+      for (auto [column, mark] : shown[row]) {
+        RECT cell;
+        ListView_GetSubItemRect(list(), row, column, LVIR_BOUNDS, &cell);
+        if (column == 0)
+          cell.right = cell.left + ListView_GetColumnWidth(list(), 0);
+        int x = cell.left + 1;
+        int y = (cell.top + cell.bottom - 16) / 2;
+        // The background beside the mark, clear of the focus frame along the row's edges.
+        COLORREF back =
+            pixels.at(column == 0 ? cell.right - 2 : cell.left, (cell.top + cell.bottom) / 2);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT all = {0, 0, 16, 16};
+        HBRUSH brush = CreateSolidBrush(back);
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        ImageList_Draw(marks, mark, dc, 0, 0, ILD_TRANSPARENT | (selected ? ILD_BLEND50 : 0));
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        WkPixels expected = WkBitmapPixels(bitmap);
+        DeleteObject(bitmap);
+        // Rows are lower than the marks: what lies beyond the cell is cut off.
+        int differing = 0;
+        for (int dy = std::max(0, static_cast<int>(cell.top) - y); dy < 16 && y + dy < cell.bottom;
+             ++dy)
+          for (int dx = 0; dx < 16 && x + dx < cell.right; ++dx)
+            differing += pixels.at(x + dx, y + dy) != expected.at(dx, dy);
+        EXPECT_EQ(differing, 0) << when << ": row " << row << ", column " << column;
+      }
+    }
+  };
+  ListView_SetItemState(list(), 1, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(list(), 3, LVIS_SELECTED, LVIS_SELECTED);
+  check("first paint");
+  ListView_SetItemState(list(), -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(list(), 0, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(list(), 2, LVIS_SELECTED, LVIS_SELECTED);
+  check("selection moved");
+  ImageList_Destroy(marks);
+  EXPECT_EQ(capture_.count(), 0u);
 }
 
 // A recording cut short carries the torn-film mark beside its name, and only its menu
