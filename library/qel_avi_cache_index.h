@@ -36,6 +36,8 @@ class qel_avi_cache_index {
   void load(const ZulProfileKey& _cache_key);
   // Whether load trusted the stamp instead of listing the entries.
   bool is_stamped() const { return m_stamped; }
+  // How many entries the saved copy holds.
+  size_t saved_count() const { return m_saved_count; }
   // The saved copy of an entry that has not been written since it was saved.
   const qel_avi_cache_record* find(const std::string& _entry) const;
   // True when the entry's file was listed at the last save with another size or time.

@@ -244,8 +244,13 @@ EntryName cache_entry_name(std::u16string_view path, std::string* out) {
 
 std::string qel_avi_file::get_cache_entry_name() const {
   std::string entry;
-  cache_entry_name(m_file_name, &entry);
+  get_cache_entry_name(&entry);
   return entry;
+}
+
+void qel_avi_file::get_cache_entry_name(std::string* _entry) const {
+  _entry->clear();
+  cache_entry_name(m_file_name, _entry);
 }
 
 bool qel_avi_file::dojob_get_file_key(ZulProfileKey* _file_key) {

@@ -30,6 +30,8 @@ class qel_avi_file : public ZulIObject {
   bool write_to_registry();
   // The cache entry's key name: Base64 of the UTF-16LE file name; empty for a bad name.
   std::string get_cache_entry_name() const;
+  // The same into `_entry`, whose buffer a caller naming many files reuses.
+  void get_cache_entry_name(std::string* _entry) const;
   qel_avi_cache_record get_cache_record() const;
   void set_cache_record(const qel_avi_cache_record& _record);
 

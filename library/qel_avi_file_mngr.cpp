@@ -131,6 +131,9 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     return true;
   std::u16string path = std::u16string(m_dest_dir) + u"\\";
   const size_t folder_len = path.size();
+  // The cache knows about how many files there are: the map is not rebuilt as it grows.
+  m_hash.reserve(index.saved_count());
+  std::string entry;
   do {
     // A folder named like a recording is not one, and Delete would recycle all it holds.
     if (stamp.directory)
@@ -141,7 +144,7 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     bool rtn = file->create(path.c_str(), m_profile_key);
     if (!QEL_ASSERT(rtn))
       continue;
-    std::string entry = file->get_cache_entry_name();
+    file->get_cache_entry_name(&entry);
     index.keep_file(entry, stamp);
     if (index.is_file_changed(entry, stamp)) {
       if (!file->load_from_registry())
