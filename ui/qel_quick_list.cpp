@@ -85,6 +85,38 @@ void CQuickList::OnGetDispInfo(NMLVDISPINFOW* info) {
     item.iImage = data.m_image_list ? data.m_image_index : -1;
 }
 
+LRESULT CQuickList::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg != WM_PAINT && msg != WM_PRINTCLIENT)
+    return WkWnd::OnMessage(msg, wparam, lparam);
+  ++m_paint_depth;
+  LRESULT result = WkWnd::OnMessage(msg, wparam, lparam);
+  if (--m_paint_depth == 0)
+    m_paint_shared.valid = false;
+  return result;
+}
+
+const CQuickList::PaintShared& CQuickList::dojob_paint_shared() {
+  if (m_paint_shared.valid)
+    return m_paint_shared;
+  HWND header = ListView_GetHeader(m_hWnd);
+  int columns = header ? Header_GetItemCount(header) : 0;
+  m_paint_shared.column_formats.assign(columns > 0 ? columns : 0, 0);
+  for (int column = 0; column < columns; ++column) {
+    LVCOLUMNW col = {};
+    col.mask = LVCF_FMT;
+    ListView_GetColumn(m_hWnd, column, &col);
+    m_paint_shared.column_formats[column] = col.fmt;
+  }
+  m_paint_shared.font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+  m_paint_shared.row.image_list = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
+  m_paint_shared.row.draw_bk =
+      (ListView_GetExtendedListViewStyle(m_hWnd) & LVS_EX_FULLROWSELECT) ? 0 : 1;
+  m_paint_shared.hot_item = ListView_GetHotItem(m_hWnd);
+  // Outside a paint (a row drawn on its own) nothing is kept for the next row.
+  m_paint_shared.valid = m_paint_depth > 0;
+  return m_paint_shared;
+}
+
 bool CQuickList::OnReflectedMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) {
   if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lparam)->code == LVN_GETDISPINFOW) {
     OnGetDispInfo(reinterpret_cast<NMLVDISPINFOW*>(lparam));
@@ -111,23 +143,22 @@ void CQuickList::OnDrawItem(const DRAWITEMSTRUCT* draw) {
     text = GetSysColor(focused_list ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
   }
   HDC dc = draw->hDC;
-  HWND header = ListView_GetHeader(m_hWnd);
-  int columns = header ? Header_GetItemCount(header) : 0;
+  const PaintShared& shared = dojob_paint_shared();
   // What the row's cells share is asked once per row, not per cell.
-  RowState row_state = dojob_row_state(item);
+  RowState row_state = shared.row;
+  row_state.selected = (ListView_GetItemState(m_hWnd, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+  row_state.hot = shared.hot_item == item;
   WkBrush brush(CreateSolidBrush(back));
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+  HFONT font = shared.font;
+  int columns = static_cast<int>(shared.column_formats.size());
   for (int column = 0; column < columns; ++column) {
     RECT cell;
     ListView_GetSubItemRect(m_hWnd, item, column, LVIR_BOUNDS, &cell);
     if (column == 0)
       cell.right = cell.left + ListView_GetColumnWidth(m_hWnd, 0);
     FillRect(dc, &cell, brush.get());
-    LVCOLUMNW col = {};
-    col.mask = LVCF_FMT;
-    ListView_GetColumn(m_hWnd, column, &col);
     dojob_ask_parent(item, column, row_state);
-    dojob_draw_cell(dc, cell, col.fmt, selected, back, text, font);
+    dojob_draw_cell(dc, cell, shared.column_formats[column], selected, back, text, font);
   }
   if ((draw->itemState & ODS_FOCUS) && focused_list) {
     RECT row = draw->rcItem;

@@ -48,6 +48,7 @@ class CQuickList : public WkWnd {
   int GetFocusedItem() const;
 
  protected:
+  LRESULT OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) override;
   bool OnReflectedMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) override;
 
  private:
@@ -59,6 +60,15 @@ class CQuickList : public WkWnd {
     BYTE hot = 0;
   };
   RowState dojob_row_state(int item) const;
+  // What every row of one paint shares: asked at the paint's first row, not at each row.
+  struct PaintShared {
+    bool valid = false;
+    std::vector<int> column_formats;
+    HFONT font = nullptr;
+    RowState row;
+    int hot_item = -1;
+  };
+  const PaintShared& dojob_paint_shared();
   // Empties the reusable request and asks the parent about one cell.
   ListItemData& dojob_ask_parent(int item, int sub_item);
   ListItemData& dojob_ask_parent(int item, int sub_item, const RowState& row);
@@ -84,4 +94,6 @@ class CQuickList : public WkWnd {
 
   ListItemData m_request;
   std::vector<MarkTile> m_mark_tiles;
+  int m_paint_depth = 0;
+  PaintShared m_paint_shared;
 };
