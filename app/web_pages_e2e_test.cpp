@@ -17,7 +17,7 @@ TEST(WebPagesE2e, HelpMenuCommandsOpenTheirPagesInTheBrowser) {
   ShellBrowserCapture browser(WkWindowsPath(QEL_BROWSER_SIM));
   ASSERT_TRUE(browser.installed());
   Program p(L"/start_context user_manual");
-  ASSERT_TRUE(p.started());
+  ASSERT_TRUE(p.started()) << "CreateProcess error " << p.start_error();
   ASSERT_TRUE(wait_until([&] { return IsWindowVisible(main_wnd_of(p.pid())) != 0; }));
 
   struct {

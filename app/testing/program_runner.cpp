@@ -101,8 +101,10 @@ Process::Process(const std::wstring& exe, const std::wstring& args) {
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    start_error_ = GetLastError();
     return;
+  }
   platform::ScopedKernelHandle thread(pi.hThread);
   process_.reset(pi.hProcess);
   pid_ = pi.dwProcessId;

@@ -52,6 +52,8 @@ class Process {
   Process& operator=(const Process&) = delete;
 
   bool started() const { return static_cast<bool>(process_); }
+  // Why it did not start (GetLastError of CreateProcess), for a failing test to say.
+  DWORD start_error() const { return start_error_; }
   DWORD pid() const { return pid_; }
   bool Running() const;
   void Kill();
@@ -61,6 +63,7 @@ class Process {
  private:
   platform::ScopedKernelHandle process_;
   DWORD pid_ = 0;
+  DWORD start_error_ = 0;
 };
 
 // The program as a user starts it. One killed by force would leave its COM class registered
