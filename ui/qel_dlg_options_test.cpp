@@ -7,6 +7,7 @@
 
 #include "library/qel_app_constants.h"
 #include "library/qel_profile.h"
+#include "platform/event_loop.h"
 #include "qel_lib/qel_subject.h"
 #include "res/resource.h"
 #include "ui/testing/dialog_driver.h"
@@ -189,10 +190,14 @@ TEST_F(DlgOptionsTest, OpensWithEveryControlInPlaceAndTheCurrentSettings) {
   GetWindowRect(link, &link_rect);
   MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&link_rect), 2);
   EXPECT_LT(link_rect.right, 222);
-  int shown = count_on_screen(link, FooButton::kHyperlinkColor);
+  // The display may take a moment to show what was drawn: read again until it settles.
+  const int whole = TextPixels(window_text(link),
+                               reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0)));
+  int shown = 0;
+  platform::run_loop_until(
+      [&] { return (shown = count_on_screen(link, FooButton::kHyperlinkColor)) == whole; }, 5000);
   EXPECT_GT(shown, 0);
-  EXPECT_EQ(shown, TextPixels(window_text(link),
-                              reinterpret_cast<HFONT>(SendMessageW(link, WM_GETFONT, 0, 0))));
+  EXPECT_EQ(shown, whole);
 
   EXPECT_EQ(Selected(Control(IDC_OPTIONS_AUDIO_MODE)), L"Microphone Only");
   EXPECT_EQ(SendMessageW(Control(IDC_OPTIONS_AUDIO_MODE), CB_GETCOUNT, 0, 0), 3);
