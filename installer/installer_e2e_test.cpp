@@ -329,6 +329,10 @@ TEST_F(InstallerTest, UninstallChangesNothingWhileTheProgramDoesNotEnd) {
   hung.reset();
   press(box, IDRETRY);
   EXPECT_TRUE(wait_until([] { return uninstall_value(L"DisplayName") == L"<none>"; }));
+  // The page ignores a click on its button until the work is done and the button enabled.
+  ASSERT_TRUE(wait_until([&] {
+    return IsWindowEnabled(GetDlgItem(window, IDOK)) && control_text(window, IDOK) == L"&Close";
+  }));
   press(window, IDOK);  // "Close"
   EXPECT_EQ(uninstaller.WaitExit(), 0);
   ExpectNothingInstalled(dir);
