@@ -194,6 +194,7 @@ long total_files(HWND main) {
 // A digest of the window as the screen shows it: the recording panel's counter changes it
 // every second while a recording runs.
 uint64_t screen_digest(HWND wnd) {
+  WkLiftedWindow lifted(wnd);
   RECT r = {};
   GetWindowRect(wnd, &r);
   uint64_t digest = 14695981039346656037ull;

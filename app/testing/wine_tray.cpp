@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "winkit/testing/window_probe.h"
+
 namespace qel_testing {
 namespace {
 
@@ -91,6 +93,7 @@ COLORREF WineTray::MiddlePixel(HWND icon) {
   RECT r;
   if (!GetWindowRect(icon, &r))
     return CLR_INVALID;
+  WkLiftedWindow lifted(icon);
   HDC screen = GetDC(nullptr);
   COLORREF colour = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
   ReleaseDC(nullptr, screen);

@@ -75,12 +75,7 @@ void pump_messages(HWND dlg) {
 }
 
 int count_on_screen(HWND hwnd, COLORREF colour) {
-  // Tests run side by side on one display: another program's window may cover this one.
-  HWND top = GetAncestor(hwnd, GA_ROOT);
-  const bool was_topmost = (GetWindowLongW(top, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  if (!was_topmost)
-    SetWindowPos(top, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  WkLiftedWindow lifted(hwnd);
   RECT r = {};
   GetWindowRect(hwnd, &r);
   HDC screen = GetDC(nullptr);
@@ -89,8 +84,6 @@ int count_on_screen(HWND hwnd, COLORREF colour) {
     for (int x = r.left; x < r.right; ++x)
       n += GetPixel(screen, x, y) == colour;
   ReleaseDC(nullptr, screen);
-  if (!was_topmost)
-    SetWindowPos(top, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return n;
 }
 

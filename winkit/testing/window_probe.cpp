@@ -102,6 +102,19 @@ WkPixels WkScreenPixels(const RECT& area) {
   });
 }
 
+WkLiftedWindow::WkLiftedWindow(HWND hwnd)
+    : top_(GetAncestor(hwnd, GA_ROOT)),
+      was_topmost_((GetWindowLongW(top_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
+  if (!was_topmost_)
+    SetWindowPos(top_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+WkLiftedWindow::~WkLiftedWindow() {
+  if (!was_topmost_)
+    SetWindowPos(top_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 std::wstring WkReadControlText(HWND control) {
   DWORD_PTR length = 0;
   if (!control ||

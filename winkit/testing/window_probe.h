@@ -29,6 +29,21 @@ WkPixels WkBitmapPixels(HBITMAP bitmap);
 // What the screen shows in the rectangle, in screen coordinates.
 WkPixels WkScreenPixels(const RECT& area);
 
+// Tests run side by side on one display, so another program's window may cover the one a
+// test reads from the screen: this holds the window's top-level ancestor above all others
+// for its lifetime (any process's window) and repaints it.
+class WkLiftedWindow {
+ public:
+  explicit WkLiftedWindow(HWND hwnd);
+  ~WkLiftedWindow();
+  WkLiftedWindow(const WkLiftedWindow&) = delete;
+  WkLiftedWindow& operator=(const WkLiftedWindow&) = delete;
+
+ private:
+  HWND top_;
+  bool was_topmost_;
+};
+
 // A control's text through WM_GETTEXT, which Windows carries across processes.
 std::wstring WkReadControlText(HWND control);
 std::wstring WkReadDlgItemText(HWND parent, int id);
