@@ -107,7 +107,12 @@ WkLiftedWindow::WkLiftedWindow(HWND hwnd)
       was_topmost_((GetWindowLongW(top_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
   if (!was_topmost_)
     SetWindowPos(top_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // Another process paints when it gets to it, so only our own windows are painted now;
+  // a reader of another's window waits until what it reads holds still.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(top_, &pid);
+  if (pid == GetCurrentProcessId())
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 WkLiftedWindow::~WkLiftedWindow() {

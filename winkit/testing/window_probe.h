@@ -31,7 +31,7 @@ WkPixels WkScreenPixels(const RECT& area);
 
 // Tests run side by side on one display, so another program's window may cover the one a
 // test reads from the screen: this holds the window's top-level ancestor above all others
-// for its lifetime (any process's window) and repaints it.
+// for its lifetime (any process's window) and repaints it when it is this process's.
 class WkLiftedWindow {
  public:
   explicit WkLiftedWindow(HWND hwnd);
