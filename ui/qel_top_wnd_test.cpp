@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -25,6 +26,7 @@
 #include "ui/qel_ui_texts.h"
 #include "ui/testing/dialog_driver.h"
 #include "winkit/testing/window_probe.h"
+#include "winkit/testing/wine_balloon.h"
 #include "winkit/wk_resource.h"
 
 namespace {
@@ -432,6 +434,32 @@ TEST_F(TopWndTest, RecordWithoutStreamsShowsTheNoticeAndStillAsks) {
   EXPECT_FALSE(wnd_->GetFrame()->is_showing_record_info()) << "Stop hides the notice first";
   EXPECT_EQ(Codes(), (std::vector<int>{1, 1, 2}));
   EXPECT_EQ(capture_.count(), 0u);
+}
+
+// The status bar's second part tells the recording volume's free space; a folder on a drive
+// that does not answer is "unknown" and keeps nobody from recording.
+TEST_F(TopWndTest, StatusBarTellsTheRecordingVolumesFreeSpaceOrThatItIsUnknown) {
+  set_dword("legal_warning_showed", 1);
+  Create(0);
+  auto disk_text = [&] {
+    wchar_t text[256] = {};
+    SendMessageW(status(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text));
+    return std::wstring(text);
+  };
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  wnd_->set_record_volume(as_u16(temp), 0);
+  std::wregex known(L"\\d+(\\.\\d)? [GM]B free, (about \\d+ (hours|minutes) of calls|too little to record)");
+  EXPECT_TRUE(pump_until([&] { return std::regex_match(disk_text(), known); }))
+      << disk_text();
+  DWORD drives = GetLogicalDrives();
+  char16_t letter = u'Z';
+  while (drives & (1u << (letter - u'A')))
+    --letter;
+  wnd_->set_record_volume(std::u16string(1, letter) + u":\\records", 0);
+  EXPECT_TRUE(pump_until([&] { return disk_text() == L"Free space unknown"; }));
+  Command(kQelWndRecord);
+  EXPECT_EQ(Codes(), (std::vector<int>{kQelCmdRecord}));
 }
 
 TEST_F(TopWndTest, RecordingShowsTheCounterAndAnimatesTheTray) {
@@ -1034,4 +1062,37 @@ TEST_F(TopWndTest, MnemonicsTypedOnTheKeyboardOpenMenusAndCarryOutTheirItems) {
   EXPECT_TRUE(typed([] { tap(VK_APPS); }, 'P', kQelCmdPlay));
   EXPECT_EQ(log_->cmds.back().m_param, 9);
   KillTimer(nullptr, reader);
+}
+
+// A notice that needs no answer while a call is recorded (here the mode changed mid-recording)
+// is a balloon at the tray icon: no box takes the keyboard from the call.
+TEST_F(TopWndTest, ANoticeWhileRecordingIsABalloonAtTheTrayIcon) {
+  qel_app_setting::set_output_audio_settings(4);  // both
+  Create(0);
+  SetForegroundWindow(hwnd());
+  wnd_->OnRecordStarted();
+  static bool boxed;
+  boxed = false;
+  UINT_PTR closer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND box = FindWindowW(nullptr, L"Information:")) {
+      boxed = true;
+      PostMessageW(box, WM_CLOSE, 0, 0);
+    }
+  });
+  UINT_PTR reader = SetTimer(nullptr, 0, 50, read_menu_and_type);
+  g_keyed = KeyedMenu{};
+  g_keyed.letter = 'S';
+  SetFocus(GetDlgItem(hwnd(), kQelWndAudioButton));
+  tap(VK_SPACE);
+  EXPECT_TRUE(pump_until([&] { return !log_->cmds.empty(); }));
+  WkBalloon shown;
+  EXPECT_TRUE(pump_until(
+      [&] { return (shown = WkShownBalloon()).text.find(L"next recording") != std::wstring::npos; },
+      20000));
+  EXPECT_EQ(shown.title, L"Information:");
+  EXPECT_EQ(shown.text, L"Your change will take effect on the next recording.");
+  EXPECT_FALSE(boxed);
+  KillTimer(nullptr, reader);
+  KillTimer(nullptr, closer);
+  qel_app_setting::set_output_audio_settings(4);
 }
