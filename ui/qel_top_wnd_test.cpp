@@ -1085,12 +1085,10 @@ TEST_F(TopWndTest, ANoticeWhileRecordingIsABalloonAtTheTrayIcon) {
   SetFocus(GetDlgItem(hwnd(), kQelWndAudioButton));
   tap(VK_SPACE);
   EXPECT_TRUE(pump_until([&] { return !log_->cmds.empty(); }));
-  WkBalloon shown;
   EXPECT_TRUE(pump_until(
-      [&] { return (shown = WkShownBalloon()).text.find(L"next recording") != std::wstring::npos; },
-      20000));
-  EXPECT_EQ(shown.title, L"Information:");
-  EXPECT_EQ(shown.text, L"Your change will take effect on the next recording.");
+      [&] { return WkShownBalloonText() == L"Your change will take effect on the next recording."; },
+      20000))
+      << WkShownBalloonText();
   EXPECT_FALSE(boxed);
   KillTimer(nullptr, reader);
   KillTimer(nullptr, closer);

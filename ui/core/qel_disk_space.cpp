@@ -87,16 +87,17 @@ bool qel_disk_watch::on_answer(const std::u16string& _folder,
     return false;
   m_known = _known;
   m_free = _known ? _free : 0;
-  bool refresh = !m_shown || m_shown_known != m_known;
+  bool below_start = m_known && m_free < _limits.start_bytes;
+  bool refresh = !m_shown || m_shown_known != m_known || m_shown_below_start != below_start;
   if (!refresh && m_known) {
     uint64_t change = m_free > m_shown_free ? m_free - m_shown_free : m_shown_free - m_free;
-    bool crossed = (m_free < _limits.start_bytes) != (m_shown_free < _limits.start_bytes);
-    refresh = change * 10 >= m_shown_free || crossed;
+    refresh = change * 10 >= m_shown_free;
   }
   if (refresh) {
     m_shown = true;
     m_shown_known = m_known;
     m_shown_free = m_free;
+    m_shown_below_start = below_start;
   }
   return refresh;
 }

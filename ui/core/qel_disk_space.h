@@ -44,7 +44,7 @@ class qel_disk_watch {
 
   // An answer for `_folder` (one asked before a folder change is dropped). True when the
   // status text is to be shown anew: the first answer, unknown and known swapping, a change
-  // of a tenth or more, or the start threshold crossed.
+  // of a tenth or more, or the start threshold crossed (by the space or by a new threshold).
   bool on_answer(const std::u16string& _folder,
                  bool _known,
                  uint64_t _free,
@@ -70,6 +70,8 @@ class qel_disk_watch {
   bool m_shown = false;
   bool m_shown_known = false;
   uint64_t m_shown_free = 0;
+  // Whether the text said there is too little to record, under the thresholds of its time.
+  bool m_shown_below_start = false;
   bool m_recording = false;
   bool m_stop_taken = false;
 };

@@ -62,6 +62,9 @@ TEST(DiskWatch, StatusIsRefreshedByATenthTheThresholdOrTheFolder) {
 
   EXPECT_TRUE(w.on_answer(u"D:\\rec", true, 520 * kMb, kDefaults));
   EXPECT_TRUE(w.on_answer(u"D:\\rec", true, 499 * kMb, kDefaults)) << "below the start";
+  EXPECT_TRUE(w.on_answer(u"D:\\rec", true, 499 * kMb, {400 * kMb, 200 * kMb}))
+      << "a lowered threshold";
+  EXPECT_TRUE(w.on_answer(u"D:\\rec", true, 499 * kMb, kDefaults));
   EXPECT_TRUE(w.on_answer(u"D:\\rec", false, 0, kDefaults));
   EXPECT_FALSE(w.on_answer(u"D:\\rec", false, 0, kDefaults));
   EXPECT_TRUE(w.on_answer(u"D:\\rec", true, 499 * kMb, kDefaults));

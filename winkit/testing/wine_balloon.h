@@ -1,15 +1,11 @@
 // The balloon the notification area shows now, read from outside as a user sees it: Wine's
-// shell shows it as a tooltip window with the balloon style, in the shell's own process.
+// shell shows it as a tooltip window with the balloon style, in the shell's own process. Its
+// text is what the window answers; Wine's tooltips do not give their title away.
 #pragma once
 
 #include <string>
 
 #include "platform/win32/win.h"
 
-struct WkBalloon {
-  std::wstring title;
-  std::wstring text;
-};
-
-// Both empty while no balloon shows.
-WkBalloon WkShownBalloon();
+// Empty while no balloon shows.
+std::wstring WkShownBalloonText();
