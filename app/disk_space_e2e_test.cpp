@@ -80,7 +80,8 @@ bool status_follows(HWND main, const SmallVolume& volume, long slack_mb = 2) {
 
 // The balloon's text, once one shows that starts so.
 bool balloon_says(const std::wstring& start, std::wstring* shown) {
-  return wait_until([&] { return (*shown = WkShownBalloonText()).compare(0, start.size(), start) == 0; });
+  return wait_until(
+      [&] { return (*shown = WkShownBalloonText()).compare(0, start.size(), start) == 0; });
 }
 
 class DiskSpaceE2eTest : public ::testing::Test {
@@ -114,8 +115,10 @@ TEST_F(DiskSpaceE2eTest, LowSpaceRefusesRecordAndAFillingRecordingIsStoppedAndFi
   Program program;
   HWND main = nullptr;
   ASSERT_TRUE(wait_until([&] { return (main = main_wnd_of(program.pid())) != nullptr; }));
-  ASSERT_TRUE(wait_until([&] { return status_follows(main, volume_); })) << narrow(disk_status(main));
-  EXPECT_TRUE(std::regex_match(disk_status(main), std::wregex(L"\\d+ MB free, too little to record")))
+  ASSERT_TRUE(wait_until([&] { return status_follows(main, volume_); }))
+      << narrow(disk_status(main));
+  EXPECT_TRUE(
+      std::regex_match(disk_status(main), std::wregex(L"\\d+ MB free, too little to record")))
       << narrow(disk_status(main));
 
   // The call's streams start the automatic recording five seconds later: refused in a balloon.
@@ -127,16 +130,19 @@ TEST_F(DiskSpaceE2eTest, LowSpaceRefusesRecordAndAFillingRecordingIsStoppedAndFi
 
   // 50 MB more taken: the status follows.
   ASSERT_TRUE(volume_.fill_until_free(volume_.free_bytes() - 50 * kMb));
-  ASSERT_TRUE(wait_until([&] { return status_follows(main, volume_); })) << narrow(disk_status(main));
+  ASSERT_TRUE(wait_until([&] { return status_follows(main, volume_); }))
+      << narrow(disk_status(main));
 
   // The user's Record: the box says how much is free and what to do.
   PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
   HWND box = nullptr;
   ASSERT_TRUE(wait_until([&] {
-    return (box = FindWindowW(nullptr, L"Not enough disk space")) && window_pid(box) == program.pid();
+    return (box = FindWindowW(nullptr, L"Not enough disk space")) &&
+           window_pid(box) == program.pid();
   }));
   std::wstring line1 = WkReadDlgItemText(box, IDC_MSGBOX_LINE1);
-  EXPECT_TRUE(std::regex_match(line1, std::wregex(L"Recording did not start: only \\d+ MB is free\\.")))
+  EXPECT_TRUE(
+      std::regex_match(line1, std::wregex(L"Recording did not start: only \\d+ MB is free\\.")))
       << narrow(line1);
   EXPECT_EQ(WkReadDlgItemText(box, IDC_MSGBOX_LINE2),
             L"The drive of the recording folder is almost full. Free some space on it, or choose "
@@ -171,8 +177,9 @@ TEST_F(DiskSpaceE2eTest, LowSpaceRefusesRecordAndAFillingRecordingIsStoppedAndFi
   EXPECT_EQ(narrow(list.Cell(0, 0)), path.substr(path.rfind('\\') + 1));
   EXPECT_TRUE(wait_until(
       [&] { return read_shared_file(widen(path + ".avi")).find("_qel") != std::string::npos; }));
-  EXPECT_TRUE(wait_until([&] { return disk_status(main).find(L"too little to record") != std::wstring::npos; }))
-      << narrow(disk_status(main));
+  EXPECT_TRUE(wait_until([&] {
+    return disk_status(main).find(L"too little to record") != std::wstring::npos;
+  })) << narrow(disk_status(main));
 
   sim.Control(kSimQuit);
   EXPECT_EQ(sim.WaitExit(), 0);

@@ -32,8 +32,7 @@ void CMyTopWndCore::set_record_volume(const std::u16string& _folder, uint64_t _b
 void CMyTopWndCore::dojob_set_disk_text(const std::wstring& _text) {
   if (!m_status_bar)
     return;
-  SendMessageW(m_status_bar, SB_SETTEXTW, kDiskStatusPart,
-               reinterpret_cast<LPARAM>(_text.c_str()));
+  SendMessageW(m_status_bar, SB_SETTEXTW, kDiskStatusPart, reinterpret_cast<LPARAM>(_text.c_str()));
 }
 
 void CMyTopWndCore::dojob_notify(UINT _caption_id, UINT _text_id) {

@@ -20,9 +20,8 @@ class qel_top_wnd_disk {
     // As the user's Stop does.
     std::function<void()> stop_recording;
     // The window's own message box, for what the user asked for at the window.
-    std::function<void(const std::wstring& _caption,
-                       const std::wstring& _line1,
-                       const std::wstring& _line2)>
+    std::function<
+        void(const std::wstring& _caption, const std::wstring& _line1, const std::wstring& _line2)>
         show_box;
     // False when there is no icon to show it at.
     std::function<bool(const std::wstring& _title, const std::wstring& _text)> show_balloon;
@@ -52,7 +51,8 @@ class qel_top_wnd_disk {
   void dojob_update_timer();
   void dojob_show_status();
   // A balloon, or the window's box when there is no icon to show it at.
-  void dojob_tell(const std::wstring& _title, const std::wstring& _line1,
+  void dojob_tell(const std::wstring& _title,
+                  const std::wstring& _line1,
                   const std::wstring& _line2);
   void OnAnswer(const std::u16string& _folder, bool _known, uint64_t _free);
   LRESULT OnMessage(HWND _hwnd, UINT _msg, WPARAM _wparam, LPARAM _lparam);

@@ -449,9 +449,9 @@ TEST_F(TopWndTest, StatusBarTellsTheRecordingVolumesFreeSpaceOrThatItIsUnknown) 
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   wnd_->set_record_volume(as_u16(temp), 0);
-  std::wregex known(L"\\d+(\\.\\d)? [GM]B free, (about \\d+ (hours|minutes) of calls|too little to record)");
-  EXPECT_TRUE(pump_until([&] { return std::regex_match(disk_text(), known); }))
-      << disk_text();
+  std::wregex known(
+      L"\\d+(\\.\\d)? [GM]B free, (about \\d+ (hours|minutes) of calls|too little to record)");
+  EXPECT_TRUE(pump_until([&] { return std::regex_match(disk_text(), known); })) << disk_text();
   DWORD drives = GetLogicalDrives();
   char16_t letter = u'Z';
   while (drives & (1u << (letter - u'A')))
@@ -1086,7 +1086,9 @@ TEST_F(TopWndTest, ANoticeWhileRecordingIsABalloonAtTheTrayIcon) {
   tap(VK_SPACE);
   EXPECT_TRUE(pump_until([&] { return !log_->cmds.empty(); }));
   EXPECT_TRUE(pump_until(
-      [&] { return WkShownBalloonText() == L"Your change will take effect on the next recording."; },
+      [&] {
+        return WkShownBalloonText() == L"Your change will take effect on the next recording.";
+      },
       20000))
       << WkShownBalloonText();
   EXPECT_FALSE(boxed);

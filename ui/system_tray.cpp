@@ -171,7 +171,8 @@ bool CSystemTray::ShowBalloon(const wchar_t* title, const wchar_t* text, DWORD i
   nid.cbSize = NOTIFYICONDATAW_V2_SIZE;
   nid.uFlags = NIF_INFO;
   lstrcpynW(nid.szInfo, text ? text : L"", sizeof nid.szInfo / sizeof nid.szInfo[0]);
-  lstrcpynW(nid.szInfoTitle, title ? title : L"", sizeof nid.szInfoTitle / sizeof nid.szInfoTitle[0]);
+  lstrcpynW(nid.szInfoTitle, title ? title : L"",
+            sizeof nid.szInfoTitle / sizeof nid.szInfoTitle[0]);
   nid.uTimeout = kBalloonMs;
   nid.dwInfoFlags = info_flags;
   return Shell_NotifyIconW(NIM_MODIFY, &nid) != 0;

@@ -51,9 +51,12 @@ SmallVolume::SmallVolume(int megabytes) {
       " && ln -sfn " + unix_dir_ + " \"" + link_ + "\"");
   uint64_t total = 0, free = 0;
   // The size tells this volume from the folder beneath it.
-  bool mapped = wait_until([&] {
-    return total_and_free(root_, &total, &free) && total == static_cast<uint64_t>(megabytes) * kMb;
-  }, 5000);
+  bool mapped = wait_until(
+      [&] {
+        return total_and_free(root_, &total, &free) &&
+               total == static_cast<uint64_t>(megabytes) * kMb;
+      },
+      5000);
   if (!mapped)
     why_not_ = "cannot mount a " + size + " tmpfs at " + unix_dir_ + " as " + narrow(root_) +
                " (mounting needs root)";

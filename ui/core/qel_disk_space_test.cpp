@@ -16,7 +16,9 @@ std::u16string size(uint64_t bytes) {
   return qel_disk_size_text(bytes, &qel_l10n_default_text);
 }
 
-std::u16string status(bool known, uint64_t free, uint64_t rate = 0,
+std::u16string status(bool known,
+                      uint64_t free,
+                      uint64_t rate = 0,
                       qel_disk_thresholds limits = kDefaults) {
   return qel_disk_status_text(known, free, rate, limits, &qel_l10n_default_text);
 }

@@ -49,7 +49,8 @@ std::wstring WkReadStatusText(HWND status_bar, int part) {
       LOWORD(length) >= kStatusChars)
     return {};
   std::wstring text(LOWORD(length), L'\0');
-  if (!memory.send(SB_GETTEXTW, part) || !memory.read(0, text.data(), text.size() * sizeof(wchar_t)))
+  if (!memory.send(SB_GETTEXTW, part) ||
+      !memory.read(0, text.data(), text.size() * sizeof(wchar_t)))
     return {};
   return text;
 }

@@ -21,8 +21,8 @@ std::wstring WkShownBalloonText() {
       continue;
     wchar_t text[512] = {};
     DWORD_PTR copied = 0;
-    if (SendMessageTimeoutW(wnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text),
-                            SMTO_ABORTIFHUNG, kAnswerMs, &copied))
+    if (SendMessageTimeoutW(wnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                            kAnswerMs, &copied))
       return text;
   }
   return {};
