@@ -51,14 +51,11 @@ void clear_settings() {
     delete_value(g_qel_settings_path, name);
 }
 
-void set_thresholds(int32_t start_mb, int32_t stop_mb) {
+// In MB, start then stop, after storing those.
+std::pair<uint64_t, uint64_t> thresholds_mb(int32_t start_mb, int32_t stop_mb) {
   ZulProfileKey key = ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path);
   key.GetValue("record_start_min_free_mb").SetDWORD(start_mb);
   key.GetValue("record_stop_min_free_mb").SetDWORD(stop_mb);
-}
-
-// In MB, start then stop.
-std::pair<uint64_t, uint64_t> thresholds_mb() {
   setting::qel_disk_thresholds t = setting::get_disk_thresholds();
   return {t.start_bytes >> 20, t.stop_bytes >> 20};
 }
@@ -260,15 +257,11 @@ TEST_F(AppSettingTest, HistoryWaveFormatNeedsAllThreeValues) {
 
 TEST_F(AppSettingTest, DiskThresholdsFallBackToTheirDefaultsAndStartNeverBelowStop) {
   using Mb = std::pair<uint64_t, uint64_t>;
-  EXPECT_EQ(thresholds_mb(), Mb(500, 200));
-  set_thresholds(800, 300);
-  EXPECT_EQ(thresholds_mb(), Mb(800, 300));
-  set_thresholds(0, 20000);
-  EXPECT_EQ(thresholds_mb(), Mb(500, 200));
-  set_thresholds(-1, 9);
-  EXPECT_EQ(thresholds_mb(), Mb(500, 200));
-  set_thresholds(100, 150);
-  EXPECT_EQ(thresholds_mb(), Mb(150, 150));
+  EXPECT_EQ(setting::get_disk_thresholds().start_bytes, 500u << 20) << "fresh profile";
+  EXPECT_EQ(thresholds_mb(800, 300), Mb(800, 300));
+  EXPECT_EQ(thresholds_mb(0, 20000), Mb(500, 200));
+  EXPECT_EQ(thresholds_mb(-1, 9), Mb(500, 200));
+  EXPECT_EQ(thresholds_mb(100, 150), Mb(150, 150));
 }
 
 TEST(AppSettingTablesTest, UnknownValuesReportAndFallBack) {

@@ -36,7 +36,6 @@ struct qel_disk_probe::Worker {
       std::u16string folder = std::move(pending);
       has_pending = false;
       busy = true;
-      busy_since = GetTickCount64();
       busy_folder = folder;
       hold.unlock();
       uint64_t free = 0;
@@ -50,10 +49,9 @@ struct qel_disk_probe::Worker {
     }
   }
 
-  // The system has kept it longer than an answer may take, on another folder than `folder`.
-  bool stuck_elsewhere(const std::u16string& folder) {
+  bool asking_about(const std::u16string& folder) {
     std::lock_guard<std::mutex> hold(lock);
-    return busy && busy_folder != folder && GetTickCount64() - busy_since > kUnknownAfterMs;
+    return busy && busy_folder == folder;
   }
 
   void leave() {
@@ -69,7 +67,6 @@ struct qel_disk_probe::Worker {
   std::u16string pending;
   bool has_pending = false;
   bool busy = false;
-  ULONGLONG busy_since = 0;
   std::u16string busy_folder;
   bool quit = false;
   std::vector<Done> done;
@@ -101,6 +98,7 @@ void qel_disk_probe::destroy() {
     KillTimer(m_window.hwnd(), kTimerUnknown);
   m_timer = false;
   m_waiting.clear();
+  m_overdue.clear();
   m_window.Destroy();
 }
 
@@ -112,10 +110,12 @@ void qel_disk_probe::dojob_start_worker() {
 void qel_disk_probe::ask(const std::u16string& _folder) {
   if (!m_window.hwnd() || _folder.empty())
     return;
-  // A new folder is not kept waiting behind one the system does not answer for.
-  if (m_worker && m_worker->stuck_elsewhere(_folder)) {
+  // A new folder is not kept waiting behind one the system has not answered for in time.
+  if (m_worker && !m_overdue.empty() && m_overdue != _folder &&
+      m_worker->asking_about(m_overdue)) {
     m_worker->leave();
     m_worker.reset();
+    m_overdue.clear();
   }
   if (!m_worker)
     dojob_start_worker();
@@ -140,6 +140,8 @@ void qel_disk_probe::dojob_take_answers() {
     done.swap(m_worker->done);
   }
   for (Worker::Done& d : done) {
+    if (d.folder == m_overdue)
+      m_overdue.clear();
     if (m_timer && d.folder == m_waiting) {
       KillTimer(m_window.hwnd(), kTimerUnknown);
       m_timer = false;
@@ -155,6 +157,7 @@ void qel_disk_probe::OnTimer_unknown() {
   m_timer = false;
   std::u16string folder = std::move(m_waiting);
   m_waiting.clear();
+  m_overdue = folder;
   if (m_answer && !folder.empty())
     m_answer(folder, false, 0);
 }

@@ -47,5 +47,7 @@ class qel_disk_probe {
   std::shared_ptr<Worker> m_worker;
   // The question the one-second timer runs for, while it runs.
   std::u16string m_waiting;
+  // The question answered "unknown" that the system has not answered since.
+  std::u16string m_overdue;
   bool m_timer = false;
 };

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <regex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -26,7 +25,6 @@
 #include "ui/qel_ui_texts.h"
 #include "ui/testing/dialog_driver.h"
 #include "winkit/testing/window_probe.h"
-#include "winkit/testing/wine_balloon.h"
 #include "winkit/wk_resource.h"
 
 namespace {
@@ -434,32 +432,6 @@ TEST_F(TopWndTest, RecordWithoutStreamsShowsTheNoticeAndStillAsks) {
   EXPECT_FALSE(wnd_->GetFrame()->is_showing_record_info()) << "Stop hides the notice first";
   EXPECT_EQ(Codes(), (std::vector<int>{1, 1, 2}));
   EXPECT_EQ(capture_.count(), 0u);
-}
-
-// The status bar's second part tells the recording volume's free space; a folder on a drive
-// that does not answer is "unknown" and keeps nobody from recording.
-TEST_F(TopWndTest, StatusBarTellsTheRecordingVolumesFreeSpaceOrThatItIsUnknown) {
-  set_dword("legal_warning_showed", 1);
-  Create(0);
-  auto disk_text = [&] {
-    wchar_t text[256] = {};
-    SendMessageW(status(), SB_GETTEXTW, 1, reinterpret_cast<LPARAM>(text));
-    return std::wstring(text);
-  };
-  wchar_t temp[MAX_PATH] = {};
-  GetTempPathW(MAX_PATH, temp);
-  wnd_->set_record_volume(as_u16(temp), 0);
-  std::wregex known(
-      L"\\d+(\\.\\d)? [GM]B free, (about \\d+ (hours|minutes) of calls|too little to record)");
-  EXPECT_TRUE(pump_until([&] { return std::regex_match(disk_text(), known); })) << disk_text();
-  DWORD drives = GetLogicalDrives();
-  char16_t letter = u'Z';
-  while (drives & (1u << (letter - u'A')))
-    --letter;
-  wnd_->set_record_volume(std::u16string(1, letter) + u":\\records", 0);
-  EXPECT_TRUE(pump_until([&] { return disk_text() == L"Free space unknown"; }));
-  Command(kQelWndRecord);
-  EXPECT_EQ(Codes(), (std::vector<int>{kQelCmdRecord}));
 }
 
 TEST_F(TopWndTest, RecordingShowsTheCounterAndAnimatesTheTray) {

@@ -1,6 +1,5 @@
-// A small volume for the recording folder: a tmpfs mounted for a test and mapped to a free
-// drive letter of the test's Wine prefix, both removed again at the end, also when the test
-// fails. Mounting needs root; ok() says whether it worked and why_not() why it did not.
+// A small volume for the recording folder: a tmpfs mounted for a test (as root) and mapped to
+// a free drive letter of the test's Wine prefix; both go again at the end, also on failure.
 #pragma once
 
 #include <cstdint>
@@ -15,25 +14,18 @@ class SmallVolume {
   SmallVolume(const SmallVolume&) = delete;
   SmallVolume& operator=(const SmallVolume&) = delete;
 
-  bool ok() const { return why_not_.empty(); }
+  // Empty when mounted and mapped.
   const std::string& why_not() const { return why_not_; }
-  // "Q:\" or the like.
-  const std::wstring& root() const { return root_; }
-  // What the system answers for the volume now; 0 when it does not answer.
+  const std::wstring& root() const { return root_; }  // "Q:\" or the like
   uint64_t free_bytes() const;
-  // Fills it up to `free` bytes left with a file of its own (made anew each time).
+  // Leaves `free` bytes free with a filler file, made anew each time.
   bool fill_until_free(uint64_t free);
-  // Takes that file away.
-  void unfill();
 
  private:
-  bool run(const std::string& script) const;
+  void run(const std::string& script) const;
 
-  std::string unix_dir_;
-  std::string link_;
+  std::string unix_dir_, link_, why_not_;
   std::wstring root_;
-  std::string why_not_;
-  bool mounted_ = false;
 };
 
 }  // namespace qel_testing
