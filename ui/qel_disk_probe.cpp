@@ -111,8 +111,7 @@ void qel_disk_probe::ask(const std::u16string& _folder) {
   if (!m_window.hwnd() || _folder.empty())
     return;
   // A new folder is not kept waiting behind one the system has not answered for in time.
-  if (m_worker && !m_overdue.empty() && m_overdue != _folder &&
-      m_worker->asking_about(m_overdue)) {
+  if (m_worker && !m_overdue.empty() && m_overdue != _folder && m_worker->asking_about(m_overdue)) {
     m_worker->leave();
     m_worker.reset();
     m_overdue.clear();
