@@ -19,11 +19,11 @@ std::wstring wide(const std::u16string& text) {
 
 }  // namespace
 
-bool qel_top_wnd_disk::create(Owner _owner, qel_disk_probe::Query _query) {
+bool qel_top_wnd_disk::create(Owner _owner) {
   m_owner = std::move(_owner);
-  if (!m_probe.create([this](const std::u16string& folder, bool known,
-                             uint64_t free) { OnAnswer(folder, known, free); },
-                      std::move(_query)))
+  if (!m_probe.create([this](const std::u16string& folder, bool known, uint64_t free) {
+        OnAnswer(folder, known, free);
+      }))
     return false;
   return m_window.Create(kClassName, 0, HWND_MESSAGE,
                          [this](HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {

@@ -29,7 +29,7 @@ class qel_top_wnd_disk {
     std::function<bool()> window_visible;
   };
 
-  bool create(Owner _owner, qel_disk_probe::Query _query = nullptr);
+  bool create(Owner _owner);
   void destroy();
 
   // The library's folder and how fast its recordings fill a disk (0: not known).
