@@ -18,6 +18,12 @@ void c_quorvantine_app::dojob_fill_top_wnd() {
   m_file_mngr->make_ui_file_info_list(list);
   if (!list.empty())
     m_top_wnd->add_file_infos(list);
+  dojob_show_record_volume();
+}
+
+void c_quorvantine_app::dojob_show_record_volume() {
+  if (m_top_wnd.valid() && m_file_mngr.valid())
+    m_top_wnd->set_record_volume(m_file_mngr->get_dest_dir(), m_file_mngr->get_bytes_per_second());
 }
 
 void c_quorvantine_app::on_record_started() {
@@ -55,6 +61,7 @@ bool c_quorvantine_app::dojob_add_saved_file(const wchar_t* _path, int64_t _star
   m_top_wnd->add_file_infos({info});
   m_top_wnd->set_total_minutes(m_file_mngr->get_total_minutes());
   m_top_wnd->set_total_files(m_file_mngr->get_total_files());
+  dojob_show_record_volume();
   return true;
 }
 

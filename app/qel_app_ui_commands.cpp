@@ -92,6 +92,7 @@ void c_quorvantine_app::dojob_delete_file(uint32_t _id) {
   m_top_wnd->remove_file_info(_id);
   m_top_wnd->set_total_minutes(m_file_mngr->get_total_minutes());
   m_top_wnd->set_total_files(m_file_mngr->get_total_files());
+  dojob_show_record_volume();
 }
 
 int c_quorvantine_app::dojob_open_web_page(const char* _url) {
@@ -137,6 +138,7 @@ void c_quorvantine_app::dojob_change_dest_dir() {
   m_file_mngr->make_ui_file_info_list(list);
   if (!list.empty())
     m_top_wnd->add_file_infos(list);
+  dojob_show_record_volume();
 }
 
 void c_quorvantine_app::dojob_report_unusable_dir(const char16_t* _dir, const wchar_t* _reason) {

@@ -68,6 +68,18 @@ void set_output_video_settings(int value);
 bool get_auto_record();
 void set_auto_record(bool on);
 
+// Free space on the recording folder's volume below which a recording is not started, and
+// below which a running one is stopped ("record_start_min_free_mb", "record_stop_min_free_mb"
+// under the settings key, in MB). Out of range values give the defaults; a start threshold
+// under the stop threshold is raised to it, as a recording would end as it began.
+inline constexpr uint32_t kQelRecordStartMinFreeMb = 500;
+inline constexpr uint32_t kQelRecordStopMinFreeMb = 200;
+struct qel_disk_thresholds {
+  uint64_t start_bytes;
+  uint64_t stop_bytes;
+};
+qel_disk_thresholds get_disk_thresholds();
+
 // The "quorvantine_msn" value of the Run key: the program path and "/start_context sys_auto",
 // or the empty string when disabled. Any non-empty value counts as on, also the unquoted form
 // earlier versions wrote.

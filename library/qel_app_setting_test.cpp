@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "library/qel_app_constants.h"
@@ -46,6 +47,17 @@ void clear_settings() {
     ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path).RemoveSubKey(sub);
   delete_value(std::string(g_qel_settings_path) + "\\avi_file_info_cache", "dest_dir");
   delete_value(kRunKey, "quorvantine_msn");
+  for (const char* name : {"record_start_min_free_mb", "record_stop_min_free_mb"})
+    delete_value(g_qel_settings_path, name);
+}
+
+// In MB, start then stop, after storing those.
+std::pair<uint64_t, uint64_t> thresholds_mb(int32_t start_mb, int32_t stop_mb) {
+  ZulProfileKey key = ZulProfileKey::Root_CurrentUser().GetSubKey(g_qel_settings_path);
+  key.GetValue("record_start_min_free_mb").SetDWORD(start_mb);
+  key.GetValue("record_stop_min_free_mb").SetDWORD(stop_mb);
+  setting::qel_disk_thresholds t = setting::get_disk_thresholds();
+  return {t.start_bytes >> 20, t.stop_bytes >> 20};
 }
 
 class AppSettingTest : public ::testing::Test {
@@ -241,6 +253,15 @@ TEST_F(AppSettingTest, HistoryWaveFormatNeedsAllThreeValues) {
     EXPECT_FALSE(setting::get_history_wfex(&rate, &channels, &bits, false)) << missing;
     EXPECT_EQ(rate + channels + bits, 15u) << missing;
   }
+}
+
+TEST_F(AppSettingTest, DiskThresholdsFallBackToTheirDefaultsAndStartNeverBelowStop) {
+  using Mb = std::pair<uint64_t, uint64_t>;
+  EXPECT_EQ(setting::get_disk_thresholds().start_bytes, 500u << 20) << "fresh profile";
+  EXPECT_EQ(thresholds_mb(800, 300), Mb(800, 300));
+  EXPECT_EQ(thresholds_mb(0, 20000), Mb(500, 200));
+  EXPECT_EQ(thresholds_mb(-1, 9), Mb(500, 200));
+  EXPECT_EQ(thresholds_mb(100, 150), Mb(150, 150));
 }
 
 TEST(AppSettingTablesTest, UnknownValuesReportAndFallBack) {

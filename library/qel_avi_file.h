@@ -55,6 +55,9 @@ class qel_avi_file : public ZulIObject {
   bool get_is_cut() const { return m_is_cut; }
   // What an earlier scan found, for a record filled from its cache entry.
   void set_is_cut(bool _is_cut) { m_is_cut = _is_cut; }
+  // Bytes on disk as the folder was last listed.
+  uint64_t get_file_size() const { return m_file_size; }
+  void set_file_size(uint64_t _size) { m_file_size = _size; }
   // Makes a cut recording playable in place; the chunk and cache entry stay as they are,
   // and a file that had no chunk gets one.
   bool dojob_repair();
@@ -74,6 +77,7 @@ class qel_avi_file : public ZulIObject {
   int32_t m_qel_chunk_version = 2;
   int32_t m_src_app_type = 0;
   int64_t m_start_time = 0;
+  uint64_t m_file_size = 0;
   ZulProfileKey m_profile_key;
   bool m_is_cut = false;
 };

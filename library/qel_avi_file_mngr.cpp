@@ -57,6 +57,17 @@ std::vector<std::u16string> names_starting_with(const std::u16string& prefix) {
   return names;
 }
 
+// The size the folder lists for one file; 0 when it is not there.
+uint64_t listed_size(const char16_t* path) {
+  std::u16string found;
+  platform::FileStamp stamp;
+  platform::Find find = platform::find_first(path, &found, &stamp);
+  if (!find)
+    return 0;
+  platform::find_close(find);
+  return stamp.size;
+}
+
 // A recording the engine finished after the program was killed has no chunk and no cache
 // entry to say when it started; its name does.
 void take_start_time_from_name(qel_avi_file* file, std::u16string_view name) {
@@ -144,6 +155,7 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     bool rtn = file->create(path.c_str(), m_profile_key);
     if (!QEL_ASSERT(rtn))
       continue;
+    file->set_file_size(stamp.size);
     file->get_cache_entry_name(&entry);
     index.keep_file(entry, stamp);
     if (index.is_file_changed(entry, stamp)) {
@@ -233,6 +245,7 @@ shared_ptr<qel_avi_file> qel_avi_file_mngr::insert_new_file(const char16_t* _pat
   dojob_set_cut(file.get(), file->get_is_cut());
   if (!file->get_is_cut())
     file->dojob_write_qel_chunk();
+  file->set_file_size(listed_size(_path));
   m_hash[file->get_id()] = file;
   return file;
 }
@@ -317,6 +330,18 @@ int qel_avi_file_mngr::get_total_minutes() {
   return static_cast<int>(seconds / 60);
 }
 
+uint64_t qel_avi_file_mngr::get_bytes_per_second() const {
+  uint64_t bytes = 0;
+  uint64_t seconds = 0;
+  for (const auto& entry : m_hash) {
+    if (entry.second->get_time_len() <= 0)
+      continue;
+    bytes += entry.second->get_file_size();
+    seconds += static_cast<uint64_t>(entry.second->get_time_len());
+  }
+  return seconds ? bytes / seconds : 0;
+}
+
 int qel_avi_file_mngr::get_total_files() {
   if (!QEL_ASSERT(m_is_valid))
     return 0;
@@ -357,6 +382,7 @@ bool qel_avi_file_mngr::repair_file(uint32_t _id) {
   }
   dojob_set_cut(file.get(), false);
   file->write_to_registry();
+  file->set_file_size(listed_size(file->get_file_name()));
   return true;
 }
 

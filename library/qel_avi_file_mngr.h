@@ -43,6 +43,9 @@ class qel_avi_file_mngr : public ZulIObject {
   int make_ui_file_info_list(std::list<shared_ptr<qel_ui_avi_file_info>>& _list);
   int get_total_minutes();
   int get_total_files();
+  // How fast recordings fill the disk: the library's bytes over its seconds; 0 when no
+  // recording has a length.
+  uint64_t get_bytes_per_second() const;
   bool reset_dest_dir(const char16_t* _path);
   const char16_t* get_dest_dir() const { return m_dest_dir; }
   shared_ptr<qel_avi_file> find_file(uint32_t _id);

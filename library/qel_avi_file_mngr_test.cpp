@@ -225,6 +225,21 @@ TEST_F(QelAviFileMngrTest, TotalMinutesTruncate) {
   EXPECT_EQ(1, mngr_.get_total_minutes());
 }
 
+// How fast recordings fill a disk: their listed sizes over their seconds; one without a
+// length tells nothing of a rate.
+TEST_F(QelAviFileMngrTest, BytesPerSecondComeFromRecordingsWithALength) {
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(0u, mngr_.get_bytes_per_second());
+  mngr_.Finalize();
+  const char* names[] = {"MQAuAGEAdgBpAA==", "MgAuAGEAdgBpAA==", "MwAuAGEAdgBpAA=="};
+  for (int i = 0; i < 3; ++i) {
+    put(std::to_string(i + 1) + ".avi", Bytes(3000 * (i + 1), 0));
+    cache_entry(names[i], i < 2 ? 30 * (i + 1) : 0);
+  }
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(100u, mngr_.get_bytes_per_second());
+}
+
 // The program killed mid-recording: the engine still finished the file, but it has neither
 // chunk nor cache entry. Its name tells when it started, and its entry keeps that.
 TEST_F(QelAviFileMngrTest, UntaggedRecordingsTakeTheirStartFromTheirName) {

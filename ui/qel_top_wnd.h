@@ -50,6 +50,9 @@ class CMyTopWnd : public ZulIObject {
   void OnRepairFailed() { m_frame.OnRepairFailed(); }
   void set_total_files(int _n) { m_frame.set_total_files(_n); }
   void set_total_minutes(int _n) { m_frame.set_total_minutes(_n); }
+  void set_record_volume(const std::u16string& _folder, uint64_t _bytes_per_second) {
+    m_frame.set_record_volume(_folder, _bytes_per_second);
+  }
 
   // Commands of the child dialogs: folder commands go on to the application, mode changes
   // refresh the mode buttons.

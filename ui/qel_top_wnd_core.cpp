@@ -94,6 +94,7 @@ bool CMyTopWndCore::create_unshown(int _show_mode,
   QEL_ASSERT(dojob_init_buttons());
   QEL_ASSERT(dojob_init_history_list());
   QEL_ASSERT(dojob_create_status_bar());
+  QEL_ASSERT(dojob_create_disk_watch());
   QEL_ASSERT(dojob_create_tooltips());
   m_tray.create(m_hWnd);
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon_main_small.get()));
@@ -143,6 +144,7 @@ bool CMyTopWndCore::dojob_create_tooltips() {
 }
 
 bool CMyTopWndCore::DestroyWindow() {
+  m_disk.destroy();
   if (m_dlg_about.valid()) {
     m_dlg_about->Destroy();
     m_dlg_about.reset();
@@ -327,6 +329,7 @@ LRESULT CMyTopWndCore::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_SHOWWINDOW:
       if (wparam)
         setting("ui_main_wnd_show").SetBool(true);
+      m_disk.on_visibility(wparam != 0);
       break;
     case WM_QEL_LIST_GET_ITEM:
       return OnGetListItem(reinterpret_cast<HWND>(wparam), reinterpret_cast<ListItemData*>(lparam));

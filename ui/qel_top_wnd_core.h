@@ -19,6 +19,7 @@
 #include "ui/foo_button.h"
 #include "ui/ox_tool_tip_ctrl.h"
 #include "ui/qel_quick_list.h"
+#include "ui/qel_top_wnd_disk.h"
 #include "ui/qel_top_wnd_tray.h"
 #include "ui/qel_ui_cmd.h"
 #include "winkit/wk_frame_wnd.h"
@@ -73,6 +74,9 @@ class CMyTopWndCore : public WkFrameWnd {
   void OnRepairFailed();
   void set_total_files(int _n);
   void set_total_minutes(int _n);
+  // The recording folder, whose volume's free space the status bar shows and Record checks,
+  // and the library's bytes per second (0: none known).
+  void set_record_volume(const std::u16string& _folder, uint64_t _bytes_per_second);
   void update_audio_button_caption();
   void update_video_button_caption();
 
@@ -182,6 +186,10 @@ class CMyTopWndCore : public WkFrameWnd {
   void OnInitMenuPopup(HMENU _menu, int _index);
 
   void dojob_show_legal_warning();
+  // A notice that needs no answer: a balloon at the tray icon, the message box without one.
+  void dojob_notify(UINT _caption_id, UINT _text_id);
+  bool dojob_create_disk_watch();
+  void dojob_set_disk_text(const std::wstring& _text);
   // The window's own message box; `_icon` is a system icon id (IDI_INFORMATION...).
   void dojob_show_message(const wchar_t* _caption,
                           const wchar_t* _line1,
@@ -216,6 +224,7 @@ class CMyTopWndCore : public WkFrameWnd {
   WkIcon m_icon_main_small;
   qel_top_wnd_tray m_tray;
   qel_tray_click_state m_tray_clicks;
+  qel_top_wnd_disk m_disk;
   bool m_auto_record_timer = false;
   bool m_record_info_timer = false;
   shared_ptr<DlgAbout> m_dlg_about;

@@ -47,6 +47,8 @@ LRESULT CMyTopWndCore::OnCommand(WORD _id, LPARAM _param) {
       dojob_publish(kQelCmdStop);
       return 0;
     case kQelWndRecord:
+      if (!m_disk.may_record(true))
+        return 0;
       dojob_show_legal_warning();
       if (!m_webcam_local && !m_webcam_remote && !m_audio_first && !m_audio_second)
         OnRecordStartFailed(0);
@@ -227,7 +229,7 @@ void CMyTopWndCore::dojob_show_audio_menu() {
   dojob_publish(
       static_cast<int32_t>(qel_app_setting::static_get_ui_cmd_id_by_audio_settings(mode)));
   if (m_record_info.is_showing() && m_record_info.mode() == kQelRecordInfoRecording)
-    MessageBoxW(m_hWnd, qel_text(IDS_CHANGE_NEXT_RECORDING), qel_text(IDS_INFORMATION), MB_OK);
+    dojob_notify(IDS_INFORMATION, IDS_CHANGE_NEXT_RECORDING);
 }
 
 void CMyTopWndCore::dojob_show_video_menu() {
@@ -244,7 +246,7 @@ void CMyTopWndCore::dojob_show_video_menu() {
   dojob_publish(
       static_cast<int32_t>(qel_app_setting::static_get_ui_cmd_id_by_video_settings(mode)));
   if (m_record_info.is_showing() && m_record_info.mode() == kQelRecordInfoRecording)
-    MessageBoxW(m_hWnd, qel_text(IDS_CHANGE_NEXT_RECORDING), qel_text(IDS_INFORMATION), MB_OK);
+    dojob_notify(IDS_INFORMATION, IDS_CHANGE_NEXT_RECORDING);
 }
 
 void CMyTopWndCore::update_audio_button_caption() {

@@ -94,7 +94,8 @@ void CMyTopWndCore::OnTimer_auto_record() {
   m_auto_record_timer = false;
   // Straight to the application: an automatic start never shows the legal notice.
   if (qel_app_setting::get_auto_record() &&
-      m_webcam_local + m_webcam_remote + m_audio_first + m_audio_second > 0) {
+      m_webcam_local + m_webcam_remote + m_audio_first + m_audio_second > 0 &&
+      m_disk.may_record(false)) {
     qel_ui_cmd cmd = {kQelCmdRecord, 0};
     if (m_ui_cmd_sink)
       m_ui_cmd_sink->Notify(&cmd);
@@ -105,6 +106,7 @@ void CMyTopWndCore::dojob_stream_counts_changed() {
   RECT panel = dojob_stream_panel_rect();
   if (m_hWnd)
     InvalidateRect(m_hWnd, &panel, FALSE);
+  m_disk.on_call(m_webcam_local + m_webcam_remote + m_audio_first + m_audio_second > 0);
   dojob_start_auto_record_timer();
 }
 
@@ -124,6 +126,7 @@ void CMyTopWndCore::OnRecordStarted() {
   m_record_info.set_mode(kQelRecordInfoRecording);
   dojob_show_record_info();
   m_tray.on_record_started();
+  m_disk.on_recording(true);
 }
 
 void CMyTopWndCore::OnRecordStopped() {
@@ -132,6 +135,7 @@ void CMyTopWndCore::OnRecordStopped() {
   if (m_record_info.is_showing())
     dojob_hide_record_info();
   m_tray.on_record_stopped();
+  m_disk.on_recording(false);
 }
 
 void CMyTopWndCore::OnRecordStartFailed(int _reason) {
@@ -153,6 +157,7 @@ void CMyTopWndCore::reset_streams() {
   if (m_record_info.is_showing())
     dojob_hide_record_info();
   m_tray.on_record_stopped();
+  m_disk.on_recording(false);
 }
 
 void CMyTopWndCore::dojob_show_record_info() {

@@ -1035,3 +1035,36 @@ TEST_F(TopWndTest, MnemonicsTypedOnTheKeyboardOpenMenusAndCarryOutTheirItems) {
   EXPECT_EQ(log_->cmds.back().m_param, 9);
   KillTimer(nullptr, reader);
 }
+
+// A notice that needs no answer while a call is recorded (here the mode changed mid-recording)
+// is a balloon at the tray icon: no box takes the keyboard from the call.
+TEST_F(TopWndTest, ANoticeWhileRecordingIsABalloonAtTheTrayIcon) {
+  qel_app_setting::set_output_audio_settings(4);  // both
+  Create(0);
+  SetForegroundWindow(hwnd());
+  wnd_->OnRecordStarted();
+  static bool boxed;
+  boxed = false;
+  UINT_PTR closer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND box = FindWindowW(nullptr, L"Information:")) {
+      boxed = true;
+      PostMessageW(box, WM_CLOSE, 0, 0);
+    }
+  });
+  UINT_PTR reader = SetTimer(nullptr, 0, 50, read_menu_and_type);
+  g_keyed = KeyedMenu{};
+  g_keyed.letter = 'S';
+  SetFocus(GetDlgItem(hwnd(), kQelWndAudioButton));
+  tap(VK_SPACE);
+  EXPECT_TRUE(pump_until([&] { return !log_->cmds.empty(); }));
+  EXPECT_TRUE(pump_until(
+      [&] {
+        return WkShownBalloonText() == L"Your change will take effect on the next recording.";
+      },
+      20000))
+      << WkShownBalloonText();
+  EXPECT_FALSE(boxed);
+  KillTimer(nullptr, reader);
+  KillTimer(nullptr, closer);
+  qel_app_setting::set_output_audio_settings(4);
+}

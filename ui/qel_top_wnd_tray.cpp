@@ -41,6 +41,10 @@ void qel_top_wnd_tray::on_record_stopped() {
   m_tray.StopAnimation();
 }
 
+bool qel_top_wnd_tray::show_balloon(const wchar_t* _title, const wchar_t* _text, bool _warning) {
+  return m_tray.ShowBalloon(_title, _text, _warning ? NIIF_WARNING : NIIF_INFO);
+}
+
 LRESULT qel_top_wnd_tray::on_notification(WPARAM wparam, LPARAM lparam) {
   return m_tray.OnTrayNotification(wparam, lparam);
 }

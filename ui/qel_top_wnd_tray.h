@@ -17,6 +17,9 @@ class qel_top_wnd_tray {
   void destroy();
   void on_record_started();
   void on_record_stopped();
+  // A notice that needs no answer, at the icon, so that nothing takes the keyboard from a
+  // call; false when the icon is not shown.
+  bool show_balloon(const wchar_t* _title, const wchar_t* _text, bool _warning);
   // The owner passes kCallbackMsg on.
   LRESULT on_notification(WPARAM wparam, LPARAM lparam);
 

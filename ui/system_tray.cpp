@@ -162,6 +162,22 @@ bool CSystemTray::SetTooltipText(const wchar_t* tip) {
   return m_hidden ? true : dojob_notify(NIM_MODIFY);
 }
 
+bool CSystemTray::ShowBalloon(const wchar_t* title, const wchar_t* text, DWORD info_flags) {
+  if (!m_enabled || m_hidden)
+    return false;
+  // The record of the version that knows balloons, for this call only: every other call
+  // keeps to the first version's record.
+  NOTIFYICONDATAW nid = m_nid;
+  nid.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  nid.uFlags = NIF_INFO;
+  lstrcpynW(nid.szInfo, text ? text : L"", sizeof nid.szInfo / sizeof nid.szInfo[0]);
+  lstrcpynW(nid.szInfoTitle, title ? title : L"",
+            sizeof nid.szInfoTitle / sizeof nid.szInfoTitle[0]);
+  nid.uTimeout = kBalloonMs;
+  nid.dwInfoFlags = info_flags;
+  return Shell_NotifyIconW(NIM_MODIFY, &nid) != 0;
+}
+
 bool CSystemTray::SetTooltipText(UINT string_id) {
   return SetTooltipText(WkLoadString(string_id).c_str());
 }

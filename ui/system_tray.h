@@ -21,6 +21,8 @@ class CSystemTray : public WkWnd {
   static constexpr DWORD kRecordSize = NOTIFYICONDATAW_V1_SIZE;
   // Characters of the tip the version-1 record holds, without the terminator.
   static constexpr size_t kMaxTip = 63;
+  // How long a balloon stays (older shells; newer ones follow the user's settings).
+  static constexpr UINT kBalloonMs = 15000;
 
   CSystemTray() = default;
   ~CSystemTray() override;
@@ -50,6 +52,9 @@ class CSystemTray : public WkWnd {
   HICON GetIcon() const { return m_nid.hIcon; }
   bool SetTooltipText(const wchar_t* tip);
   bool SetTooltipText(UINT string_id);
+  // A balloon at the icon that goes by itself (NIF_INFO); info_flags is NIIF_INFO,
+  // NIIF_WARNING or NIIF_ERROR. False when the icon is not shown, as there is nowhere to point.
+  bool ShowBalloon(const wchar_t* title, const wchar_t* text, DWORD info_flags);
   std::wstring GetTooltipText() const { return m_nid.szTip; }
   // The owner passes the callback message on (wparam: icon id, lparam: mouse message).
   LRESULT OnTrayNotification(WPARAM wparam, LPARAM lparam);

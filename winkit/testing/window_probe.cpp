@@ -2,8 +2,10 @@
 
 #include <functional>
 
+#include "platform/win32/scoped_handle.h"
 #include "winkit/wk_gdi.h"
-// After the gateway: shellapi.h needs windows.h first.
+// After the gateway: commctrl.h and shellapi.h need windows.h first.
+#include <commctrl.h>
 #include <shellapi.h>
 
 COLORREF WkPixels::at(int x, int y) const {
@@ -135,6 +137,44 @@ std::wstring WkReadControlText(HWND control) {
 
 std::wstring WkReadDlgItemText(HWND parent, int id) {
   return WkReadControlText(GetDlgItem(parent, id));
+}
+
+std::wstring WkReadStatusText(HWND status_bar, int part) {
+  constexpr size_t kChars = 512;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(status_bar, &pid);
+  platform::ScopedKernelHandle process(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid));
+  void* remote = process ? VirtualAllocEx(process.get(), nullptr, kChars * sizeof(wchar_t),
+                                          MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+                         : nullptr;
+  if (!remote)
+    return {};
+  wchar_t text[kChars] = {};
+  DWORD_PTR length = 0;
+  if (SendMessageTimeoutW(status_bar, SB_GETTEXTLENGTHW, part, 0, SMTO_ABORTIFHUNG, 5000,
+                          &length) &&
+      LOWORD(length) < kChars &&
+      SendMessageTimeoutW(status_bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(remote),
+                          SMTO_ABORTIFHUNG, 5000, nullptr))
+    ReadProcessMemory(process.get(), remote, text, LOWORD(length) * sizeof(wchar_t), nullptr);
+  VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  return text;
+}
+
+std::wstring WkShownBalloonText() {
+  for (HWND wnd = GetTopWindow(nullptr); wnd; wnd = GetWindow(wnd, GW_HWNDNEXT)) {
+    wchar_t text[512] = {};
+    GetClassNameW(wnd, text, 512);
+    if (!IsWindowVisible(wnd) || std::wstring(text) != TOOLTIPS_CLASSW ||
+        !(GetWindowLongW(wnd, GWL_STYLE) & TTS_BALLOON))
+      continue;
+    text[0] = 0;
+    SendMessageTimeoutW(wnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    return text;
+  }
+  return {};
 }
 
 bool WkShellHasIcon(HWND owner, UINT id) {

@@ -47,6 +47,11 @@ class WkLiftedWindow {
 // A control's text through WM_GETTEXT, which Windows carries across processes.
 std::wstring WkReadControlText(HWND control);
 std::wstring WkReadDlgItemText(HWND parent, int id);
+// A part of a status bar of any process: the bar fills a buffer made in its own process.
+std::wstring WkReadStatusText(HWND status_bar, int part);
+// The text of the balloon the notification area shows now (Wine's shell shows it as a tooltip
+// with the balloon style, which keeps its title to itself); empty while none shows.
+std::wstring WkShownBalloonText();
 
 // Whether the notification area holds the icon of that window and id, asked of the shell
 // itself: a modify that changes nothing succeeds only for an icon the shell knows.
