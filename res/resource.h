@@ -51,6 +51,7 @@
 #define IDS_REPAIR 228
 #define IDS_REPAIR_FAILED 229
 #define IDS_REPAIR_FAILED_DETAIL 230
+#define IDS_SAVING_RECORDING 240
 
 // Month abbreviations by month 0-11, weekday abbreviations by weekday 0-6 (Sunday first).
 #define IDS_MONTH_FIRST 40010

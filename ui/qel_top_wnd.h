@@ -4,6 +4,7 @@
 #pragma once
 
 #include <list>
+#include <utility>
 
 #include "net/qel_update_checker.h"
 #include "platform/win32/win.h"
@@ -50,6 +51,10 @@ class CMyTopWnd : public ZulIObject {
   void OnRepairFailed() { m_frame.OnRepairFailed(); }
   void set_total_files(int _n) { m_frame.set_total_files(_n); }
   void set_total_minutes(int _n) { m_frame.set_total_minutes(_n); }
+  void hold_auto_record(bool _hold) { m_frame.hold_auto_record(_hold); }
+  void set_session_handler(CMyTopWndCore::SessionHandler _handler) {
+    m_frame.set_session_handler(std::move(_handler));
+  }
 
   // Commands of the child dialogs: folder commands go on to the application, mode changes
   // refresh the mode buttons.

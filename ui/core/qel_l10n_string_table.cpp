@@ -62,6 +62,7 @@ constexpr qel_l10n_string_entry kEntries[] = {
     {IDS_REPAIR_FAILED_DETAIL,
      u"The file was left as it was. It may be open in another program, or the recording "
      u"folder may not be writable."},
+    {IDS_SAVING_RECORDING, u"Saving your call recording\u2026"},
     {IDS_MONTH_JAN, u"Jan"},
     {IDS_MONTH_FEB, u"Feb"},
     {IDS_MONTH_MAR, u"Mar"},
