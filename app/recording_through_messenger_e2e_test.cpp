@@ -11,8 +11,6 @@
 
 #include "app/testing/recording_e2e.h"
 #include "app/testing/wine_tray.h"
-#include "library/avi_cut_scan.h"
-#include "library/avi_stream_info.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_avi_file.h"
 #include "library/qel_profile.h"
@@ -121,16 +119,6 @@ bool moves(HWND main, HWND tray_icon) {
   for (COLORREF c : icon)
     blinks |= c != icon.front();
   return blinks || screen_digest(main) != before;
-}
-
-// The cached record of a recording, as the next start of the program reads it.
-qel_avi_file cached(const std::wstring& avi) {
-  qel_avi_file file;
-  file.create(as_u16(avi.c_str()), ZulProfileKey::Root_CurrentUser()
-                                       .GetSubKey(g_qel_settings_path)
-                                       .GetSubKey("avi_file_info_cache"));
-  file.load_from_registry();
-  return file;
 }
 
 std::wstring cut_files_value() {

@@ -4,14 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "app/testing/auto_start_setting.h"
 #include "app/testing/recording_e2e.h"
-#include "library/qel_app_constants.h"
 #include "library/qel_app_setting.h"
-#include "library/qel_avi_file.h"
-#include "library/qel_profile.h"
 #include "res/resource.h"
 #include "ui/qel_ui_cmd.h"
 
@@ -39,46 +37,44 @@ void expect_filed(HWND main, const Recording& r) {
   EXPECT_TRUE(has_chunk(r.avi)) << narrow(r.avi) << " has no chunk";
 }
 
-int64_t cached_start(const std::wstring& avi) {
-  qel_avi_file file;
-  file.create(as_u16(avi.c_str()), ZulProfileKey::Root_CurrentUser()
-                                       .GetSubKey(g_qel_settings_path)
-                                       .GetSubKey("avi_file_info_cache"));
-  file.load_from_registry();
-  return file.get_start_time();
-}
-
 class SessionEndE2eTest : public RecordingE2eTest {
  protected:
   void TearDown() override {
     qel_app_setting::set_auto_record(auto_record_);
     RecordingE2eTest::TearDown();
   }
+  // The program started by the user, and a messenger in a call whose engine records.
+  void RecordCall(const wchar_t* log_name) {
+    log_ = NewLog(log_name);
+    program_ = std::make_unique<Program>();
+    sim_ = std::make_unique<Sim>(L"--call \"--engine-log=" + log_ + L"\"");
+    ASSERT_NO_FATAL_FAILURE(RecordInCall(log_, &main_, &recording_));
+  }
 
   AutoStartSetting auto_start_;
   bool auto_record_ = qel_app_setting::get_auto_record();
+  std::wstring log_;
+  std::unique_ptr<Program> program_;
+  std::unique_ptr<Sim> sim_;
+  HWND main_ = nullptr;
+  Recording recording_;
 };
 
 // Logoff or shutdown while recording: the query is answered only once the recording is
 // stopped, listed and tagged; a second query, with nothing recording, changes nothing. The
 // end itself ends the program, which keeps its start at logon.
 TEST_F(SessionEndE2eTest, EndOfSessionFilesTheRecordingBeforeItIsAllowed) {
-  std::wstring log = NewLog(L"qel_sim_engine_session_end.log");
-  Program program;
-  Sim sim(L"--call \"--engine-log=" + log + L"\"");
-  HWND main = nullptr;
-  Recording r;
-  ASSERT_NO_FATAL_FAILURE(RecordInCall(log, &main, &r));
+  ASSERT_NO_FATAL_FAILURE(RecordCall(L"qel_sim_engine_session_end.log"));
   ASSERT_EQ(auto_start_.Get(), 1) << "a start by the user";
 
-  EXPECT_EQ(ask(main, WM_QUERYENDSESSION, 0, 0), TRUE);
-  expect_filed(main, r);
-  EXPECT_EQ(count_of(read_shared_file(log), "request_stop"), 1);
-  EXPECT_EQ(ask(main, WM_QUERYENDSESSION, 0, 0), TRUE);
-  EXPECT_EQ(count_of(read_shared_file(log), "request_stop"), 1) << "nothing left to stop";
+  EXPECT_EQ(ask(main_, WM_QUERYENDSESSION, 0, 0), TRUE);
+  expect_filed(main_, recording_);
+  EXPECT_EQ(count_of(read_shared_file(log_), "request_stop"), 1);
+  EXPECT_EQ(ask(main_, WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(count_of(read_shared_file(log_), "request_stop"), 1) << "nothing left to stop";
 
-  ask(main, WM_ENDSESSION, TRUE, 0);
-  EXPECT_EQ(program.WaitExit(), 0);
+  ask(main_, WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(program_->WaitExit(), 0);
   EXPECT_EQ(auto_start_.Get(), 1);
 }
 
@@ -87,40 +83,33 @@ TEST_F(SessionEndE2eTest, EndOfSessionFilesTheRecordingBeforeItIsAllowed) {
 // the call's streams reported again start an automatic recording.
 TEST_F(SessionEndE2eTest, InstallerCloseAndSleepFileTheRecordingToo) {
   qel_app_setting::set_auto_record(true);
-  std::wstring log = NewLog(L"qel_sim_engine_sleep.log");
-  Program program;
-  Sim sim(L"--call \"--engine-log=" + log + L"\"");
-  HWND main = nullptr;
-  Recording r;
-  ASSERT_NO_FATAL_FAILURE(RecordInCall(log, &main, &r));
+  ASSERT_NO_FATAL_FAILURE(RecordCall(L"qel_sim_engine_sleep.log"));
 
-  EXPECT_EQ(ask(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
-  expect_filed(main, r);
-  ask(main, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
-  EXPECT_TRUE(program.Running());
+  EXPECT_EQ(ask(main_, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+  expect_filed(main_, recording_);
+  ask(main_, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+  EXPECT_TRUE(program_->Running());
 
-  Recording before_sleep = record(main, log);
-  ASSERT_FALSE(before_sleep.path.empty()) << read_shared_file(log);
+  Recording before_sleep = record(main_, log_);
+  ASSERT_FALSE(before_sleep.path.empty()) << read_shared_file(log_);
   LeavesFile(before_sleep.avi);
-  EXPECT_EQ(ask(main, WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
-  expect_filed(main, before_sleep);
-  EXPECT_EQ(ask(main, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0), TRUE);
+  EXPECT_EQ(ask(main_, WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
+  expect_filed(main_, before_sleep);
+  EXPECT_EQ(ask(main_, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0), TRUE);
 
-  int requests = count_of(read_shared_file(log), "request_record ");
-  sim.Control(kSimEndCall);
-  sim.Control(kSimStartCall);
+  int requests = count_of(read_shared_file(log_), "request_record ");
+  sim_->Control(kSimEndCall);
+  sim_->Control(kSimStartCall);
   ASSERT_TRUE(
-      wait_until([&] { return count_of(read_shared_file(log), "started ") == 3; }, kWaitMs + 5000))
-      << read_shared_file(log);
-  EXPECT_EQ(count_of(read_shared_file(log), "request_record "), requests + 1);
-  std::string text = read_shared_file(log);
-  size_t req = text.rfind("request_record ");
-  LeavesFile(widen(text.substr(req + 15, text.find_first_of("\r\n", req) - req - 15) + ".avi"));
-  PostMessageW(main, WM_COMMAND, kQelWndStop, 0);
-  EXPECT_TRUE(wait_until([&] { return count_of(read_shared_file(log), "stopped ") == 3; }));
+      wait_until([&] { return count_of(read_shared_file(log_), "started ") == 3; }, kWaitMs + 5000))
+      << read_shared_file(log_);
+  EXPECT_EQ(count_of(read_shared_file(log_), "request_record "), requests + 1);
+  LeavesFile(widen(last_requested(log_) + ".avi"));
+  PostMessageW(main_, WM_COMMAND, kQelWndStop, 0);
+  EXPECT_TRUE(wait_until([&] { return count_of(read_shared_file(log_), "stopped ") == 3; }));
 
   send_shutdown();
-  EXPECT_EQ(program.WaitExit(), 0);
+  EXPECT_EQ(program_->WaitExit(), 0);
 }
 
 // The program killed while the engine records (a crash, "End task"): the engine still
@@ -164,7 +153,7 @@ TEST_F(SessionEndE2eTest, RecordingOfAKilledProgramIsListedAtTheNextStart) {
   wchar_t length[16];
   swprintf(length, 16, L"%02d:%02d", seconds / 60, seconds % 60);
   EXPECT_EQ(list.Cell(row, 2), length);
-  EXPECT_LE(std::llabs(cached_start(r.avi) - r.engine_start), 2) << "the name's time";
+  EXPECT_LE(std::llabs(cached(r.avi).get_start_time() - r.engine_start), 2) << "the name's time";
 
   send_shutdown();
   EXPECT_EQ(program.WaitExit(), 0);

@@ -48,6 +48,16 @@ class QelAviFileMngrTest : public ::testing::Test {
     e.GetValue("has_video").SetBool(true);
     e.GetValue("has_audio").SetBool(false);
   }
+  using Starts = std::map<std::u16string, int64_t>;
+  // The start time of every listed record, by title.
+  Starts starts() {
+    std::list<shared_ptr<qel_ui_avi_file_info>> list;
+    mngr_.make_ui_file_info_list(list);
+    Starts out;
+    for (auto& i : list)
+      out[i->m_title] = i->m_start_time;
+    return out;
+  }
   std::u16string stored_dest_dir() {
     char16_t buf[2048];
     qel_app_setting::get_dest_dir(buf, 2048);
@@ -235,15 +245,6 @@ TEST_F(QelAviFileMngrTest, UntaggedRecordingsTakeTheirStartFromTheirName) {
   AviShape tagged;
   tagged.qel_top = qel_payload(2, 36, 2, 5000);
   put("2026-12-07 22-00-00.avi", build(tagged));  // its chunk says when
-  using Starts = std::map<std::u16string, int64_t>;
-  auto starts = [&] {
-    std::list<shared_ptr<qel_ui_avi_file_info>> list;
-    mngr_.make_ui_file_info_list(list);
-    Starts out;
-    for (auto& i : list)
-      out[i->m_title] = i->m_start_time;
-    return out;
-  };
   const Starts want = {{u"2026-12-08 09-30-05", test_env::utc(2026, 12, 8, 8, 30, 5)},
                        {u"2026-12-08 09-30-05-1", test_env::utc(2026, 12, 8, 8, 30, 5)},
                        {u"2026-10-25 02-30-00", test_env::utc(2026, 10, 25, 0, 30)},
@@ -294,15 +295,6 @@ TEST_F(QelAviFileMngrTest, EntriesCachedWithoutStartTakeItFromTheirName) {
     copies.keep(entries[i], {1, cached_start[i], 60, true, false});
   ASSERT_TRUE(copies.save(cache()));
 
-  using Starts = std::map<std::u16string, int64_t>;
-  auto starts = [&] {
-    std::list<shared_ptr<qel_ui_avi_file_info>> list;
-    mngr_.make_ui_file_info_list(list);
-    Starts out;
-    for (auto& i : list)
-      out[i->m_title] = i->m_start_time;
-    return out;
-  };
   auto entry_start = [&](int i) {
     int64_t t = -1;
     uint32_t bytes = 0;

@@ -2,6 +2,8 @@
 
 #include "library/avi_cut_scan.h"
 #include "library/avi_stream_info.h"
+#include "library/qel_app_constants.h"
+#include "library/qel_profile.h"
 #include "res/resource.h"
 #include "ui/qel_ui_cmd.h"
 
@@ -29,6 +31,14 @@ int count_of(const std::string& text, const std::string& needle) {
   return n;
 }
 
+std::string last_requested(const std::wstring& log) {
+  std::string text = read_shared_file(log);
+  size_t req = text.rfind("request_record ");
+  if (req == std::string::npos)
+    return {};
+  return text.substr(req + 15, text.find_first_of("\r\n", req) - req - 15);
+}
+
 Recording record(HWND main, const std::wstring& log) {
   Recording r;
   int before = count_of(read_shared_file(log), "started ");
@@ -36,9 +46,8 @@ Recording record(HWND main, const std::wstring& log) {
   if (!wait_until([&] { return count_of(read_shared_file(log), "started ") > before; }))
     return r;
   std::string text = read_shared_file(log);
-  size_t req = text.rfind("request_record ");
   size_t started = text.rfind("started ");
-  r.path = text.substr(req + 15, text.find_first_of("\r\n", req) - req - 15);
+  r.path = last_requested(log);
   r.engine_start = std::stoll(text.substr(started + 8));
   r.avi = widen(r.path + ".avi");
   r.title = widen(r.path.substr(r.path.rfind('\\') + 1));
@@ -60,6 +69,15 @@ long total_files(HWND main) {
                            reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied))
     return -1;
   return wcstol(text, nullptr, 10);
+}
+
+qel_avi_file cached(const std::wstring& avi) {
+  qel_avi_file file;
+  file.create(as_u16(avi.c_str()), ZulProfileKey::Root_CurrentUser()
+                                       .GetSubKey(g_qel_settings_path)
+                                       .GetSubKey("avi_file_info_cache"));
+  file.load_from_registry();
+  return file;
 }
 
 int read_seconds(const std::wstring& path, bool* whole) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/testing/messenger_sim_process.h"
+#include "library/qel_avi_file.h"
 #include "tools/soak/remote_list_view.h"
 
 namespace messenger_e2e {
@@ -28,6 +29,9 @@ struct Recording {
   int64_t engine_start = 0;
 };
 
+// The path the engine was last asked to record into (without ".avi"), or empty.
+std::string last_requested(const std::wstring& log);
+
 // Record at the main window, once the engine writing to `log` has started; empty when it
 // did not.
 Recording record(HWND main, const std::wstring& log);
@@ -36,6 +40,8 @@ Recording record(HWND main, const std::wstring& log);
 int row_titled(const RemoteListView& list, const std::wstring& title);
 // The file total at the start of the main window's status bar; -1 without an answer.
 long total_files(HWND main);
+// The cached record of a recording, as the next start of the program reads it.
+qel_avi_file cached(const std::wstring& avi);
 // Our reader's view of a recording: its length in whole seconds as the list shows it, or -1
 // when it is not an AVI; *whole tells whether it has its sizes and index.
 int read_seconds(const std::wstring& path, bool* whole);
