@@ -81,6 +81,7 @@ bool c_quorvantine_app::Create(const char16_t* cmd_line) {
   if (!QEL_ASSERT(rtn))
     return false;
   m_top_wnd->m_ui_cmd_sink.Attach(&m_ui_cmd_adapter, 0);
+  m_session_end.Attach(m_top_wnd.get());
   dojob_fill_top_wnd();
   m_top_wnd->show_created();
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "app/qel_app_session_end.h"
 #include "app/qel_iapp.h"
 #include "app/qel_irecord_host.h"
 #include "library/qel_profile.h"
@@ -86,6 +87,7 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
   UiCmdAdapter m_ui_cmd_adapter;
   qel_engine_end_subject m_engine_end_sink;
   SelectFolder m_select_folder;
+  qel_app_session_end m_session_end{this};
 };
 
 // Creates the application once (Create runs while qel_get_app already returns it); later

@@ -10,6 +10,7 @@ void c_quorvantine_app::on_record_lost(const char16_t* _path, int64_t _start_tim
   // The engine may have died before it created the file.
   bool saved = path && *path && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES &&
                dojob_add_saved_file(path, _start_time);
+  m_session_end.on_record_filed();
   if (m_top_wnd.valid())
     m_top_wnd->OnRecordEndedUnexpectedly(saved);
 }

@@ -27,6 +27,7 @@ void c_quorvantine_app::dojob_show_record_volume() {
 }
 
 void c_quorvantine_app::on_record_started() {
+  m_session_end.on_record_started();
   if (m_top_wnd.valid())
     m_top_wnd->OnRecordStarted();
 }
@@ -47,6 +48,7 @@ void c_quorvantine_app::on_record_stopped(int _save_list_size,
     dojob_add_saved_file(_save_list[i], _start_time);
   for (int i = 0; _del_list && i < _del_list_size; ++i)
     dojob_recycle_file(_del_list[i]);
+  m_session_end.on_record_filed();
 }
 
 bool c_quorvantine_app::dojob_add_saved_file(const wchar_t* _path, int64_t _start_time) {

@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/testing/messenger_sim_process.h"
+#include "app/testing/recording_e2e.h"
 #include "app/testing/wine_tray.h"
-#include "library/avi_cut_scan.h"
-#include "library/avi_stream_info.h"
 #include "library/qel_app_constants.h"
 #include "library/qel_avi_file.h"
 #include "library/qel_profile.h"
@@ -26,92 +24,7 @@ namespace {
 using namespace messenger_e2e;
 using namespace qel_testing;
 
-// The text after `event ` on the engine log's line for that event, or empty.
-std::string log_value(const std::wstring& log, const std::string& event) {
-  std::string text = read_shared_file(log);
-  size_t pos = text.find(event + " ");
-  if (pos == std::string::npos)
-    return {};
-  size_t end = text.find_first_of("\r\n", pos);
-  return text.substr(pos + event.size() + 1, end - pos - event.size() - 1);
-}
-
-// Whether the engine writing to `log` has logged that event by the time it should have.
-bool logged(const std::wstring& log, const std::string& event) {
-  return wait_until([&] { return read_shared_file(log).find(event) != std::string::npos; });
-}
-
-int count_of(const std::string& text, const std::string& needle) {
-  int n = 0;
-  for (size_t at = 0; (at = text.find(needle, at)) != std::string::npos; at += needle.size())
-    ++n;
-  return n;
-}
-
-// A recording that a messenger's engine runs for the test.
-struct Recording {
-  std::string path;  // as requested, without ".avi"
-  std::wstring avi;
-  std::wstring title;
-  int64_t engine_start = 0;
-};
-
-// Record at the main window, once the engine writing to `log` has started; empty when it
-// did not.
-Recording record(HWND main, const std::wstring& log) {
-  Recording r;
-  int before = count_of(read_shared_file(log), "started ");
-  PostMessageW(main, WM_COMMAND, kQelWndRecord, 0);
-  if (!wait_until([&] { return count_of(read_shared_file(log), "started ") > before; }))
-    return r;
-  std::string text = read_shared_file(log);
-  size_t req = text.rfind("request_record ");
-  size_t started = text.rfind("started ");
-  r.path = text.substr(req + 15, text.find_first_of("\r\n", req) - req - 15);
-  r.engine_start = std::stoll(text.substr(started + 8));
-  r.avi = widen(r.path + ".avi");
-  r.title = widen(r.path.substr(r.path.rfind('\\') + 1));
-  return r;
-}
-
-// Each test starts with no program running and the program's class registered, by which
-// the engines find the program the test starts. The engines' logs and recordings go at the
-// end.
-class RecordingThroughMessengerE2eTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(end_running_program());
-    Program regserver(L"/Regserver");
-    ASSERT_EQ(regserver.WaitExit(), 0);
-  }
-  void TearDown() override {
-    for (const std::wstring& file : leftovers_)
-      DeleteFileW(file.c_str());
-  }
-
-  // The path of an engine log that does not exist yet.
-  std::wstring NewLog(const wchar_t* name) {
-    std::wstring log = temp_dir() + name;
-    DeleteFileW(log.c_str());
-    leftovers_.push_back(log);
-    return log;
-  }
-  void LeavesFile(const std::wstring& path) { leftovers_.push_back(path); }
-
-  // Records at the main window once the engine writing to `log` has reported its call's
-  // streams.
-  void RecordInCall(const std::wstring& log, HWND* main, Recording* r) {
-    ASSERT_TRUE(logged(log, "streams")) << read_shared_file(log);
-    *main = main_wnd();
-    ASSERT_NE(*main, nullptr);
-    *r = record(*main, log);
-    ASSERT_FALSE(r->path.empty()) << read_shared_file(log);
-    LeavesFile(r->avi);
-  }
-
- private:
-  std::vector<std::wstring> leftovers_;
-};
+class RecordingThroughMessengerE2eTest : public RecordingE2eTest {};
 
 TEST_F(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEnginesAvi) {
   std::wstring log = NewLog(L"qel_sim_engine.log");
@@ -141,27 +54,6 @@ TEST_F(RecordingThroughMessengerE2eTest, RecordAndStopAtTheMainWindowFileTheEngi
   EXPECT_EQ(program.WaitExit(), 0);
 }
 
-// Our reader's view of a recording: its length in whole seconds as the list shows it, or -1
-// when it is not an AVI; *whole tells whether it has its sizes and index.
-int read_seconds(const std::wstring& path, bool* whole) {
-  std::string bytes = read_shared_file(path);
-  MemoryByteFile file(std::vector<uint8_t>(bytes.begin(), bytes.end()));
-  AviLayout layout;
-  *whole = read_avi_layout(file, &layout) && layout.has_idx1;
-  if (*whole)
-    return summarize_streams(layout).time_len;
-  CutAvi cut;
-  return scan_cut_avi(file, &cut, false) ? summarize_streams(cut.streams).time_len : -1;
-}
-
-int row_titled(const RemoteListView& list, const std::wstring& title) {
-  for (int i = 0, rows = list.Rows(); i < rows; ++i) {
-    if (list.Cell(i, 0) == title)
-      return i;
-  }
-  return -1;
-}
-
 HWND program_window(const wchar_t* cls, const wchar_t* title, DWORD pid) {
   HWND wnd = nullptr;
   while ((wnd = FindWindowExW(nullptr, wnd, cls, title))) {
@@ -180,16 +72,6 @@ int count_program_windows(const wchar_t* title, DWORD pid) {
 }
 
 constexpr wchar_t kEndedTitle[] = L"The recording ended unexpectedly.";
-
-// The file total at the start of the main window's status bar; -1 without an answer.
-long total_files(HWND main) {
-  wchar_t text[128] = {};
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(GetDlgItem(main, IDC_STATUS_BAR), WM_GETTEXT, 128,
-                           reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied))
-    return -1;
-  return wcstol(text, nullptr, 10);
-}
 
 // A digest of the window as the screen shows it: the recording panel's counter changes it
 // every second while a recording runs.
@@ -254,16 +136,6 @@ bool moves(HWND main, HWND tray_icon) {
   for (COLORREF c : icon)
     blinks |= c != icon.front();
   return blinks || settled_digest(main) != before;
-}
-
-// The cached record of a recording, as the next start of the program reads it.
-qel_avi_file cached(const std::wstring& avi) {
-  qel_avi_file file;
-  file.create(as_u16(avi.c_str()), ZulProfileKey::Root_CurrentUser()
-                                       .GetSubKey(g_qel_settings_path)
-                                       .GetSubKey("avi_file_info_cache"));
-  file.load_from_registry();
-  return file;
 }
 
 std::wstring cut_files_value() {

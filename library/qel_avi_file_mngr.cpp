@@ -76,6 +76,21 @@ void take_start_time_from_name(qel_avi_file* file, std::u16string_view name) {
     file->set_start_time(start, false);
 }
 
+// An entry cached before names gave start times has none; its name gives it once and the
+// entry keeps it. False when the entry stays as it was.
+bool date_cached_from_name(qel_avi_file* file,
+                           std::u16string_view name,
+                           const std::string& entry,
+                           qel_avi_cache_index* index) {
+  if (file->get_start_time() != 0)
+    return false;
+  take_start_time_from_name(file, name);
+  if (file->get_start_time() == 0 || !file->write_to_registry())
+    return false;
+  index->keep_written(entry, file->get_cache_record());
+  return true;
+}
+
 }  // namespace
 
 bool dojob_check_dir_writable(const char16_t* _path) {
@@ -173,10 +188,12 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
         index.keep_written(entry, file->get_cache_record());
     } else if (const qel_avi_cache_record* saved = index.find(entry)) {
       file->set_cache_record(*saved);
-      index.keep(entry, *saved);
+      if (!date_cached_from_name(file.get(), found, entry, &index))
+        index.keep(entry, *saved);
       file->set_is_cut(m_cut_names.count(found) != 0);
     } else if (file->load_from_registry()) {
-      index.keep(entry, file->get_cache_record());
+      if (!date_cached_from_name(file.get(), found, entry, &index))
+        index.keep(entry, file->get_cache_record());
       file->set_is_cut(m_cut_names.count(found) != 0);
     } else {
       // A file that came without the program (no cache entry, no chunk) is scanned once,

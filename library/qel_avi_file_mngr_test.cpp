@@ -40,14 +40,23 @@ class QelAviFileMngrTest : public ::testing::Test {
     rec_test::write_bytes(folder_.native(name), bytes);
     return folder_.file(std::u16string(name.begin(), name.end()));
   }
-  void cache_entry(const char* b64, int32_t seconds) {
+  void cache_entry(const std::string& b64, int32_t seconds, int64_t t = 1000) {
     ZulProfileKey e = cache().GetSubKey(b64);
-    int64_t t = 1000;
     e.GetValue("src_app_type").SetDWORD(1);
     e.GetValue("start_time").SetBinary(&t, 8);
     e.GetValue("time_len").SetDWORD(seconds);
     e.GetValue("has_video").SetBool(true);
     e.GetValue("has_audio").SetBool(false);
+  }
+  using Starts = std::map<std::u16string, int64_t>;
+  // The start time of every listed record, by title.
+  Starts starts() {
+    std::list<shared_ptr<qel_ui_avi_file_info>> list;
+    mngr_.make_ui_file_info_list(list);
+    Starts out;
+    for (auto& i : list)
+      out[i->m_title] = i->m_start_time;
+    return out;
   }
   std::u16string stored_dest_dir() {
     char16_t buf[2048];
@@ -251,15 +260,6 @@ TEST_F(QelAviFileMngrTest, UntaggedRecordingsTakeTheirStartFromTheirName) {
   AviShape tagged;
   tagged.qel_top = qel_payload(2, 36, 2, 5000);
   put("2026-12-07 22-00-00.avi", build(tagged));  // its chunk says when
-  using Starts = std::map<std::u16string, int64_t>;
-  auto starts = [&] {
-    std::list<shared_ptr<qel_ui_avi_file_info>> list;
-    mngr_.make_ui_file_info_list(list);
-    Starts out;
-    for (auto& i : list)
-      out[i->m_title] = i->m_start_time;
-    return out;
-  };
   const Starts want = {{u"2026-12-08 09-30-05", test_env::utc(2026, 12, 8, 8, 30, 5)},
                        {u"2026-12-08 09-30-05-1", test_env::utc(2026, 12, 8, 8, 30, 5)},
                        {u"2026-10-25 02-30-00", test_env::utc(2026, 10, 25, 0, 30)},
@@ -283,6 +283,50 @@ TEST_F(QelAviFileMngrTest, UntaggedRecordingsTakeTheirStartFromTheirName) {
   // The next start reads the entries, not the names: in another zone the times stay.
   mngr_.Finalize();
   test_env::FixedClock elsewhere(test_env::utc(2026, 12, 8, 3, 0));
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(want, starts());
+  EXPECT_EQ(0u, asserts_.count());
+}
+
+// Entries cached before names gave start times say 0: whether a start's saved copy or the
+// entry itself answers, the name gives the start once and the entry keeps it. A stamp of no
+// real date, and a start the entry knows, stay.
+TEST_F(QelAviFileMngrTest, EntriesCachedWithoutStartTakeItFromTheirName) {
+  const std::string names[] = {"2026-12-08 09-30-05.avi", "2026-12-08 10-00-00-1.avi",
+                               "2026-13-08 09-30-05.avi", "2026-12-07 22-00-00.avi"};
+  const int64_t cached_start[] = {0, 0, 0, 5000};
+  std::string entries[4];
+  qel_avi_cache_index copies;
+  copies.load(cache());
+  for (int i = 0; i < 4; ++i) {
+    qel_avi_file file;
+    ASSERT_TRUE(file.create(put(names[i], Bytes(100, 0)).c_str(), cache()));
+    entries[i] = file.get_cache_entry_name();
+    cache_entry(entries[i], 60, cached_start[i]);
+  }
+  // An earlier start saved copies of all but the second.
+  copies.load(cache());
+  for (int i : {0, 2, 3})
+    copies.keep(entries[i], {1, cached_start[i], 60, true, false});
+  ASSERT_TRUE(copies.save(cache()));
+
+  auto entry_start = [&](int i) {
+    int64_t t = -1;
+    uint32_t bytes = 0;
+    cache().GetSubKey(entries[i]).GetValue("start_time").GetBinary(&t, sizeof t, &bytes);
+    return t;
+  };
+  const Starts want = {{u"2026-12-08 09-30-05", test_env::utc(2026, 12, 8, 8, 30, 5)},
+                       {u"2026-12-08 10-00-00-1", test_env::utc(2026, 12, 8, 9, 0, 0)},
+                       {u"2026-13-08 09-30-05", 0},
+                       {u"2026-12-07 22-00-00", 5000}};
+  ASSERT_TRUE(mngr_.create(product()));
+  EXPECT_EQ(want, starts());
+  EXPECT_EQ(want.at(u"2026-12-08 09-30-05"), entry_start(0));
+  EXPECT_EQ(want.at(u"2026-12-08 10-00-00-1"), entry_start(1));
+  EXPECT_EQ(0, entry_start(2));
+
+  mngr_.Finalize();
   ASSERT_TRUE(mngr_.create(product()));
   EXPECT_EQ(want, starts());
   EXPECT_EQ(0u, asserts_.count());

@@ -13,6 +13,9 @@ struct LocalTime {
 
 // Seconds since 1970 UTC.
 int64_t current_time();
+// Milliseconds on a clock that only goes forward, whatever the calendar clock does: for
+// deadlines, never for showing a time.
+uint64_t monotonic_ms();
 // False when the calendar cannot convert the time (the Windows C library refuses times
 // before 1970 and after the year 3000).
 bool local_time(int64_t time, LocalTime* out);
@@ -23,6 +26,8 @@ class Clock {
   virtual ~Clock() = default;
   virtual int64_t now() = 0;
   virtual bool local_time(int64_t time, LocalTime* out) = 0;
+  // A clock that stands still for the calendar still lets deadlines pass.
+  virtual uint64_t monotonic_ms();
 };
 
 // Puts clock in the system's place (null gives the system's back); returns the clock it
@@ -32,5 +37,6 @@ Clock* set_clock(Clock* clock);
 // The system's own clock and zone, whatever is set.
 int64_t system_time();
 bool system_local_time(int64_t time, LocalTime* out);
+uint64_t system_monotonic_ms();
 
 }  // namespace platform

@@ -63,6 +63,7 @@
 #define IDS_DISK_FULL_STOPPED 249
 #define IDS_DISK_FULL_STOPPED_WHY 250
 #define IDS_DISK_FULL_SAVED_FMT 251
+#define IDS_SAVING_RECORDING 252
 
 // Month abbreviations by month 0-11, weekday abbreviations by weekday 0-6 (Sunday first).
 #define IDS_MONTH_FIRST 40010

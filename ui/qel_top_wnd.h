@@ -4,6 +4,7 @@
 #pragma once
 
 #include <list>
+#include <utility>
 
 #include "net/qel_update_checker.h"
 #include "platform/win32/win.h"
@@ -52,6 +53,10 @@ class CMyTopWnd : public ZulIObject {
   void set_total_minutes(int _n) { m_frame.set_total_minutes(_n); }
   void set_record_volume(const std::u16string& _folder, uint64_t _bytes_per_second) {
     m_frame.set_record_volume(_folder, _bytes_per_second);
+  }
+  void hold_auto_record(bool _hold) { m_frame.hold_auto_record(_hold); }
+  void set_session_handler(CMyTopWndCore::SessionHandler _handler) {
+    m_frame.set_session_handler(std::move(_handler));
   }
 
   // Commands of the child dialogs: folder commands go on to the application, mode changes

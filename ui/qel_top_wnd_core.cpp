@@ -363,6 +363,17 @@ LRESULT CMyTopWndCore::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_COMMAND:
       return OnCommand(LOWORD(wparam), lparam);
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION:
+    case WM_POWERBROADCAST:
+      if (m_session_handler) {
+        // A copy: the session's end may finalize the application, and this window with it.
+        SessionHandler handler = m_session_handler;
+        LRESULT result = 0;
+        if (handler(msg, wparam, lparam, &result))
+          return result;
+      }
+      break;
     case WM_SETFOCUS:
       // The keyboard user lands on the first control, not on the bare frame.
       if (m_button_start_recorder.m_hWnd)

@@ -3,6 +3,7 @@
 // it looks (layout and painting) comes from CMyTopWndCoreStt through the virtual steps.
 #pragma once
 
+#include <functional>
 #include <list>
 #include <vector>
 
@@ -79,6 +80,12 @@ class CMyTopWndCore : public WkFrameWnd {
   void set_record_volume(const std::u16string& _folder, uint64_t _bytes_per_second);
   void update_audio_button_caption();
   void update_video_button_caption();
+  // While held, no automatic recording starts, and a pending start is dropped.
+  void hold_auto_record(bool _hold);
+  // Takes the end of the session and sleep (WM_QUERYENDSESSION, WM_ENDSESSION,
+  // WM_POWERBROADCAST): true when it answered them, with the answer.
+  using SessionHandler = std::function<bool(UINT, WPARAM, LPARAM, LRESULT*)>;
+  void set_session_handler(SessionHandler _handler) { m_session_handler = std::move(_handler); }
 
   // What the window shows, for the application and in-process tests.
   int get_record_info_mode() const { return m_record_info.mode(); }
@@ -226,6 +233,8 @@ class CMyTopWndCore : public WkFrameWnd {
   qel_tray_click_state m_tray_clicks;
   qel_top_wnd_disk m_disk;
   bool m_auto_record_timer = false;
+  bool m_auto_record_held = false;
+  SessionHandler m_session_handler;
   bool m_record_info_timer = false;
   shared_ptr<DlgAbout> m_dlg_about;
   qel_ui_cmd_subject::IObserverAdapter* m_kid_observer = nullptr;

@@ -84,8 +84,16 @@ void CMyTopWndCore::dojob_show_tray_menu() {
 }
 
 void CMyTopWndCore::dojob_start_auto_record_timer() {
-  if (qel_app_setting::get_auto_record() && !m_auto_record_timer)
+  if (!m_auto_record_held && qel_app_setting::get_auto_record() && !m_auto_record_timer)
     m_auto_record_timer = SetTimer(kTimerAutoRecord, kAutoRecordDelay);
+}
+
+void CMyTopWndCore::hold_auto_record(bool _hold) {
+  m_auto_record_held = _hold;
+  if (_hold && m_auto_record_timer) {
+    KillTimer(kTimerAutoRecord);
+    m_auto_record_timer = false;
+  }
 }
 
 void CMyTopWndCore::OnTimer_auto_record() {

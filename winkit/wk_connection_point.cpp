@@ -14,30 +14,36 @@ const IID kIidLivenessProbe = {0x6f1c2a0e,
                                0x4d57,
                                {0xa8, 0xe1, 0x2c, 0x5b, 0x7d, 0x90, 0xf3, 0x14}};
 
-// Whether the sink's process is gone. A plain QueryInterface may answer a proxy's failure to
-// reach its process with E_NOINTERFACE, as Wine's does; marshaling a proxy for an interface it
-// has not got always asks the object's process.
-bool is_dead_sink(IUnknown* sink) {
-  IUnknown* answer = nullptr;
-  HRESULT hr = sink->QueryInterface(kIidLivenessProbe, reinterpret_cast<void**>(&answer));
-  if (answer)
-    answer->Release();
-  if (WkIsDeadSinkResult(hr))
-    return true;
-  IMultiQI* proxy = nullptr;
-  if (FAILED(sink->QueryInterface(IID_IMultiQI, reinterpret_cast<void**>(&proxy))) || !proxy)
-    return false;
-  proxy->Release();
+// Whether a proxy's process is gone: marshaling a proxy for an interface it has not got
+// always asks the object's process (a plain QueryInterface may answer the failure with
+// E_NOINTERFACE, as Wine's does). One question only: under Wine every call that cannot reach
+// a dead process keeps a few handles for good.
+bool is_dead_proxy(IUnknown* proxy) {
   IStream* stream = nullptr;
   if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
     return false;
-  hr = CoMarshalInterface(stream, kIidLivenessProbe, sink, MSHCTX_LOCAL, nullptr, MSHLFLAGS_NORMAL);
+  HRESULT hr =
+      CoMarshalInterface(stream, kIidLivenessProbe, proxy, MSHCTX_LOCAL, nullptr, MSHLFLAGS_NORMAL);
   if (SUCCEEDED(hr)) {
     LARGE_INTEGER start = {};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     CoReleaseMarshalData(stream);
   }
   stream->Release();
+  return WkIsDeadSinkResult(hr);
+}
+
+// Whether the sink's process is gone. A proxy answers IMultiQI itself, without a call.
+bool is_dead_sink(IUnknown* sink) {
+  IMultiQI* proxy = nullptr;
+  if (SUCCEEDED(sink->QueryInterface(IID_IMultiQI, reinterpret_cast<void**>(&proxy))) && proxy) {
+    proxy->Release();
+    return is_dead_proxy(sink);
+  }
+  IUnknown* answer = nullptr;
+  HRESULT hr = sink->QueryInterface(kIidLivenessProbe, reinterpret_cast<void**>(&answer));
+  if (answer)
+    answer->Release();
   return WkIsDeadSinkResult(hr);
 }
 

@@ -96,12 +96,29 @@ std::wstring widen(const std::string& s) {
   return w;
 }
 
+KilledProgramClasses::~KilledProgramClasses() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE service =
+      manager ? OpenServiceW(manager, L"RpcSs", SERVICE_STOP | SERVICE_QUERY_STATUS) : nullptr;
+  SERVICE_STATUS status = {};
+  if (service && ControlService(service, SERVICE_CONTROL_STOP, &status)) {
+    wait_until([&] {
+      return QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_STOPPED;
+    });
+  }
+  if (service)
+    CloseServiceHandle(service);
+  if (manager)
+    CloseServiceHandle(manager);
+}
+
 Process::Process(const std::wstring& exe, const std::wstring& args) {
   std::wstring cmd = L"\"" + exe + L"\" " + args;
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
     start_error_ = GetLastError();
     return;
   }

@@ -43,6 +43,18 @@ std::string read_shared_file(const std::wstring& path);
 std::string narrow(const std::wstring& w);
 std::wstring widen(const std::string& s);
 
+// Wine's RPC service keeps the class registration of a program ended by force and hands it
+// to every engine that asks afterwards, instead of the next program's (Windows forgets the
+// classes of a process that ended). Stopping the service when this goes forgets them; COM
+// starts it afresh on its next use. For tests that kill the program.
+class KilledProgramClasses {
+ public:
+  KilledProgramClasses() = default;
+  ~KilledProgramClasses();
+  KilledProgramClasses(const KilledProgramClasses&) = delete;
+  KilledProgramClasses& operator=(const KilledProgramClasses&) = delete;
+};
+
 // One started process; ended by force if a test leaves it running.
 class Process {
  public:

@@ -12,6 +12,12 @@ int64_t system_time() {
   return static_cast<int64_t>(time(nullptr));
 }
 
+uint64_t system_monotonic_ms() {
+  struct timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
+}
+
 bool system_local_time(int64_t t, LocalTime* out) {
   // As the Windows C library: nothing before 1970 or after the year 3000.
   if (t < 0 || t > kLastConvertible)

@@ -2,10 +2,16 @@
 
 #include <ctime>
 
+#include "platform/win32/win.h"
+
 namespace platform {
 
 int64_t system_time() {
   return static_cast<int64_t>(_time64(nullptr));
+}
+
+uint64_t system_monotonic_ms() {
+  return GetTickCount64();
 }
 
 bool system_local_time(int64_t t, LocalTime* out) {

@@ -77,6 +77,7 @@ constexpr qel_l10n_string_entry kEntries[] = {
     {IDS_DISK_FULL_STOPPED_WHY, u"The recording was stopped: the disk is almost full."},
     {IDS_DISK_FULL_SAVED_FMT,
      u"Only %s is free. What was recorded until then is saved in your library."},
+    {IDS_SAVING_RECORDING, u"Saving your call recording\u2026"},
     {IDS_MONTH_JAN, u"Jan"},
     {IDS_MONTH_FEB, u"Feb"},
     {IDS_MONTH_MAR, u"Mar"},

@@ -9,12 +9,13 @@ namespace {
 
 // Plain numbers on purpose: a wrong value in res/resource.h must fail here.
 const std::vector<unsigned int> kKnownIds = {
-    134,   135,   136,   137,   138,   139,   141,   142,   143,   155,   156,   157,   159,
-    164,   165,   170,   171,   173,   191,   192,   194,   195,   196,   197,   198,   199,
-    200,   201,   202,   203,   210,   211,   212,   213,   214,   215,   219,   221,   222,
-    223,   224,   225,   226,   227,   228,   229,   230,   240,   241,   242,   243,   244,
-    245,   246,   247,   248,   249,   250,   251,   40010, 40011, 40012, 40013, 40014, 40015,
-    40016, 40017, 40018, 40019, 40020, 40021, 40030, 40031, 40032, 40033, 40034, 40035, 40036};
+    134,   135,   136,   137,   138,   139,   141,   142,   143,   155,   156,   157,
+    159,   164,   165,   170,   171,   173,   191,   192,   194,   195,   196,   197,
+    198,   199,   200,   201,   202,   203,   210,   211,   212,   213,   214,   215,
+    219,   221,   222,   223,   224,   225,   226,   227,   228,   229,   230,   240,
+    241,   242,   243,   244,   245,   246,   247,   248,   249,   250,   251,   252,
+    40010, 40011, 40012, 40013, 40014, 40015, 40016, 40017, 40018, 40019, 40020, 40021,
+    40030, 40031, 40032, 40033, 40034, 40035, 40036};
 
 TEST(L10nStringTable, KnowsExactlyTheProgramsIdsInAscendingOrder) {
   std::vector<unsigned int> ids;
@@ -29,7 +30,7 @@ TEST(L10nStringTable, KnowsExactlyTheProgramsIdsInAscendingOrder) {
 }
 
 TEST(L10nStringTable, UnknownIdsHaveNoIndexAndNoText) {
-  for (unsigned int id : {0u, 1u, 133u, 140u, 144u, 158u, 216u, 231u, 40009u, 40022u, 40029u,
+  for (unsigned int id : {0u, 1u, 133u, 140u, 144u, 158u, 216u, 231u, 239u, 40009u, 40022u, 40029u,
                           40037u, 65535u, 0xFFFFFFFFu}) {
     EXPECT_EQ(qel_l10n_string_index(id), -1) << id;
     EXPECT_EQ(qel_l10n_default_text(id), nullptr) << id;
