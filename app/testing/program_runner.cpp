@@ -154,10 +154,15 @@ Program::Program(const std::wstring& args, const std::wstring& dir)
     : Process(dir + L"quorvantine_msn.exe", args) {}
 
 Program::~Program() {
-  if (Running()) {
-    send_shutdown();
-    WaitExit(5000);
-  }
+  if (!Running())
+    return;
+  send_shutdown();
+  if (WaitExit(5000) != -1)
+    return;
+  // A program that must be killed leaves its class registered with Wine's RPC service, which
+  // would hand it to the engines of the tests after this one.
+  KilledProgramClasses forget;
+  Kill();
 }
 
 }  // namespace qel_testing
