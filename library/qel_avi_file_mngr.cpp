@@ -65,6 +65,39 @@ void take_start_time_from_name(qel_avi_file* file, std::u16string_view name) {
     file->set_start_time(start, false);
 }
 
+// The "*.avi" files of a folder with their stamps, in the order the system lists them.
+// Folders named like a recording are left out: Delete would recycle all they hold.
+struct FolderListing {
+  bool listed = false;
+  struct File {
+    size_t at = 0;
+    size_t len = 0;
+    platform::FileStamp stamp;
+  };
+  std::vector<File> files;
+  // The names one after the other: thousands of names are not allocated one by one.
+  std::u16string names;
+  std::u16string_view name(const File& file) const { return {names.data() + file.at, file.len}; }
+};
+
+FolderListing list_avi_files(const char16_t* folder) {
+  FolderListing listing;
+  std::u16string found;
+  platform::FileStamp stamp;
+  platform::Find find = platform::find_first(std::u16string(folder) + u"\\*.avi", &found, &stamp);
+  if (!find)
+    return listing;
+  listing.listed = true;
+  do {
+    if (stamp.directory)
+      continue;
+    listing.files.push_back({listing.names.size(), found.size(), stamp});
+    listing.names += found;
+  } while (platform::find_next(find, &found, &stamp));
+  platform::find_close(find);
+  return listing;
+}
+
 }  // namespace
 
 bool dojob_check_dir_writable(const char16_t* _path) {
@@ -123,21 +156,19 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   dojob_load_cut_names();
   qel_avi_cache_index index;
   index.load(m_profile_key);
-  std::u16string found;
-  platform::FileStamp stamp;
-  platform::Find find =
-      platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found, &stamp);
-  if (!find)
+  // The whole folder is listed before the first record is made: the listing's system calls
+  // between one record and the next would push out of the cache what the records look up.
+  FolderListing listing = list_avi_files(_directory_name);
+  if (!listing.listed)
     return true;
   std::u16string path = std::u16string(m_dest_dir) + u"\\";
   const size_t folder_len = path.size();
-  // The cache knows about how many files there are: the map is not rebuilt as it grows.
-  m_hash.reserve(index.saved_count());
+  // Sized once for the listing: the map is not rebuilt as it grows.
+  m_hash.reserve(listing.files.size());
   std::string entry;
-  do {
-    // A folder named like a recording is not one, and Delete would recycle all it holds.
-    if (stamp.directory)
-      continue;
+  for (const FolderListing::File& found_file : listing.files) {
+    std::u16string_view found = listing.name(found_file);
+    const platform::FileStamp& stamp = found_file.stamp;
     path.resize(folder_len);
     path += found;
     shared_ptr<qel_avi_file> file(new qel_avi_file);
@@ -175,9 +206,8 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
       if (file->write_to_registry())
         index.keep_written(entry, file->get_cache_record());
     }
-    m_hash[file->get_id()] = file;
-  } while (platform::find_next(find, &found, &stamp));
-  platform::find_close(find);
+    m_hash.emplace(file->get_id(), file);
+  }
   index.save(m_profile_key);
   return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <set>
 #include <string>
@@ -58,7 +59,7 @@ class qel_avi_file_mngr : public ZulIObject {
   ZulProfileKey m_profile_key;
   // File names (as the cache entries are keyed) of recordings known to be cut short, kept
   // in one value of the cache key: a cached file is never scanned at load.
-  std::set<std::u16string> m_cut_names;
+  std::set<std::u16string, std::less<>> m_cut_names;
 
   void dojob_load_cut_names();
   void dojob_set_cut(qel_avi_file* _file, bool _is_cut);
