@@ -63,6 +63,8 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
   bool dojob_may_start(bool started_automatically);
   // Totals, no streams and the library's records, as the main window starts.
   void dojob_fill_top_wnd();
+  // The library's records into the main window's list, after it was cleared.
+  void dojob_list_library();
   // True when the file joined the library and the main window's list.
   bool dojob_add_saved_file(const wchar_t* _path, int64_t _start_time);
   void dojob_repair_file(uint32_t _id);

@@ -310,32 +310,26 @@ shared_ptr<qel_ui_avi_file_info> qel_avi_file_mngr::make_ui_file_info(
   if (!QEL_ASSERT(_avi_file))
     return shared_ptr<qel_ui_avi_file_info>();
   shared_ptr<qel_ui_avi_file_info> info(new qel_ui_avi_file_info);
-  std::u16string_view path = _avi_file->get_file_name();
-  info->m_id = _avi_file->get_id();
-  info->m_file_path = path;
+  dojob_fill_ui_file_info(*_avi_file, info.get());
+  return info;
+}
+
+void qel_avi_file_mngr::dojob_fill_ui_file_info(const qel_avi_file& _avi_file,
+                                                qel_ui_avi_file_info* _info) {
+  std::u16string_view path = _avi_file.get_file_name();
+  _info->m_id = _avi_file.get_id();
+  _info->m_file_path = path;
   size_t slash = path.rfind(u'\\');
   std::u16string_view title = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
   size_t dot = title.rfind(u'.');
   if (dot != std::u16string_view::npos)
     title = title.substr(0, dot);
-  info->m_title = title;
-  info->m_start_time = _avi_file->get_start_time();
-  info->m_time_len = _avi_file->get_time_len();
-  info->m_has_video = _avi_file->get_has_video();
-  info->m_has_audio = _avi_file->get_has_audio();
-  info->m_is_cut = _avi_file->get_is_cut();
-  return info;
-}
-
-int qel_avi_file_mngr::make_ui_file_info_list(std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
-  if (!QEL_ASSERT(m_is_valid))
-    return 0;
-  QEL_ASSERT(_list.size() == 0);
-  _list.clear();
-  for (auto& entry : m_hash)
-    _list.push_back(make_ui_file_info(entry.second));
-  QEL_ASSERT(_list.size() == m_hash.size());
-  return static_cast<int>(_list.size());
+  _info->m_title = title;
+  _info->m_start_time = _avi_file.get_start_time();
+  _info->m_time_len = _avi_file.get_time_len();
+  _info->m_has_video = _avi_file.get_has_video();
+  _info->m_has_audio = _avi_file.get_has_audio();
+  _info->m_is_cut = _avi_file.get_is_cut();
 }
 
 int qel_avi_file_mngr::get_total_minutes() {

@@ -147,8 +147,8 @@ void CMyTopWndCore::OnRClickList(const NMITEMACTIVATE* _item) {
 
 void CMyTopWndCore::OnListContextKey() {
   HWND list = m_quick_list.m_hWnd;
-  int item = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                           LVNI_FOCUSED | LVNI_SELECTED));
+  int item = static_cast<int>(
+      SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED | LVNI_SELECTED));
   if (item < 0)
     item = static_cast<int>(
         SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -204,7 +204,7 @@ void CMyTopWndCore::dojob_refresh_list() {
     UpdateWindow(m_hWnd);
 }
 
-void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+void CMyTopWndCore::add_file_infos(const std::vector<shared_ptr<qel_ui_avi_file_info>>& _list) {
   if (!m_ui_avi_file_info_list.valid())
     return;
   m_ui_avi_file_info_list->on_new_file_infos(_list);

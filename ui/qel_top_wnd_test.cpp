@@ -323,7 +323,7 @@ TEST_F(TopWndTest, ListShowsRecordsNewestFirstThroughTheControl) {
 // A list filled while its window is still hidden, as at start, looks once shown as one
 // filled in view: the same rows in the same places and the same scroll bar.
 TEST_F(TopWndTest, ListFilledUnseenLooksAsOneFilledInView) {
-  std::list<shared_ptr<qel_ui_avi_file_info>> rows;
+  std::vector<shared_ptr<qel_ui_avi_file_info>> rows;
   for (uint32_t id = 1; id <= 200; ++id)
     rows.push_back(record(id, u"row " + std::u16string(id % 7 + 1, u'x'), 1700000000 - id, id));
   Create(1);
@@ -408,7 +408,7 @@ TEST_F(TopWndTest, StartTimesReadRightAtTheTurnOfDaysYearsAndSummerTime) {
 
 TEST_F(TopWndTest, OddRecordsAndTenThousandRowsDisplay) {
   Create(0);
-  std::list<shared_ptr<qel_ui_avi_file_info>> many;
+  std::vector<shared_ptr<qel_ui_avi_file_info>> many;
   for (uint32_t id = 1; id <= 10000; ++id)
     many.push_back(record(id, u"row", 1600000000 + id, static_cast<int32_t>(id)));
   many.push_back(record(20001, u"Tom & Jerry && co", 0, -5));
