@@ -82,19 +82,13 @@ struct FolderListing {
 
 FolderListing list_avi_files(const char16_t* folder) {
   FolderListing listing;
-  std::u16string found;
-  platform::FileStamp stamp;
-  platform::Find find = platform::find_first(std::u16string(folder) + u"\\*.avi", &found, &stamp);
-  if (!find)
-    return listing;
-  listing.listed = true;
-  do {
-    if (stamp.directory)
-      continue;
-    listing.files.push_back({listing.names.size(), found.size(), stamp});
-    listing.names += found;
-  } while (platform::find_next(find, &found, &stamp));
-  platform::find_close(find);
+  listing.listed = platform::list_folder(
+      folder, u"*.avi", [&](std::u16string_view name, const platform::FileStamp& stamp) {
+        if (stamp.directory)
+          return;
+        listing.files.push_back({listing.names.size(), name.size(), stamp});
+        listing.names += name;
+      });
   return listing;
 }
 

@@ -336,7 +336,9 @@ TEST_F(TopWndTest, ListFilledUnseenLooksAsOneFilledInView) {
   in_view->add_file_infos(rows);
   HWND other = GetDlgItem(in_view->GetSafeHwnd(), IDC_HISTORY_LIST);
   auto scroll = [](HWND list) {
-    SCROLLINFO info = {sizeof info, SIF_ALL};
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
     GetScrollInfo(list, SB_VERT, &info);
     return std::vector<int>{info.nMin, info.nMax, static_cast<int>(info.nPage), info.nPos};
   };
