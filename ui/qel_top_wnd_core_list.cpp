@@ -70,10 +70,16 @@ void CMyTopWndCore::dojob_recompute_column_widths() {
         },
         this);
   }
-  if (!qel_compute_column_widths(client.right - client.left, g_start_time_width, &m_column_widths))
+  qel_column_widths widths = m_column_widths;
+  if (!qel_compute_column_widths(client.right - client.left, g_start_time_width, &widths))
     return;
-  for (int i = 0; i < kQelColumnCount; ++i)
-    ListView_SetColumnWidth(m_quick_list.m_hWnd, i, m_column_widths[i]);
+  // Each width set lays the list out again: only those that changed are set (the name's, as a
+  // scroll bar comes or goes).
+  for (int i = 0; i < kQelColumnCount; ++i) {
+    if (widths[i] != m_column_widths[i])
+      ListView_SetColumnWidth(m_quick_list.m_hWnd, i, widths[i]);
+  }
+  m_column_widths = widths;
 }
 
 LRESULT CMyTopWndCore::OnGetListItem(HWND _list, ListItemData* _request) {
