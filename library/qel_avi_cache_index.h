@@ -117,6 +117,7 @@ class qel_avi_cache_index {
   // that thousands of names are not copied one by one.
   std::vector<uint8_t> m_saved_bytes;
   std::vector<uint8_t> m_found_bytes;
+  // Names only listed or kept: a deque leaves them where they are as it grows.
   std::deque<std::string> m_names;
   std::vector<Entry> m_entries;
   // Open addressing over m_entries (place + 1, 0 for a free cell), a power of two in size:
