@@ -66,6 +66,8 @@ class c_quorvantine_app : public ZulIApp, public qel_irecord_host {
   void dojob_fill_top_wnd();
   // The recording folder and the library's rate, for the free space the window watches.
   void dojob_show_record_volume();
+  // The library's records into the main window's list, after it was cleared.
+  void dojob_list_library();
   // True when the file joined the library and the main window's list.
   bool dojob_add_saved_file(const wchar_t* _path, int64_t _start_time);
   void dojob_repair_file(uint32_t _id);

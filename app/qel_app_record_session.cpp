@@ -1,5 +1,7 @@
 // The application's side of a recording: the main window is told when it starts and
 // stops, finished files join the library and discarded ones go to the recycle bin.
+#include <vector>
+
 #include "app/co_qel_ui.h"
 #include "app/qel_app.h"
 #include "library/qel_avi_file_mngr.h"
@@ -14,16 +16,22 @@ void c_quorvantine_app::dojob_fill_top_wnd() {
   m_top_wnd->clear_file_infos();
   if (!m_file_mngr.valid())
     return;
-  std::list<shared_ptr<qel_ui_avi_file_info>> list;
-  m_file_mngr->make_ui_file_info_list(list);
-  if (!list.empty())
-    m_top_wnd->add_file_infos(list);
+  dojob_list_library();
   dojob_show_record_volume();
 }
 
 void c_quorvantine_app::dojob_show_record_volume() {
   if (m_top_wnd.valid() && m_file_mngr.valid())
     m_top_wnd->set_record_volume(m_file_mngr->get_dest_dir(), m_file_mngr->get_bytes_per_second());
+}
+
+void c_quorvantine_app::dojob_list_library() {
+  // A vector sized once: a library of thousands of records makes no node per record.
+  std::vector<shared_ptr<qel_ui_avi_file_info>> records;
+  records.reserve(m_file_mngr->get_total_files());
+  m_file_mngr->make_ui_file_info_list(records);
+  if (!records.empty())
+    m_top_wnd->add_file_infos(records);
 }
 
 void c_quorvantine_app::on_record_started() {

@@ -134,10 +134,7 @@ void c_quorvantine_app::dojob_change_dest_dir() {
   m_top_wnd->set_total_minutes(m_file_mngr->get_total_minutes());
   m_top_wnd->set_total_files(m_file_mngr->get_total_files());
   m_top_wnd->clear_file_infos();
-  std::list<shared_ptr<qel_ui_avi_file_info>> list;
-  m_file_mngr->make_ui_file_info_list(list);
-  if (!list.empty())
-    m_top_wnd->add_file_infos(list);
+  dojob_list_library();
   dojob_show_record_volume();
 }
 

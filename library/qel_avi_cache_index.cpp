@@ -1,6 +1,7 @@
 #include "library/qel_avi_cache_index.h"
 
 #include <cstring>
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -162,16 +163,64 @@ bool qel_avi_cache_index::decode_stamp(const std::vector<uint8_t>& _bytes, Stamp
   return true;
 }
 
-bool qel_avi_cache_index::decode_saved(const std::vector<uint8_t>& _bytes) {
+uint32_t& qel_avi_cache_index::table_cell(std::string_view _entry) {
+  size_t mask = m_table.size() - 1;
+  for (size_t at = std::hash<std::string_view>()(_entry) & mask;; at = (at + 1) & mask) {
+    uint32_t& cell = m_table[at];
+    if (!cell || m_entries[cell - 1].name == _entry)
+      return cell;
+  }
+}
+
+uint32_t qel_avi_cache_index::table_find(std::string_view _entry) const {
+  if (m_table.empty())
+    return kNone;
+  size_t mask = m_table.size() - 1;
+  for (size_t at = std::hash<std::string_view>()(_entry) & mask;; at = (at + 1) & mask) {
+    uint32_t cell = m_table[at];
+    if (!cell)
+      return kNone;
+    if (m_entries[cell - 1].name == _entry)
+      return cell - 1;
+  }
+}
+
+// At most half full, so that a probe meets a free cell soon.
+void qel_avi_cache_index::make_room(size_t _entries) {
+  if (2 * _entries <= m_table.size())
+    return;
+  size_t size = 64;
+  while (size < 4 * _entries)
+    size *= 2;
+  m_table.assign(size, 0);
+  for (uint32_t at = 0; at < m_entries.size(); ++at)
+    table_cell(m_entries[at].name) = at + 1;
+}
+
+// `_name` must outlive the index's entries: a view into the loaded bytes or into m_names.
+uint32_t qel_avi_cache_index::add_entry(std::string_view _name) {
+  make_room(m_entries.size() + 1);
+  m_entries.emplace_back().name = _name;
+  uint32_t at = static_cast<uint32_t>(m_entries.size() - 1);
+  table_cell(_name) = at + 1;
+  return at;
+}
+
+bool qel_avi_cache_index::decode_saved() {
   uint32_t count = 0;
-  if (!walk_index(_bytes, &count, [](std::string_view, uint64_t, const qel_avi_cache_record&) {}))
+  if (!walk_index(m_saved_bytes, &count,
+                  [](std::string_view, uint64_t, const qel_avi_cache_record&) {}))
     return false;
   // The walk found that many entries in the bytes: reserving them is no risk.
   m_entries.reserve(count);
+  make_room(count);
   bool repeated = false;
-  walk_index(_bytes, &count,
+  walk_index(m_saved_bytes, &count,
              [&](std::string_view name, uint64_t time, const qel_avi_cache_record& r) {
-               Entry& e = m_entries.try_emplace(std::string(name)).first->second;
+               uint32_t at = table_find(name);
+               if (at == kNone)
+                 at = add_entry(name);
+               Entry& e = m_entries[at];
                repeated = repeated || e.has_saved;
                e.has_saved = true;
                e.saved_time = time;
@@ -182,32 +231,33 @@ bool qel_avi_cache_index::decode_saved(const std::vector<uint8_t>& _bytes) {
              });
   if (repeated) {
     m_entries.clear();
+    m_table.clear();
     return false;
   }
   m_saved_count = count;
   return true;
 }
 
-bool qel_avi_cache_index::decode_found(const std::vector<uint8_t>& _bytes) {
+bool qel_avi_cache_index::decode_found() {
   Stamp s;
   uint32_t count = 0;
-  if (!walk_stamp(_bytes, &s, &count, [](std::string_view, const platform::FileStamp&) {}))
+  if (!walk_stamp(m_found_bytes, &s, &count, [](std::string_view, const platform::FileStamp&) {}))
     return false;
-  std::vector<Slot*> files;
+  std::vector<uint32_t> files;
   files.reserve(count);
   bool repeated = false;
-  std::string key;
-  walk_stamp(_bytes, &s, &count, [&](std::string_view name, const platform::FileStamp& file) {
-    key.assign(name);
-    Slot* at = slot(key, true);
-    repeated = repeated || at->second.has_found_file;
-    at->second.has_found_file = true;
-    at->second.found_file = file;
-    files.push_back(at);
-  });
+  walk_stamp(m_found_bytes, &s, &count,
+             [&](std::string_view name, const platform::FileStamp& file) {
+               uint32_t at = slot(name, true);
+               Entry& e = m_entries[at];
+               repeated = repeated || e.has_found_file;
+               e.has_found_file = true;
+               e.found_file = file;
+               files.push_back(at);
+             });
   if (repeated) {
-    for (Slot* at : files)
-      at->second.has_found_file = false;
+    for (uint32_t at : files)
+      m_entries[at].has_found_file = false;
     return false;
   }
   m_found = std::move(s);
@@ -217,7 +267,9 @@ bool qel_avi_cache_index::decode_found(const std::vector<uint8_t>& _bytes) {
 
 void qel_avi_cache_index::load(const ZulProfileKey& _cache_key) {
   m_entries.clear();
-  m_last = nullptr;
+  m_table.clear();
+  m_names.clear();
+  m_last = kNone;
   m_saved_count = 0;
   m_found_files = 0;
   m_kept_order.clear();
@@ -228,27 +280,28 @@ void qel_avi_cache_index::load(const ZulProfileKey& _cache_key) {
   m_stamped = false;
   m_loaded = Stamp{};
   m_found = Stamp{};
-  std::vector<uint8_t> bytes;
-  bool have_copy = _cache_key.GetValue(kIndexValue).GetBytes(&bytes) && decode_saved(bytes);
+  bool have_copy = _cache_key.GetValue(kIndexValue).GetBytes(&m_saved_bytes) && decode_saved();
   _cache_key.GetValue(kGenerationValue).GetDWORD(&m_loaded.generation);
   m_loaded.entries = _cache_key.CountSubKeys();
-  m_loaded.hash = have_copy ? hash_of(bytes) : 0;
-  std::vector<uint8_t> stamp;
-  if (_cache_key.GetValue(kStampValue).GetBytes(&stamp))
-    decode_found(stamp);
+  m_loaded.hash = have_copy ? hash_of(m_saved_bytes) : 0;
+  if (_cache_key.GetValue(kStampValue).GetBytes(&m_found_bytes))
+    decode_found();
   if (have_copy && m_loaded.entries >= 0 && m_found.generation == m_loaded.generation &&
       m_found.entries == m_loaded.entries && m_found.hash == m_loaded.hash) {
     m_stamped = true;
     return;
   }
-  for (auto& [name, e] : m_entries)
+  for (Entry& e : m_entries)
     e.listed = false;
   std::vector<std::pair<std::string, uint64_t>> entries;
   _cache_key.EnumSubKeyTimes(&entries);
   for (auto& [name, time] : entries) {
     if (!time)
       continue;
-    Entry& e = m_entries.try_emplace(std::move(name)).first->second;
+    uint32_t at = table_find(name);
+    if (at == kNone)
+      at = add_entry(m_names.emplace_back(std::move(name)));
+    Entry& e = m_entries[at];
     if (!e.listed) {
       e.listed = true;
       e.listed_time = time;
@@ -256,24 +309,24 @@ void qel_avi_cache_index::load(const ZulProfileKey& _cache_key) {
   }
 }
 
-qel_avi_cache_index::Slot* qel_avi_cache_index::slot(const std::string& _entry, bool _create) {
-  if (m_last && m_last->first == _entry)
+uint32_t qel_avi_cache_index::slot(std::string_view _entry, bool _create) {
+  if (m_last != kNone && m_entries[m_last].name == _entry)
     return m_last;
-  auto at = m_entries.find(_entry);
-  if (at == m_entries.end()) {
+  uint32_t at = table_find(_entry);
+  if (at == kNone) {
     if (!_create)
-      return nullptr;
-    at = m_entries.try_emplace(_entry).first;
+      return kNone;
+    at = add_entry(m_names.emplace_back(_entry));
   }
-  m_last = &*at;
-  return m_last;
+  m_last = at;
+  return at;
 }
 
-const qel_avi_cache_index::Entry* qel_avi_cache_index::lookup(const std::string& _entry) const {
-  if (m_last && m_last->first == _entry)
-    return &m_last->second;
-  auto at = m_entries.find(_entry);
-  return at == m_entries.end() ? nullptr : &at->second;
+const qel_avi_cache_index::Entry* qel_avi_cache_index::lookup(std::string_view _entry) const {
+  if (m_last != kNone && m_entries[m_last].name == _entry)
+    return &m_entries[m_last];
+  uint32_t at = table_find(_entry);
+  return at == kNone ? nullptr : &m_entries[at];
 }
 
 const qel_avi_cache_record* qel_avi_cache_index::find(const std::string& _entry) const {
@@ -289,13 +342,13 @@ bool qel_avi_cache_index::is_file_changed(const std::string& _entry,
   return e && e->has_found_file && !(e->found_file == _file);
 }
 
-void qel_avi_cache_index::set_kept(Slot* _slot,
+void qel_avi_cache_index::set_kept(uint32_t _at,
                                    uint64_t _time,
                                    const qel_avi_cache_record& _record) {
-  Entry& e = _slot->second;
+  Entry& e = m_entries[_at];
   if (!e.has_kept) {
     e.has_kept = true;
-    m_kept_order.push_back(_slot);
+    m_kept_order.push_back(_at);
   }
   e.kept_time = _time;
   e.kept = _record;
@@ -310,33 +363,35 @@ void qel_avi_cache_index::keep_written(const std::string& _entry,
 }
 
 void qel_avi_cache_index::keep_file(const std::string& _entry, const platform::FileStamp& _file) {
-  Slot* at = slot(_entry, true);
-  if (!at->second.has_kept_file) {
-    at->second.has_kept_file = true;
+  uint32_t at = slot(_entry, true);
+  Entry& e = m_entries[at];
+  if (!e.has_kept_file) {
+    e.has_kept_file = true;
     m_kept_file_order.push_back(at);
   }
-  at->second.kept_file = _file;
+  e.kept_file = _file;
 }
 
 void qel_avi_cache_index::keep(const std::string& _entry, const qel_avi_cache_record& _record) {
-  Slot* at = slot(_entry, false);
-  if (!at || !at->second.listed) {
+  uint32_t at = slot(_entry, false);
+  if (at == kNone || !m_entries[at].listed) {
     m_unlisted_kept = true;
     return;
   }
-  const Entry& e = at->second;
+  const Entry& e = m_entries[at];
   if (!e.has_saved || e.saved_time != e.listed_time || !same(e.saved, _record))
     m_changed = true;
   set_kept(at, e.listed_time, _record);
 }
 
 bool qel_avi_cache_index::found_equals(const Stamp& _stamp,
-                                       const std::vector<Slot*>& _files) const {
+                                       const std::vector<uint32_t>& _files) const {
   if (_stamp.generation != m_found.generation || _stamp.entries != m_found.entries ||
       _stamp.hash != m_found.hash || _files.size() != m_found_files)
     return false;
-  for (const Slot* at : _files) {
-    if (!at->second.has_found_file || !(at->second.found_file == at->second.kept_file))
+  for (uint32_t at : _files) {
+    const Entry& e = m_entries[at];
+    if (!e.has_found_file || !(e.found_file == e.kept_file))
       return false;
   }
   return true;
@@ -355,13 +410,15 @@ bool qel_avi_cache_index::save(const ZulProfileKey& _cache_key) {
   if (m_changed || m_kept_order.size() != m_saved_count) {
     // Filled in the order the entries were kept, as the copy has always been written.
     Records kept;
-    for (const Slot* at : m_kept_order)
-      kept[at->first] = {at->second.kept_time, at->second.kept};
+    for (uint32_t at : m_kept_order) {
+      const Entry& e = m_entries[at];
+      kept[std::string(e.name)] = {e.kept_time, e.kept};
+    }
     std::vector<uint8_t> bytes = encode(kept);
     if (!_cache_key.GetValue(kIndexValue)
              .SetBinary(bytes.data(), static_cast<uint32_t>(bytes.size())))
       return false;
-    for (auto& [name, e] : m_entries) {
+    for (Entry& e : m_entries) {
       e.has_saved = e.has_kept;
       e.saved_time = e.kept_time;
       e.saved = e.kept;
@@ -375,24 +432,27 @@ bool qel_avi_cache_index::save(const ZulProfileKey& _cache_key) {
   // lists them again.
   if (m_unlisted_kept)
     stamp = Stamp{};
-  std::vector<Slot*> files;
+  std::vector<uint32_t> files;
   files.swap(m_kept_file_order);
   bool unchanged = found_equals(stamp, files);
-  for (Slot* at : files)
-    at->second.has_kept_file = false;
+  for (uint32_t at : files)
+    m_entries[at].has_kept_file = false;
   if (unchanged)
     return true;
-  for (const Slot* at : files)
-    stamp.files[at->first] = at->second.kept_file;
+  for (uint32_t at : files) {
+    const Entry& e = m_entries[at];
+    stamp.files[std::string(e.name)] = e.kept_file;
+  }
   std::vector<uint8_t> bytes = encode_stamp(stamp);
   if (!_cache_key.GetValue(kStampValue)
            .SetBinary(bytes.data(), static_cast<uint32_t>(bytes.size())))
     return false;
-  for (auto& [name, e] : m_entries)
+  for (Entry& e : m_entries)
     e.has_found_file = false;
-  for (Slot* at : files) {
-    at->second.has_found_file = true;
-    at->second.found_file = at->second.kept_file;
+  for (uint32_t at : files) {
+    Entry& e = m_entries[at];
+    e.has_found_file = true;
+    e.found_file = e.kept_file;
   }
   m_found_files = files.size();
   m_found = std::move(stamp);

@@ -14,7 +14,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -36,8 +38,6 @@ class qel_avi_cache_index {
   void load(const ZulProfileKey& _cache_key);
   // Whether load trusted the stamp instead of listing the entries.
   bool is_stamped() const { return m_stamped; }
-  // How many entries the saved copy holds.
-  size_t saved_count() const { return m_saved_count; }
   // The saved copy of an entry that has not been written since it was saved.
   const qel_avi_cache_record* find(const std::string& _entry) const;
   // True when the entry's file was listed at the last save with another size or time.
@@ -80,6 +80,8 @@ class qel_avi_cache_index {
   // Everything known of one entry name, so that a load of thousands of files looks each name
   // up once per question instead of filling a map per kind of fact.
   struct Entry {
+    // Into the loaded copy or stamp, or into m_names for a name only listed or kept.
+    std::string_view name;
     bool has_saved = false;
     bool listed = false;
     bool has_found_file = false;
@@ -93,28 +95,42 @@ class qel_avi_cache_index {
     platform::FileStamp found_file;
     platform::FileStamp kept_file;
   };
-  using Entries = std::unordered_map<std::string, Entry>;
-  using Slot = Entries::value_type;
+  static constexpr uint32_t kNone = ~uint32_t{0};
 
-  // The entry's slot, made when asked to; null when there is none.
-  Slot* slot(const std::string& _entry, bool _create);
-  const Entry* lookup(const std::string& _entry) const;
-  void set_kept(Slot* _slot, uint64_t _time, const qel_avi_cache_record& _record);
+  // The entry's place in m_entries, made when asked to; kNone when there is none.
+  uint32_t slot(std::string_view _entry, bool _create);
+  const Entry* lookup(std::string_view _entry) const;
+  // The place in m_table that holds the name or, when none does, where it would go.
+  uint32_t& table_cell(std::string_view _entry);
+  uint32_t table_find(std::string_view _entry) const;
+  // Sizes the table for that many entries.
+  void make_room(size_t _entries);
+  uint32_t add_entry(std::string_view _name);
+  void set_kept(uint32_t _at, uint64_t _time, const qel_avi_cache_record& _record);
   // Load's decoders: nothing is taken from bytes that are not a whole index or stamp.
-  bool decode_saved(const std::vector<uint8_t>& _bytes);
-  bool decode_found(const std::vector<uint8_t>& _bytes);
+  bool decode_saved();
+  bool decode_found();
   // Whether `_stamp` with `_files` kept is the stamp found at load.
-  bool found_equals(const Stamp& _stamp, const std::vector<Slot*>& _files) const;
+  bool found_equals(const Stamp& _stamp, const std::vector<uint32_t>& _files) const;
 
-  Entries m_entries;
-  // The last slot asked for: a file's questions come one after the other.
-  Slot* m_last = nullptr;
+  // The bytes of the copy and the stamp as loaded: the entries' names point into them, so
+  // that thousands of names are not copied one by one.
+  std::vector<uint8_t> m_saved_bytes;
+  std::vector<uint8_t> m_found_bytes;
+  // Names only listed or kept: a deque leaves them where they are as it grows.
+  std::deque<std::string> m_names;
+  std::vector<Entry> m_entries;
+  // Open addressing over m_entries (place + 1, 0 for a free cell), a power of two in size:
+  // a node per name would cost an allocation per name.
+  std::vector<uint32_t> m_table;
+  // The last entry asked for: a file's questions come one after the other.
+  uint32_t m_last = kNone;
   size_t m_saved_count = 0;
   size_t m_found_files = 0;
   // Kept entries and files in the order they were first kept: the saved values list them in
   // the order a map filled that way iterates.
-  std::vector<Slot*> m_kept_order;
-  std::vector<Slot*> m_kept_file_order;
+  std::vector<uint32_t> m_kept_order;
+  std::vector<uint32_t> m_kept_file_order;
   bool m_changed = false;
   // Kept an entry whose write time is unknown: the next load must list the entries.
   bool m_unlisted_kept = false;

@@ -218,4 +218,46 @@ TEST(QelAviCacheIndex, LoadTakesNothingFromACopyOrStampNamingAnEntryTwice) {
   }
 }
 
+// Hundreds of names, short and long, kept by one load and read back by it and by the next:
+// each is found again with its own values, however often the index grew to hold them.
+TEST(QelAviCacheIndex, KeepsHundredsOfNamesApart) {
+  rec_test::RegistryLock lock;
+  rec_test::TestCacheKey cache;
+  const ZulProfileKey& key = cache.key();
+  auto name = [](int i) { return std::string(1 + i % 40, 'A' + i % 26) + std::to_string(i); };
+  auto stamp = [](int i, uint64_t time) {
+    return platform::FileStamp{static_cast<uint64_t>(i), time};
+  };
+  constexpr int kNames = 600;
+  auto files_found = [&](const qel_avi_cache_index& index) {
+    for (int i = 0; i < kNames; ++i) {
+      if (index.is_file_changed(name(i), stamp(i, 1)) ||
+          !index.is_file_changed(name(i), stamp(i, 2)))
+        return testing::AssertionFailure() << name(i);
+    }
+    return testing::AssertionSuccess();
+  };
+  qel_avi_cache_index first;
+  first.load(key);
+  for (int i = 0; i < kNames; ++i) {
+    qel_avi_cache_record r;
+    r.time_len = i;
+    first.keep_written(name(i), r);
+    first.keep_file(name(i), stamp(i, 1));
+  }
+  ASSERT_TRUE(first.save(key));
+  EXPECT_TRUE(files_found(first));
+
+  qel_avi_cache_index next;
+  next.load(key);
+  ASSERT_TRUE(next.is_stamped());
+  EXPECT_TRUE(files_found(next));
+  for (int i = 0; i < kNames; ++i) {
+    const qel_avi_cache_record* r = next.find(name(i));
+    ASSERT_NE(r, nullptr) << name(i);
+    EXPECT_EQ(i, r->time_len) << name(i);
+  }
+  EXPECT_EQ(next.find("A"), nullptr);
+}
+
 }  // namespace

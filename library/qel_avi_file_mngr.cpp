@@ -91,6 +91,33 @@ bool date_cached_from_name(qel_avi_file* file,
   return true;
 }
 
+// The "*.avi" files of a folder with their stamps, in the order the system lists them.
+// Folders named like a recording are left out: Delete would recycle all they hold.
+struct FolderListing {
+  bool listed = false;
+  struct File {
+    size_t at = 0;
+    size_t len = 0;
+    platform::FileStamp stamp;
+  };
+  std::vector<File> files;
+  // The names one after the other: thousands of names are not allocated one by one.
+  std::u16string names;
+  std::u16string_view name(const File& file) const { return {names.data() + file.at, file.len}; }
+};
+
+FolderListing list_avi_files(const char16_t* folder) {
+  FolderListing listing;
+  listing.listed = platform::list_folder(
+      folder, u"*.avi", [&](std::u16string_view name, const platform::FileStamp& stamp) {
+        if (stamp.directory)
+          return;
+        listing.files.push_back({listing.names.size(), name.size(), stamp});
+        listing.names += name;
+      });
+  return listing;
+}
+
 }  // namespace
 
 bool dojob_check_dir_writable(const char16_t* _path) {
@@ -149,21 +176,19 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   dojob_load_cut_names();
   qel_avi_cache_index index;
   index.load(m_profile_key);
-  std::u16string found;
-  platform::FileStamp stamp;
-  platform::Find find =
-      platform::find_first(std::u16string(_directory_name) + u"\\*.avi", &found, &stamp);
-  if (!find)
+  // The whole folder is listed before the first record is made: the listing's system calls
+  // between one record and the next would push out of the cache what the records look up.
+  FolderListing listing = list_avi_files(_directory_name);
+  if (!listing.listed)
     return true;
   std::u16string path = std::u16string(m_dest_dir) + u"\\";
   const size_t folder_len = path.size();
-  // The cache knows about how many files there are: the map is not rebuilt as it grows.
-  m_hash.reserve(index.saved_count());
+  // Sized once for the listing: the map is not rebuilt as it grows.
+  m_hash.reserve(listing.files.size());
   std::string entry;
-  do {
-    // A folder named like a recording is not one, and Delete would recycle all it holds.
-    if (stamp.directory)
-      continue;
+  for (const FolderListing::File& found_file : listing.files) {
+    std::u16string_view found = listing.name(found_file);
+    const platform::FileStamp& stamp = found_file.stamp;
     path.resize(folder_len);
     path += found;
     shared_ptr<qel_avi_file> file(new qel_avi_file);
@@ -204,9 +229,8 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
       if (file->write_to_registry())
         index.keep_written(entry, file->get_cache_record());
     }
-    m_hash[file->get_id()] = file;
-  } while (platform::find_next(find, &found, &stamp));
-  platform::find_close(find);
+    m_hash.emplace(file->get_id(), file);
+  }
   index.save(m_profile_key);
   return true;
 }
@@ -310,32 +334,26 @@ shared_ptr<qel_ui_avi_file_info> qel_avi_file_mngr::make_ui_file_info(
   if (!QEL_ASSERT(_avi_file))
     return shared_ptr<qel_ui_avi_file_info>();
   shared_ptr<qel_ui_avi_file_info> info(new qel_ui_avi_file_info);
-  std::u16string_view path = _avi_file->get_file_name();
-  info->m_id = _avi_file->get_id();
-  info->m_file_path = path;
+  dojob_fill_ui_file_info(*_avi_file, info.get());
+  return info;
+}
+
+void qel_avi_file_mngr::dojob_fill_ui_file_info(const qel_avi_file& _avi_file,
+                                                qel_ui_avi_file_info* _info) {
+  std::u16string_view path = _avi_file.get_file_name();
+  _info->m_id = _avi_file.get_id();
+  _info->m_file_path = path;
   size_t slash = path.rfind(u'\\');
   std::u16string_view title = slash == std::u16string_view::npos ? path : path.substr(slash + 1);
   size_t dot = title.rfind(u'.');
   if (dot != std::u16string_view::npos)
     title = title.substr(0, dot);
-  info->m_title = title;
-  info->m_start_time = _avi_file->get_start_time();
-  info->m_time_len = _avi_file->get_time_len();
-  info->m_has_video = _avi_file->get_has_video();
-  info->m_has_audio = _avi_file->get_has_audio();
-  info->m_is_cut = _avi_file->get_is_cut();
-  return info;
-}
-
-int qel_avi_file_mngr::make_ui_file_info_list(std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
-  if (!QEL_ASSERT(m_is_valid))
-    return 0;
-  QEL_ASSERT(_list.size() == 0);
-  _list.clear();
-  for (auto& entry : m_hash)
-    _list.push_back(make_ui_file_info(entry.second));
-  QEL_ASSERT(_list.size() == m_hash.size());
-  return static_cast<int>(_list.size());
+  _info->m_title = title;
+  _info->m_start_time = _avi_file.get_start_time();
+  _info->m_time_len = _avi_file.get_time_len();
+  _info->m_has_video = _avi_file.get_has_video();
+  _info->m_has_audio = _avi_file.get_has_audio();
+  _info->m_is_cut = _avi_file.get_is_cut();
 }
 
 int qel_avi_file_mngr::get_total_minutes() {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -13,6 +13,7 @@
 #include "library/qel_avi_file.h"
 #include "library/qel_profile.h"
 #include "library/qel_ui_file_info_list.h"
+#include "qel_lib/qel_assert.h"
 #include "qel_lib/qel_iobject.h"
 #include "qel_lib/qel_ptr.h"
 
@@ -40,7 +41,20 @@ class qel_avi_file_mngr : public ZulIObject {
   bool play_file(uint32_t _id);
   bool del_file(uint32_t _id);
   shared_ptr<qel_ui_avi_file_info> make_ui_file_info(shared_ptr<qel_avi_file> _avi_file);
-  int make_ui_file_info_list(std::list<shared_ptr<qel_ui_avi_file_info>>& _list);
+  // One UI record per library file, in the map's order, into a list or a vector (the
+  // start-up's, reserved by the caller, which makes no node per record).
+  template <class Records>
+  int make_ui_file_info_list(Records& _list) {
+    if (!QEL_ASSERT(m_is_valid))
+      return 0;
+    QEL_ASSERT(_list.size() == 0);
+    _list.clear();
+    // Made in place: a record handed through a pointer moves its count up and down.
+    for (const auto& entry : m_hash)
+      dojob_fill_ui_file_info(*entry.second, _list.emplace_back(new qel_ui_avi_file_info).get());
+    QEL_ASSERT(_list.size() == m_hash.size());
+    return static_cast<int>(_list.size());
+  }
   int get_total_minutes();
   int get_total_files();
   // How fast recordings fill the disk: the library's bytes over its seconds; 0 when no
@@ -61,8 +75,9 @@ class qel_avi_file_mngr : public ZulIObject {
   ZulProfileKey m_profile_key;
   // File names (as the cache entries are keyed) of recordings known to be cut short, kept
   // in one value of the cache key: a cached file is never scanned at load.
-  std::set<std::u16string> m_cut_names;
+  std::set<std::u16string, std::less<>> m_cut_names;
 
   void dojob_load_cut_names();
+  static void dojob_fill_ui_file_info(const qel_avi_file& _avi_file, qel_ui_avi_file_info* _info);
   void dojob_set_cut(qel_avi_file* _file, bool _is_cut);
 };

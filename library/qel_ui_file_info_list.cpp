@@ -49,7 +49,8 @@ void qel_ui_avi_file_info_list::dojob_sort() {
 
 // A library of thousands of files arrives one record at a time: a record put straight into
 // its place keeps that linear, where sorting the whole vector each time would not.
-void qel_ui_avi_file_info_list::dojob_insert_in_order(shared_ptr<qel_ui_avi_file_info> _file_info) {
+void qel_ui_avi_file_info_list::dojob_insert_in_order(
+    const shared_ptr<qel_ui_avi_file_info>& _file_info) {
   if (!m_in_display_order) {
     m_vector.push_back(_file_info);
     dojob_sort();
@@ -59,7 +60,8 @@ void qel_ui_avi_file_info_list::dojob_insert_in_order(shared_ptr<qel_ui_avi_file
                   _file_info);
 }
 
-void qel_ui_avi_file_info_list::on_new_file_info(shared_ptr<qel_ui_avi_file_info> _file_info) {
+void qel_ui_avi_file_info_list::on_new_file_info(
+    const shared_ptr<qel_ui_avi_file_info>& _file_info) {
   check_invariant();
   if (!QEL_ASSERT(_file_info && _file_info->m_id))
     return;
@@ -74,13 +76,13 @@ void qel_ui_avi_file_info_list::on_new_file_info(shared_ptr<qel_ui_avi_file_info
     dojob_insert_in_order(_file_info);
 }
 
-void qel_ui_avi_file_info_list::on_new_file_infos(
-    const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+void qel_ui_avi_file_info_list::dojob_begin_adding(size_t _count) {
   m_adding_many = true;
-  m_vector.reserve(m_vector.size() + _list.size());
-  m_hash.reserve(m_hash.size() + _list.size());
-  for (const shared_ptr<qel_ui_avi_file_info>& file_info : _list)
-    on_new_file_info(file_info);
+  m_vector.reserve(m_vector.size() + _count);
+  m_hash.reserve(m_hash.size() + _count);
+}
+
+void qel_ui_avi_file_info_list::dojob_end_adding() {
   m_adding_many = false;
   dojob_sort();
 }

@@ -42,9 +42,15 @@ class qel_ui_avi_file_info_list : public ZulIObject {
   qel_ui_avi_file_info_list() = default;
   ~qel_ui_avi_file_info_list() override;
 
-  void on_new_file_info(shared_ptr<qel_ui_avi_file_info> _file_info);
-  // The same for each record of the list, sorting once: a whole library at start-up.
-  void on_new_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list);
+  void on_new_file_info(const shared_ptr<qel_ui_avi_file_info>& _file_info);
+  // The same for each record of a list or a vector, sorting once: a whole library at start-up.
+  template <class Records>
+  void on_new_file_infos(const Records& _records) {
+    dojob_begin_adding(_records.size());
+    for (const shared_ptr<qel_ui_avi_file_info>& file_info : _records)
+      on_new_file_info(file_info);
+    dojob_end_adding();
+  }
   void on_del_file_info(uint32_t _id);
   void on_update_file_info(shared_ptr<qel_ui_avi_file_info> _file_info);
   void clear_all();
@@ -56,7 +62,9 @@ class qel_ui_avi_file_info_list : public ZulIObject {
   bool check_invariant() const;
   // Newest first.
   void dojob_sort();
-  void dojob_insert_in_order(shared_ptr<qel_ui_avi_file_info> _file_info);
+  void dojob_insert_in_order(const shared_ptr<qel_ui_avi_file_info>& _file_info);
+  void dojob_begin_adding(size_t _count);
+  void dojob_end_adding();
 
   std::vector<shared_ptr<qel_ui_avi_file_info>> m_vector;
   std::unordered_map<uint32_t, shared_ptr<qel_ui_avi_file_info>> m_hash;

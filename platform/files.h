@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -56,5 +58,12 @@ struct FileStamp {
 Find find_first(const std::u16string& pattern, std::u16string* name, FileStamp* stamp = nullptr);
 bool find_next(Find find, std::u16string* name, FileStamp* stamp = nullptr);
 void find_close(Find find);
+// What find_first and find_next give for "<folder>\\<mask>", passed to on_entry, where the mask
+// is literal characters and '*' only; false when the folder cannot be listed or nothing
+// matches. A folder of thousands of names is read in a few large batches.
+bool list_folder(
+    const std::u16string& folder,
+    const std::u16string& mask,
+    const std::function<void(std::u16string_view name, const FileStamp& stamp)>& on_entry);
 
 }  // namespace platform

@@ -246,6 +246,49 @@ TEST_F(FilesTest, ListingMatchesPatternsWithoutRegardToCase) {
   EXPECT_TRUE(List(At(u"sub.avi\\*")).empty());
 }
 
+// A folder listed at once gives each name and stamp the search gives, also when the names
+// are long enough to need several batches.
+TEST_F(FilesTest, ListingAFolderAtOnceGivesWhatTheSearchGives) {
+  using Found = std::vector<std::pair<std::u16string, std::vector<uint64_t>>>;
+  auto at_once = [&](const std::u16string& mask, bool* listed) {
+    Found found;
+    *listed =
+        list_folder(dir_.u16string(), mask, [&](std::u16string_view name, const FileStamp& stamp) {
+          found.push_back({std::u16string(name), {stamp.size, stamp.write_time, stamp.directory}});
+        });
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  auto searched = [&](const std::u16string& mask) {
+    Found found;
+    std::u16string name;
+    FileStamp stamp;
+    Find find = find_first(At(mask), &name, &stamp);
+    for (bool more = find != nullptr; more; more = find_next(find, &name, &stamp))
+      found.push_back({name, {stamp.size, stamp.write_time, stamp.directory}});
+    find_close(find);
+    std::sort(found.begin(), found.end());
+    return found;
+  };
+  // Names of 200 characters, so that the folder is read in several batches.
+  for (int i = 0; i < 400; ++i) {
+    std::u16string name = std::u16string(200, u'a' + i % 26) + static_cast<char16_t>(u'a' + i / 26);
+    ASSERT_TRUE(Write(name + (i >= 300 ? u".wav"
+                              : i % 3  ? u".avi"
+                                       : u".AVI"),
+                      std::string(i, 'x')));
+  }
+  ASSERT_TRUE(create_directory(At(u"sub.avi")));
+  bool listed = false;
+  Found avi = at_once(u"*.avi", &listed);
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(avi.size(), 301u);
+  EXPECT_EQ(avi, searched(u"*.avi"));
+  EXPECT_TRUE(at_once(u"*.mp3", &listed).empty());
+  EXPECT_FALSE(listed);
+  EXPECT_TRUE(list_folder(At(u"no"), u"*", [](std::u16string_view, const FileStamp&) {}) == false);
+}
+
 TEST_F(FilesTest, UnicodeNamesComeBackAsTheyWereWritten) {
   const std::u16string names[] = {u"r\u00e9sum\u00e9 \u2713.avi", u"\u65e5\u672c\u8a9e.avi",
                                   u"\U0001F3A5 film.avi"};

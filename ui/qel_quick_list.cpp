@@ -1,5 +1,7 @@
 #include "ui/qel_quick_list.h"
 
+#include <algorithm>
+
 #include "winkit/wk_gdi.h"
 
 namespace {
@@ -30,8 +32,25 @@ bool CQuickList::Create(const RECT& rect, HWND parent, UINT id) {
 }
 
 void CQuickList::SetItemCount(int count) {
-  if (m_hWnd)
-    ListView_SetItemCountEx(m_hWnd, count, LVSICF_NOSCROLL);
+  if (!m_hWnd)
+    return;
+  ListView_SetItemCountEx(m_hWnd, count, LVSICF_NOSCROLL);
+  // The list works out its row metrics at its first paint with rows and then sets its scroll
+  // bar again, which draws the bar on the screen once more. Filled while hidden, it does that
+  // unseen in a paint into nothing, and the bar is drawn once when the list is shown.
+  if (count > 0 && !::IsWindowVisible(m_hWnd))
+    dojob_paint_unseen();
+}
+
+void CQuickList::dojob_paint_unseen() {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HRGN nothing = CreateRectRgn(0, 0, 0, 0);
+  if (dc && nothing && SelectClipRgn(dc, nothing) == NULLREGION)
+    SendMessageW(m_hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  if (nothing)
+    DeleteObject(nothing);
+  if (dc)
+    DeleteDC(dc);
 }
 
 int CQuickList::GetItemCount() const {
@@ -95,18 +114,25 @@ LRESULT CQuickList::OnMessage(UINT msg, WPARAM wparam, LPARAM lparam) {
   return result;
 }
 
-const CQuickList::PaintShared& CQuickList::dojob_paint_shared() {
+const CQuickList::PaintShared& CQuickList::dojob_paint_shared(int item, int top) {
   if (m_paint_shared.valid)
     return m_paint_shared;
   HWND header = ListView_GetHeader(m_hWnd);
-  int columns = header ? Header_GetItemCount(header) : 0;
-  m_paint_shared.column_formats.assign(columns > 0 ? columns : 0, 0);
+  int columns = std::max(header ? Header_GetItemCount(header) : 0, 0);
+  m_paint_shared.column_formats.assign(columns, 0);
+  m_paint_shared.cells.assign(columns, RECT{});
   for (int column = 0; column < columns; ++column) {
     LVCOLUMNW col = {};
     col.mask = LVCF_FMT;
     ListView_GetColumn(m_hWnd, column, &col);
     m_paint_shared.column_formats[column] = col.fmt;
+    RECT& cell = m_paint_shared.cells[column];
+    ListView_GetSubItemRect(m_hWnd, item, column, LVIR_BOUNDS, &cell);
+    // The first column's bounds are the whole row's.
+    if (column == 0)
+      cell.right = cell.left + ListView_GetColumnWidth(m_hWnd, 0);
   }
+  m_paint_shared.cells_top = top;
   m_paint_shared.font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
   m_paint_shared.row.image_list = ListView_GetImageList(m_hWnd, LVSIL_SMALL);
   m_paint_shared.row.draw_bk =
@@ -143,7 +169,7 @@ void CQuickList::OnDrawItem(const DRAWITEMSTRUCT* draw) {
     text = GetSysColor(focused_list ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
   }
   HDC dc = draw->hDC;
-  const PaintShared& shared = dojob_paint_shared();
+  const PaintShared& shared = dojob_paint_shared(item, draw->rcItem.top);
   // What the row's cells share is asked once per row, not per cell.
   RowState row_state = shared.row;
   row_state.selected = (ListView_GetItemState(m_hWnd, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
@@ -152,10 +178,8 @@ void CQuickList::OnDrawItem(const DRAWITEMSTRUCT* draw) {
   HFONT font = shared.font;
   int columns = static_cast<int>(shared.column_formats.size());
   for (int column = 0; column < columns; ++column) {
-    RECT cell;
-    ListView_GetSubItemRect(m_hWnd, item, column, LVIR_BOUNDS, &cell);
-    if (column == 0)
-      cell.right = cell.left + ListView_GetColumnWidth(m_hWnd, 0);
+    RECT cell = shared.cells[column];
+    OffsetRect(&cell, 0, draw->rcItem.top - shared.cells_top);
     FillRect(dc, &cell, brush.get());
     dojob_ask_parent(item, column, row_state);
     dojob_draw_cell(dc, cell, shared.column_formats[column], selected, back, text, font);

@@ -64,11 +64,16 @@ class CQuickList : public WkWnd {
   struct PaintShared {
     bool valid = false;
     std::vector<int> column_formats;
+    // The first row's cells and its top: every row has the same columns, only lower down.
+    std::vector<RECT> cells;
+    int cells_top = 0;
     HFONT font = nullptr;
     RowState row;
     int hot_item = -1;
   };
-  const PaintShared& dojob_paint_shared();
+  const PaintShared& dojob_paint_shared(int item, int top);
+  // Paints into nothing: see SetItemCount.
+  void dojob_paint_unseen();
   // Empties the reusable request and asks the parent about one cell.
   ListItemData& dojob_ask_parent(int item, int sub_item);
   ListItemData& dojob_ask_parent(int item, int sub_item, const RowState& row);

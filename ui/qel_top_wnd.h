@@ -3,8 +3,8 @@
 // through m_kid_observer.
 #pragma once
 
-#include <list>
 #include <utility>
+#include <vector>
 
 #include "net/qel_update_checker.h"
 #include "platform/win32/win.h"
@@ -41,7 +41,7 @@ class CMyTopWnd : public ZulIObject {
   void OnRecordStopped() { m_frame.OnRecordStopped(); }
   void OnRecordStartFailed(int _reason) { m_frame.OnRecordStartFailed(_reason); }
   void reset_streams() { m_frame.reset_streams(); }
-  void add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+  void add_file_infos(const std::vector<shared_ptr<qel_ui_avi_file_info>>& _list) {
     m_frame.add_file_infos(_list);
   }
   void remove_file_info(uint32_t _id) { m_frame.remove_file_info(_id); }

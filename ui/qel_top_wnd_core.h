@@ -4,7 +4,6 @@
 #pragma once
 
 #include <functional>
-#include <list>
 #include <vector>
 
 #include "library/qel_ui_file_info_list.h"
@@ -64,7 +63,7 @@ class CMyTopWndCore : public WkFrameWnd {
   void OnRecordStopped();
   void OnRecordStartFailed(int _reason);
   void reset_streams();
-  void add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list);
+  void add_file_infos(const std::vector<shared_ptr<qel_ui_avi_file_info>>& _list);
   void remove_file_info(uint32_t _id);
   void clear_file_infos();
   // The row of a record whose file changed (a repair) shows the new values.

@@ -70,10 +70,16 @@ void CMyTopWndCore::dojob_recompute_column_widths() {
         },
         this);
   }
-  if (!qel_compute_column_widths(client.right - client.left, g_start_time_width, &m_column_widths))
+  qel_column_widths widths = m_column_widths;
+  if (!qel_compute_column_widths(client.right - client.left, g_start_time_width, &widths))
     return;
-  for (int i = 0; i < kQelColumnCount; ++i)
-    ListView_SetColumnWidth(m_quick_list.m_hWnd, i, m_column_widths[i]);
+  // Each width set lays the list out again: only those that changed are set (the name's, as a
+  // scroll bar comes or goes).
+  for (int i = 0; i < kQelColumnCount; ++i) {
+    if (widths[i] != m_column_widths[i])
+      ListView_SetColumnWidth(m_quick_list.m_hWnd, i, widths[i]);
+  }
+  m_column_widths = widths;
 }
 
 LRESULT CMyTopWndCore::OnGetListItem(HWND _list, ListItemData* _request) {
@@ -147,8 +153,8 @@ void CMyTopWndCore::OnRClickList(const NMITEMACTIVATE* _item) {
 
 void CMyTopWndCore::OnListContextKey() {
   HWND list = m_quick_list.m_hWnd;
-  int item = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                           LVNI_FOCUSED | LVNI_SELECTED));
+  int item = static_cast<int>(
+      SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED | LVNI_SELECTED));
   if (item < 0)
     item = static_cast<int>(
         SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -204,7 +210,7 @@ void CMyTopWndCore::dojob_refresh_list() {
     UpdateWindow(m_hWnd);
 }
 
-void CMyTopWndCore::add_file_infos(const std::list<shared_ptr<qel_ui_avi_file_info>>& _list) {
+void CMyTopWndCore::add_file_infos(const std::vector<shared_ptr<qel_ui_avi_file_info>>& _list) {
   if (!m_ui_avi_file_info_list.valid())
     return;
   m_ui_avi_file_info_list->on_new_file_infos(_list);

@@ -320,6 +320,38 @@ TEST_F(TopWndTest, ListShowsRecordsNewestFirstThroughTheControl) {
   EXPECT_EQ(capture_.count(), 0u);
 }
 
+// A list filled while its window is still hidden, as at start, looks once shown as one
+// filled in view: the same rows in the same places and the same scroll bar.
+TEST_F(TopWndTest, ListFilledUnseenLooksAsOneFilledInView) {
+  std::vector<shared_ptr<qel_ui_avi_file_info>> rows;
+  for (uint32_t id = 1; id <= 200; ++id)
+    rows.push_back(record(id, u"row " + std::u16string(id % 7 + 1, u'x'), 1700000000 - id, id));
+  Create(1);
+  ASSERT_FALSE(IsWindowVisible(hwnd()));
+  wnd_->add_file_infos(rows);
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  UpdateWindow(hwnd());
+  shared_ptr<CMyTopWnd> in_view(new CMyTopWnd);
+  ASSERT_TRUE(in_view->create(0));
+  in_view->add_file_infos(rows);
+  HWND other = GetDlgItem(in_view->GetSafeHwnd(), IDC_HISTORY_LIST);
+  auto scroll = [](HWND list) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    GetScrollInfo(list, SB_VERT, &info);
+    return std::vector<int>{info.nMin, info.nMax, static_cast<int>(info.nPage), info.nPos};
+  };
+  EXPECT_EQ(scroll(other), (std::vector<int>{0, 199, ListView_GetCountPerPage(other), 0}));
+  EXPECT_EQ(scroll(list()), scroll(other));
+  WkPixels unseen = WkRenderClient(list());
+  WkPixels seen = WkRenderClient(other);
+  in_view->Finalize();
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(unseen.rgb, seen.rgb);
+  EXPECT_EQ(capture_.count(), 0u);
+}
+
 // The start-time cell at the instants where a day, month, year or the clock's offset turns.
 TEST_F(TopWndTest, StartTimesReadRightAtTheTurnOfDaysYearsAndSummerTime) {
   Create();
@@ -378,7 +410,7 @@ TEST_F(TopWndTest, StartTimesReadRightAtTheTurnOfDaysYearsAndSummerTime) {
 
 TEST_F(TopWndTest, OddRecordsAndTenThousandRowsDisplay) {
   Create(0);
-  std::list<shared_ptr<qel_ui_avi_file_info>> many;
+  std::vector<shared_ptr<qel_ui_avi_file_info>> many;
   for (uint32_t id = 1; id <= 10000; ++id)
     many.push_back(record(id, u"row", 1600000000 + id, static_cast<int32_t>(id)));
   many.push_back(record(20001, u"Tom & Jerry && co", 0, -5));

@@ -272,4 +272,20 @@ void find_close(Find find) {
   delete find;
 }
 
+bool list_folder(
+    const std::u16string& folder,
+    const std::u16string& mask,
+    const std::function<void(std::u16string_view name, const FileStamp& stamp)>& on_entry) {
+  std::u16string name;
+  FileStamp stamp;
+  Find find = find_first(folder + u"\\" + mask, &name, &stamp);
+  if (!find)
+    return false;
+  do
+    on_entry(name, stamp);
+  while (find_next(find, &name, &stamp));
+  find_close(find);
+  return true;
+}
+
 }  // namespace platform
