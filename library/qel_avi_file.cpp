@@ -17,6 +17,8 @@
 namespace {
 
 constexpr size_t const_buf_len = 4096;
+// The cache entry's size and write time of the file it was written for, 16 bytes.
+constexpr char kFileStampValue[] = "file_stamp";
 
 int32_t get_i32(const uint8_t* p) {
   int32_t v;
@@ -271,6 +273,16 @@ bool qel_avi_file::dojob_get_file_key(ZulProfileKey* _file_key) {
   return true;
 }
 
+void qel_avi_file::set_listed(const platform::FileStamp& _stamp) {
+  m_listed = _stamp;
+  m_has_listed = true;
+}
+
+bool qel_avi_file::is_cache_for_listed() const {
+  return !m_has_cached_for ||
+         (m_cached_for.size == m_listed.size && m_cached_for.write_time == m_listed.write_time);
+}
+
 qel_avi_cache_record qel_avi_file::get_cache_record() const {
   qel_avi_cache_record r;
   r.src_app_type = m_src_app_type;
@@ -290,6 +302,7 @@ void qel_avi_file::set_cache_record(const qel_avi_cache_record& _record) {
 }
 
 bool qel_avi_file::load_from_registry() {
+  m_has_cached_for = false;
   ZulProfileKey key;
   if (!dojob_get_file_key(&key))
     return false;
@@ -307,7 +320,14 @@ bool qel_avi_file::load_from_registry() {
     return false;
   if (!key.GetValue("has_video").GetBool(&m_has_video))
     return false;
-  return key.GetValue("has_audio").GetBool(&m_has_audio);
+  if (!key.GetValue("has_audio").GetBool(&m_has_audio))
+    return false;
+  uint64_t stamp[2] = {};
+  m_has_cached_for = key.GetValue(kFileStampValue).GetBinary(stamp, sizeof stamp, &readed) &&
+                     readed == sizeof stamp;
+  m_cached_for.size = stamp[0];
+  m_cached_for.write_time = stamp[1];
+  return true;
 }
 
 bool qel_avi_file::write_to_registry() {
@@ -320,6 +340,10 @@ bool qel_avi_file::write_to_registry() {
   key.GetValue("time_len").SetDWORD(static_cast<uint32_t>(m_time_len));
   key.GetValue("has_video").SetBool(m_has_video);
   key.GetValue("has_audio").SetBool(m_has_audio);
+  if (m_has_listed) {
+    const uint64_t stamp[2] = {m_listed.size, m_listed.write_time};
+    key.GetValue(kFileStampValue).SetBinary(stamp, sizeof stamp);
+  }
   qel_avi_cache_index::count_entry_write(m_profile_key);
   return true;
 }

@@ -8,6 +8,7 @@
 
 #include "library/qel_avi_cache_index.h"
 #include "library/qel_profile.h"
+#include "platform/files.h"
 #include "qel_lib/qel_iobject.h"
 
 inline constexpr uint32_t const_qel_avi_file_name_len = 2048;
@@ -56,8 +57,14 @@ class qel_avi_file : public ZulIObject {
   // What an earlier scan found, for a record filled from its cache entry.
   void set_is_cut(bool _is_cut) { m_is_cut = _is_cut; }
   // Bytes on disk as the folder was last listed.
-  uint64_t get_file_size() const { return m_file_size; }
-  void set_file_size(uint64_t _size) { m_file_size = _size; }
+  uint64_t get_file_size() const { return m_listed.size; }
+  // The file's size and time as last listed; the cache entry written from then on names
+  // them, so that a later load can tell whether the entry still describes the file.
+  void set_listed(const platform::FileStamp& _stamp);
+  // False when the entry last loaded was written for the file at another size or time (a
+  // file still growing, or an earlier file of that name). An entry that names no file was
+  // written before entries did, and is taken as it is.
+  bool is_cache_for_listed() const;
   // Makes a cut recording playable in place; the chunk and cache entry stay as they are,
   // and a file that had no chunk gets one.
   bool dojob_repair();
@@ -77,7 +84,10 @@ class qel_avi_file : public ZulIObject {
   int32_t m_qel_chunk_version = 2;
   int32_t m_src_app_type = 0;
   int64_t m_start_time = 0;
-  uint64_t m_file_size = 0;
+  platform::FileStamp m_listed;
+  bool m_has_listed = false;
+  platform::FileStamp m_cached_for;
+  bool m_has_cached_for = false;
   ZulProfileKey m_profile_key;
   bool m_is_cut = false;
 };

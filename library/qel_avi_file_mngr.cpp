@@ -57,15 +57,23 @@ std::vector<std::u16string> names_starting_with(const std::u16string& prefix) {
   return names;
 }
 
-// The size the folder lists for one file; 0 when it is not there.
-uint64_t listed_size(const char16_t* path) {
+// The size and time the folder lists for one file; zeros when it is not there.
+platform::FileStamp listing_of(const char16_t* path) {
   std::u16string found;
   platform::FileStamp stamp;
   platform::Find find = platform::find_first(path, &found, &stamp);
   if (!find)
-    return 0;
+    return {};
   platform::find_close(find);
-  return stamp.size;
+  return stamp;
+}
+
+// A scan only adds to what the record holds: a scan again starts from no streams.
+void forget_streams(qel_avi_file* file) {
+  qel_avi_cache_record record = file->get_cache_record();
+  record.time_len = 0;
+  record.has_video = record.has_audio = false;
+  file->set_cache_record(record);
 }
 
 // A recording the engine finished after the program was killed has no chunk and no cache
@@ -163,8 +171,8 @@ void qel_avi_file_mngr::Finalize() {
 }
 
 // Files with a cache entry or a chunk are not scanned, so a cached library loads quickly.
-// A file whose size or time changed since the last load was changed by another program: it
-// is scanned again, keeping the start time and source its entry or chunk give.
+// A file whose size or time changed since the last load, or since its entry was written, is
+// scanned again, keeping the start time and source its entry or chunk give.
 bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
   if (!QEL_ASSERT(_directory_name))
     return false;
@@ -195,39 +203,33 @@ bool qel_avi_file_mngr::dojob_load_directory(const char16_t* _directory_name) {
     bool rtn = file->create(path.c_str(), m_profile_key);
     if (!QEL_ASSERT(rtn))
       continue;
-    file->set_file_size(stamp.size);
+    file->set_listed(stamp);
     file->get_cache_entry_name(&entry);
     index.keep_file(entry, stamp);
-    if (index.is_file_changed(entry, stamp)) {
-      if (!file->load_from_registry())
-        file->dojob_read_qel_chunk();
-      // The scan only adds to what the record holds: it starts from no streams.
-      qel_avi_cache_record record = file->get_cache_record();
-      record.time_len = 0;
-      record.has_video = record.has_audio = false;
-      file->set_cache_record(record);
-      if (file->dojob_load_file_info())
-        dojob_set_cut(file.get(), file->get_is_cut());
-      take_start_time_from_name(file.get(), found);
-      if (file->write_to_registry())
-        index.keep_written(entry, file->get_cache_record());
-    } else if (const qel_avi_cache_record* saved = index.find(entry)) {
+    bool changed = index.is_file_changed(entry, stamp);
+    const qel_avi_cache_record* saved = changed ? nullptr : index.find(entry);
+    bool cached = !saved && file->load_from_registry();
+    if (saved) {
       file->set_cache_record(*saved);
       if (!date_cached_from_name(file.get(), found, entry, &index))
         index.keep(entry, *saved);
       file->set_is_cut(m_cut_names.count(found) != 0);
-    } else if (file->load_from_registry()) {
+    } else if (cached && !changed && file->is_cache_for_listed()) {
       if (!date_cached_from_name(file.get(), found, entry, &index))
         index.keep(entry, file->get_cache_record());
       file->set_is_cut(m_cut_names.count(found) != 0);
+    } else if (cached || changed) {
+      // Changed since the last load, or its entry was written for the file at another size
+      // or time (a program killed while it grew, an earlier file of that name): scanned
+      // again, keeping the start and source the entry or chunk give.
+      if (!cached)
+        file->dojob_read_qel_chunk();
+      forget_streams(file.get());
+      dojob_cache_scan(file.get(), true, found, entry, &index);
     } else {
       // A file that came without the program (no cache entry, no chunk) is scanned once,
       // headers and chunk headers only, and the result cached.
-      if (!file->dojob_read_qel_chunk() && file->dojob_load_file_info())
-        dojob_set_cut(file.get(), file->get_is_cut());
-      take_start_time_from_name(file.get(), found);
-      if (file->write_to_registry())
-        index.keep_written(entry, file->get_cache_record());
+      dojob_cache_scan(file.get(), !file->dojob_read_qel_chunk(), found, entry, &index);
     }
     m_hash.emplace(file->get_id(), file);
   }
@@ -281,12 +283,13 @@ shared_ptr<qel_avi_file> qel_avi_file_mngr::insert_new_file(const char16_t* _pat
     return shared_ptr<qel_avi_file>();
   file->set_start_time(_start_time, false);
   file->dojob_load_file_info();
-  file->write_to_registry();
   // A file cut short stays as the engine left it until the user repairs it.
   dojob_set_cut(file.get(), file->get_is_cut());
   if (!file->get_is_cut())
     file->dojob_write_qel_chunk();
-  file->set_file_size(listed_size(_path));
+  // The entry names the file as the chunk left it.
+  file->set_listed(listing_of(_path));
+  file->write_to_registry();
   m_hash[file->get_id()] = file;
   return file;
 }
@@ -416,9 +419,21 @@ bool qel_avi_file_mngr::repair_file(uint32_t _id) {
       return false;
   }
   dojob_set_cut(file.get(), false);
+  file->set_listed(listing_of(file->get_file_name()));
   file->write_to_registry();
-  file->set_file_size(listed_size(file->get_file_name()));
   return true;
+}
+
+void qel_avi_file_mngr::dojob_cache_scan(qel_avi_file* _file,
+                                         bool _scan,
+                                         std::u16string_view _name,
+                                         const std::string& _entry,
+                                         qel_avi_cache_index* _index) {
+  if (_scan && _file->dojob_load_file_info())
+    dojob_set_cut(_file, _file->get_is_cut());
+  take_start_time_from_name(_file, _name);
+  if (_file->write_to_registry())
+    _index->keep_written(_entry, _file->get_cache_record());
 }
 
 void qel_avi_file_mngr::dojob_load_cut_names() {

@@ -77,6 +77,13 @@ class qel_avi_file_mngr : public ZulIObject {
   // in one value of the cache key: a cached file is never scanned at load.
   std::set<std::u16string, std::less<>> m_cut_names;
 
+  // Scans the file when asked, takes its start from its name when it has none, and writes
+  // its cache entry.
+  void dojob_cache_scan(qel_avi_file* _file,
+                        bool _scan,
+                        std::u16string_view _name,
+                        const std::string& _entry,
+                        qel_avi_cache_index* _index);
   void dojob_load_cut_names();
   static void dojob_fill_ui_file_info(const qel_avi_file& _avi_file, qel_ui_avi_file_info* _info);
   void dojob_set_cut(qel_avi_file* _file, bool _is_cut);

@@ -249,6 +249,37 @@ TEST_F(QelAviFileMngrTest, BytesPerSecondComeFromRecordingsWithALength) {
   EXPECT_EQ(100u, mngr_.get_bytes_per_second());
 }
 
+// An entry tells of the file as it was when written. One that changed while no program
+// watched (filed cut short, then finished by its engine after all; deleted, and a later
+// recording of that name left by a killed program) is read again, marks and all.
+TEST_F(QelAviFileMngrTest, EntriesOfAnEarlierStateOfTheFileAreNotTrusted) {
+  const std::string avi = "2026-12-08 04-00-00.avi";
+  auto restart_and_list = [&] {
+    mngr_.Finalize();
+    EXPECT_TRUE(mngr_.create(product()));
+    std::list<shared_ptr<qel_ui_avi_file_info>> list;
+    mngr_.make_ui_file_info_list(list);
+    return list.empty() ? shared_ptr<qel_ui_avi_file_info>(new qel_ui_avi_file_info) : list.front();
+  };
+  ASSERT_TRUE(mngr_.create(product()));
+  shared_ptr<qel_avi_file> f = mngr_.insert_new_file(put(avi, engine_left_behind()).c_str(), 7);
+  ASSERT_TRUE(f && f->get_is_cut());
+  put(avi, build(AviShape{}));  // 11 s, video and audio
+  for (int start = 0; start < 2; ++start) {
+    shared_ptr<qel_ui_avi_file_info> whole = restart_and_list();
+    EXPECT_EQ(11, whole->m_time_len) << start;
+    EXPECT_TRUE(whole->m_has_audio && !whole->m_is_cut) << start;
+    EXPECT_EQ(7, whole->m_start_time) << "the entry's start stays";
+  }
+
+  ASSERT_TRUE(mngr_.del_file(restart_and_list()->m_id));
+  EXPECT_EQ(0u, restart_and_list()->m_id);
+  put(avi, engine_left_behind());
+  shared_ptr<qel_ui_avi_file_info> later = restart_and_list();
+  EXPECT_EQ(4, later->m_time_len);
+  EXPECT_TRUE(!later->m_has_audio && later->m_is_cut);
+}
+
 // The program killed mid-recording: the engine still finished the file, but it has neither
 // chunk nor cache entry. Its name tells when it started, and its entry keeps that.
 TEST_F(QelAviFileMngrTest, UntaggedRecordingsTakeTheirStartFromTheirName) {
