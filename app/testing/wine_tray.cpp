@@ -95,7 +95,17 @@ COLORREF WineTray::MiddlePixel(HWND icon) {
     return CLR_INVALID;
   WkLiftedWindow lifted(icon);
   HDC screen = GetDC(nullptr);
-  COLORREF colour = GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  auto read = [&] { return GetPixel(screen, (r.left + r.right) / 2, (r.top + r.bottom) / 2); };
+  // Lifted above a window that covered it, the icon repaints in its own time: the pixel
+  // counts once two reads agree.
+  COLORREF colour = read();
+  for (int i = 0; i < 10; ++i) {
+    Sleep(20);
+    COLORREF again = read();
+    if (again == colour)
+      break;
+    colour = again;
+  }
   ReleaseDC(nullptr, screen);
   return colour;
 }
