@@ -3,12 +3,22 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "app/testing/program_runner.h"
 #include "platform/win32/scoped_handle.h"
 
 namespace qel_testing {
+
+// A host path of this test's own: process ids repeat between Wine prefixes that run side by
+// side, so the prefix is part of the name.
+std::string SmallVolume::host_name(const char* suffix) const {
+  wchar_t prefix[1024] = {};
+  GetEnvironmentVariableW(L"WINEPREFIX", prefix, 1024);
+  return "/tmp/qel_volume_" + std::to_string(GetCurrentProcessId()) + "_" +
+         std::to_string(std::hash<std::wstring>()(prefix) % 1000000007u) + suffix;
+}
 
 SmallVolume::SmallVolume(int megabytes) {
   wchar_t letter = L'Q';
@@ -20,7 +30,7 @@ SmallVolume::SmallVolume(int megabytes) {
     why_not_ = "no free drive letter or no WINEPREFIX";
     return;
   }
-  unix_dir_ = "/tmp/qel_volume_" + std::to_string(GetCurrentProcessId());
+  unix_dir_ = host_name("");
   link_ = narrow(prefix) + "/dosdevices/" + static_cast<char>(letter - L'A' + 'a') + ":";
   std::string size = std::to_string(megabytes) + "m";
   run("mkdir -p " + unix_dir_ + " && mount -t tmpfs -o size=" + size + " tmpfs " + unix_dir_ +
@@ -64,7 +74,7 @@ bool SmallVolume::fill_until_free(uint64_t free) {
 // Through Wine's "start /unix", from a script file: quoting survives no other way through
 // cmd, start and the shell.
 void SmallVolume::run(const std::string& script) const {
-  std::string name = "/tmp/qel_volume_" + std::to_string(GetCurrentProcessId()) + ".sh";
+  std::string name = host_name(".sh");
   std::wstring path = L"Z:" + widen(name);
   if (FILE* out = _wfopen(path.c_str(), L"wb")) {
     std::fprintf(out, "PATH=/usr/sbin:/usr/bin:/sbin:/bin\n%s\n", script.c_str());

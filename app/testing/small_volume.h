@@ -23,6 +23,7 @@ class SmallVolume {
 
  private:
   void run(const std::string& script) const;
+  std::string host_name(const char* suffix) const;
 
   std::string unix_dir_, link_, why_not_;
   std::wstring root_;
