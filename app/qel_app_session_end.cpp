@@ -1,35 +1,12 @@
 #include "app/qel_app_session_end.h"
 
-#include <functional>
-
 #include "app/qel_app.h"
 #include "platform/clock.h"
+#include "platform/event_loop.h"
 #include "res/resource.h"
 #include "ui/qel_top_wnd.h"
 #include "ui/qel_ui_texts.h"
 #include "winkit/wk_shutdown_block.h"
-
-namespace {
-
-// Dispatches messages until left_ms() is 0; the engine's report of the stopped recording comes
-// in through them. A quit message ends the wait and is left for the main loop.
-void run_loop_while(const std::function<uint32_t()>& left_ms) {
-  for (uint32_t left = left_ms(); left; left = left_ms()) {
-    MSG msg;
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, left, QS_ALLINPUT);
-      continue;
-    }
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
-}  // namespace
 
 void qel_app_session_end::Attach(CMyTopWnd* _top_wnd) {
   weak_ptr<c_quorvantine_app> app = shared_ptr<c_quorvantine_app>(m_app);
@@ -101,7 +78,10 @@ void qel_app_session_end::dojob_stop_and_wait() {
   qel_ui_cmd stop = {kQelCmdStop, 0};
   top_wnd->m_ui_cmd_sink.Notify(&stop);
   HWND hwnd = top_wnd->GetSafeHwnd();
-  run_loop_while([&] { return IsWindow(hwnd) ? m_state.wait_left(platform::monotonic_ms()) : 0; });
+  // The engine's report of the stopped recording comes in through the loop.
+  platform::run_loop_until(
+      [&] { return !IsWindow(hwnd) || m_state.wait_left(platform::monotonic_ms()) == 0; },
+      qel_session_end_state::kWaitMs);
   m_state.end_wait();
   dojob_hold_auto_record();
 }

@@ -19,7 +19,8 @@ void kill_thread_timer(uintptr_t timer_id);
 void post_task(std::function<void()> fn);
 
 // Dispatches messages until done() is true (checked after each one) or timeout_ms passed.
-// Returns done()'s last answer. For tests and for waiting inside the UI thread.
+// Returns done()'s last answer. A quit message ends the wait and stays queued for the main
+// loop. For tests and for waiting inside the UI thread.
 bool run_loop_until(const std::function<bool()>& done, unsigned timeout_ms);
 
 // Dispatches whatever is ready now without waiting.

@@ -104,8 +104,18 @@ bool run_loop_until(const std::function<bool()>& done, unsigned timeout_ms) {
     ULONGLONG now = GetTickCount64();
     if (now >= end)
       return done();
-    if (!dispatch_one())
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+      continue;
+    }
+    // A quit ends the wait and is left for the main loop, which would never see it otherwise.
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return done();
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
   return true;
 }
